@@ -1,0 +1,19 @@
+// Two small cutters for replies as RunAtCommand returns them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvex {
+
+// The text after the first "=" up to the next double quote: the model name out of the
+// "AT+CGMM" reply. Empty when the reply has no such shape.
+std::string ValueAfterEquals(std::string_view reply);
+
+// Reads "+MPBR: first-last,x,y,..." into last, second and third, in that order. A field that
+// is not a decimal integer raises EConvertError; results not yet assigned keep their values.
+void ParseStorageRange(std::string_view reply, std::int32_t& last, std::int32_t& second,
+                       std::int32_t& third);
+
+}  // namespace quorvex

@@ -1,0 +1,54 @@
+// A simulated Motorola handset on a pseudo-terminal. Tests run the real port object against
+// it in-process; quorvex-phonesim runs the same class standalone.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace quorvex::sim {
+
+struct SimOptions {
+  std::string model = "C350";
+  bool echo = true;            // ATE1 at power-on; ATE0/ATE1 change it at run time
+  int baud = 0;                // > 0: pace output at this many baud, 10 bits per byte
+  int latencyMs = 0;           // delay before each reply
+  int silentAfter = -1;        // >= 0: after this many answered commands, answer nothing more
+  int hangupAfter = -1;        // >= 0: answer this many, then send half of the next reply and hang up
+  int garbageAfter = -1;       // >= 0: after this many, answer each command with noise and no final line
+  std::vector<std::string> errorOn;  // commands beginning with one of these are answered ERROR
+  bool split = false;          // write every reply in small pieces with short pauses
+  bool demoData = true;        // load data/ demo handset state (compiled in) at start
+  std::string stateFile;       // load from and save to this file, when not empty
+  std::uint32_t seed = 1;      // for the garbage generator
+};
+
+class PhoneSim {
+ public:
+  explicit PhoneSim(SimOptions options = {});
+  ~PhoneSim();  // stops serving and closes the pty
+  PhoneSim(const PhoneSim&) = delete;
+  PhoneSim& operator=(const PhoneSim&) = delete;
+
+  // Opens the pty and starts serving on a background thread. Throws std::runtime_error.
+  void start();
+  void stop();
+
+  // The slave path (/dev/pts/N) a port object opens.
+  std::string slavePath() const;
+
+  // Every command line received so far, in order, without its CR (the store command's
+  // text part is its own entry, without the Ctrl-Z). Thread-safe.
+  std::vector<std::string> transcript() const;
+  void clearTranscript();
+
+  // Number of commands answered so far.
+  int exchanges() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace quorvex::sim
