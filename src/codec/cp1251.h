@@ -13,7 +13,8 @@ std::string Cp1251ToUtf8(std::string_view cp1251);
 // std::nullopt when the input is not valid UTF-8 or holds a character cp1251 cannot hold.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8);
 
-// Drops every character cp1251 cannot hold (the window's edit fields do this).
+// Drops every character cp1251 cannot hold (the window's edit fields do this), and every
+// byte of a malformed UTF-8 sequence one at a time.
 std::string Utf8ToCp1251Lossy(std::string_view utf8);
 
 }  // namespace quorvex

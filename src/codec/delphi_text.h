@@ -34,7 +34,12 @@ std::string IntToStr(std::int64_t value);
 // Strict conversion to a signed 32-bit integer: leading blanks skipped, an optional sign,
 // decimal digits or "$" and hexadecimal digits, nothing else; overflow is an error.
 // Raises EConvertError "'<s>' is not a valid integer value" with s as given.
+// Hexadecimal is read as a 32-bit pattern: "$FFFFFFFF" is -1, nine significant hex digits
+// overflow. Decimal must lie in -2147483648..2147483647. Only the space counts as a blank.
 std::int32_t StrToInt(std::string_view s);
+
+// StrToInt without the "$" form, for fields a reply always gives in decimal.
+std::int32_t StrToIntDecimal(std::string_view s);
 
 // The conversion error's message for a text, as StrToInt raises it.
 std::string InvalidIntegerMessage(std::string_view s);

@@ -1,1 +1,36 @@
-// placeholder
+#include "codec/reply_fields.h"
+
+#include "codec/delphi_text.h"
+
+namespace quorvex {
+
+using text::Copy;
+using text::Delete;
+using text::Pos;
+
+std::string ValueAfterEquals(std::string_view reply) {
+  const int equals = Pos("=", reply);
+  const std::string rest = Copy(reply, equals + 1, static_cast<std::int64_t>(reply.size()));
+  const int quote = Pos("\"", rest);
+  return Copy(rest, 1, quote - 1);
+}
+
+void ParseStorageRange(std::string_view reply, std::int32_t& last, std::int32_t& second,
+                       std::int32_t& third) {
+  // Positions are full-width ints: a long reply is cut at its real separators.
+  std::string s = text::Trim(reply);
+  Delete(s, 1, Pos("-", s));
+
+  int comma = Pos(",", s);
+  last = text::StrToIntDecimal(Copy(s, 1, comma - 1));
+  Delete(s, 1, comma);
+
+  comma = Pos(",", s);
+  second = text::StrToIntDecimal(Copy(s, 1, comma - 1));
+  Delete(s, 1, comma);
+
+  comma = Pos(",", s);
+  third = text::StrToIntDecimal(Copy(s, 1, comma - 1));
+}
+
+}  // namespace quorvex
