@@ -1,0 +1,101 @@
+#include "cli/cli_ui.h"
+
+#include <chrono>
+#include <ctime>
+#include <ostream>
+#include <thread>
+
+#include "codec/cp1251.h"
+
+namespace quorvex::cli {
+
+std::string ForTerminal(const std::string& cp1251) {
+  std::string lines;
+  lines.reserve(cp1251.size());
+  for (std::size_t i = 0; i < cp1251.size(); ++i) {
+    char c = cp1251[i];
+    if (c == '\r') {
+      if (i + 1 < cp1251.size() && cp1251[i + 1] == '\n') ++i;
+      lines.push_back('\n');
+    } else {
+      lines.push_back(c);
+    }
+  }
+  return Cp1251ToUtf8(lines);
+}
+
+namespace {
+const char* KindName(MsgKind kind) {
+  switch (kind) {
+    case MsgKind::Error:
+      return "error";
+    case MsgKind::Warning:
+      return "warning";
+    case MsgKind::Information:
+      return "information";
+    case MsgKind::Question:
+      return "question";
+    case MsgKind::Message:
+      break;
+  }
+  return "message";
+}
+}  // namespace
+
+MsgResult CliUserInterface::messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) {
+  err_ << '[' << KindName(kind) << "] " << ForTerminal(text);
+  MsgResult result = MsgResult::Ok;
+  const char* shown = nullptr;
+  switch (buttons) {
+    case MsgButtons::Ok:
+      break;
+    case MsgButtons::OkCancel:
+      result = answerYes_ ? MsgResult::Ok : MsgResult::Cancel;
+      shown = answerYes_ ? "OK" : "Cancel";
+      break;
+    case MsgButtons::YesNo:
+    case MsgButtons::YesNoCancel:
+      result = answerYes_ ? MsgResult::Yes : MsgResult::No;
+      shown = answerYes_ ? "Yes" : "No";
+      break;
+  }
+  if (shown) err_ << " -> " << shown;
+  err_ << '\n';
+  err_.flush();
+  return result;
+}
+
+void CliUserInterface::showStandardError(const std::string& message) {
+  failed_ = true;
+  err_ << "[error] " << ForTerminal(message) << '\n';
+  err_.flush();
+}
+
+std::optional<std::string> CliUserInterface::chooseOpenFile(const std::string&) {
+  if (files_.empty()) return std::nullopt;
+  std::string path = files_.front();
+  files_.pop_front();
+  return path;
+}
+
+std::optional<std::string> CliUserInterface::chooseSaveFile(const std::string& filter,
+                                                            const std::string&) {
+  return chooseOpenFile(filter);
+}
+
+void CliUserInterface::pause(int milliseconds) {
+  if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+LocalTime CliUserInterface::now() {
+  std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+void CliUserInterface::openUrl(const std::string& url) {
+  err_ << "[url] " << url << '\n';
+}
+
+}  // namespace quorvex::cli

@@ -1,0 +1,42 @@
+// The CLI's side of the user-interface seam: message boxes become lines on stderr, questions
+// take the run's fixed answer, files come from the command line.
+#pragma once
+
+#include <deque>
+#include <iosfwd>
+#include <string>
+
+#include "core/user_interface.h"
+
+namespace quorvex::cli {
+
+class CliUserInterface : public UserInterface {
+ public:
+  CliUserInterface(std::ostream& err, bool answerYes) : err_(err), answerYes_(answerYes) {}
+
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override;
+  void showStandardError(const std::string& message) override;
+  std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+  std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                            const std::string& defaultExt) override;
+  void processEvents(bool) override {}
+  void pause(int milliseconds) override;
+  LocalTime now() override;
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string& url) override;
+
+  // Files the open and save dialogs answer, in order.
+  void queueFile(std::string path) { files_.push_back(std::move(path)); }
+  bool failed() const { return failed_; }
+
+ private:
+  std::ostream& err_;
+  bool answerYes_;
+  bool failed_ = false;
+  std::deque<std::string> files_;
+};
+
+// A cp1251 text as UTF-8 with CR LF (and lone CR) turned into newlines.
+std::string ForTerminal(const std::string& cp1251);
+
+}  // namespace quorvex::cli

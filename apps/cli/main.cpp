@@ -1,0 +1,156 @@
+// quorvex-cli: the window's operations, headless. One run loads the port settings, runs the
+// handlers of one command in the order a user of the window would trigger them, prints what
+// the window would show and exits: 0 normally, 1 after the standard error box, 2 for usage.
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_ui.h"
+#include "codec/cp1251.h"
+#include "codec/delphi_text.h"
+#include "codec/errors.h"
+#include "core/app_state.h"
+#include "info/terminal.h"
+
+namespace quorvex::cli {
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+struct UsageError {
+  std::string message;
+};
+
+struct Run {
+  AppState& app;
+  CliUserInterface& ui;
+  std::vector<std::string> args;  // cp1251, after the command name
+};
+
+struct Command {
+  const char* synopsis;
+  const char* help;
+  std::function<void(Run&)> run;
+};
+
+std::string ToCp1251(const std::string& utf8, const char* what) {
+  auto converted = Utf8ToCp1251(utf8);
+  if (!converted)
+    throw UsageError{std::string(what) + " holds a character code page 1251 cannot hold: " + utf8};
+  return *converted;
+}
+
+std::int32_t IntOption(const std::string& name, const std::string& value) {
+  try {
+    return text::StrToInt(value);
+  } catch (const EConvertError&) {
+    throw UsageError{name + " needs an integer, not '" + value + "'"};
+  }
+}
+
+void RunAt(Run& run) {
+  if (run.args.size() != 1) throw UsageError{"at needs exactly one command text"};
+  Terminal terminal;
+  terminal.cbCommandText = run.args[0];
+  std::string reply;
+  if (RunHandler(run.ui, [&] { reply = terminal.btnSendCommandClick(run.app); }))
+    std::cout << ForTerminal(reply) << std::flush;
+}
+
+const std::map<std::string, Command>& Commands() {
+  static const std::map<std::string, Command> commands = {
+      {"at",
+       {"at TEXT",
+        "Sends TEXT to the handset as the terminal's \"Послать\" does (settings reloaded,\n"
+        "default 1000 ms reply time-out) and prints the reply as the log receives it.",
+        RunAt}},
+  };
+  return commands;
+}
+
+void PrintUsage(std::ostream& out) {
+  out << "Usage: quorvex-cli [--port NAME] [--baud N] [--timeout MS] [--yes | --no] COMMAND "
+         "[ARGS...]\n"
+         "       quorvex-cli --help | COMMAND --help\n\n"
+         "Reads portcfg.ini from the current directory; --port, --baud and --timeout replace\n"
+         "its values for the whole run (with all three, the file is not needed). --yes/--no\n"
+         "answer every confirmation (default: No).\n\nCommands:\n";
+  for (const auto& [name, command] : Commands()) out << "  " << command.synopsis << '\n';
+}
+
+int Main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  SettingsOverride override;
+  bool answerYes = false;
+  std::size_t i = 0;
+  try {
+    for (; i < args.size(); ++i) {
+      const std::string& a = args[i];
+      auto value = [&](const std::string& name) -> std::string {
+        if (a.size() > name.size() && a.compare(0, name.size() + 1, name + "=") == 0)
+          return a.substr(name.size() + 1);
+        if (i + 1 >= args.size()) throw UsageError{name + " needs a value"};
+        return args[++i];
+      };
+      auto is = [&](const std::string& name) { return a == name || a.rfind(name + "=", 0) == 0; };
+      if (a == "--help" || a == "-h") {
+        PrintUsage(std::cout);
+        return kExitOk;
+      } else if (is("--port")) {
+        override.portName = ToCp1251(value("--port"), "--port");
+      } else if (is("--baud")) {
+        override.baudRate = IntOption("--baud", value("--baud"));
+      } else if (is("--timeout")) {
+        override.timeOut = IntOption("--timeout", value("--timeout"));
+      } else if (a == "--yes") {
+        answerYes = true;
+      } else if (a == "--no") {
+        answerYes = false;
+      } else if (a.rfind("--", 0) == 0) {
+        throw UsageError{"unknown option " + a};
+      } else {
+        break;
+      }
+    }
+    if (i >= args.size()) throw UsageError{"no command given"};
+    auto found = Commands().find(args[i]);
+    if (found == Commands().end()) throw UsageError{"unknown command " + args[i]};
+    const Command& command = found->second;
+    std::vector<std::string> commandArgs;
+    for (std::size_t k = i + 1; k < args.size(); ++k) {
+      if (args[k] == "--help") {
+        std::cout << "Usage: quorvex-cli [OPTIONS] " << command.synopsis << "\n\n"
+                  << command.help << '\n';
+        return kExitOk;
+      }
+      commandArgs.push_back(ToCp1251(args[k], "an argument"));
+    }
+
+    CliUserInterface ui(std::cerr, answerYes);
+    AppState app(ui);
+    app.setOverride(override);
+    // Start-up reads the settings as the window's start-up does.
+    if (!RunHandler(ui, [&] { app.LoadPortSettings(); })) return kExitFailed;
+    Run run{app, ui, std::move(commandArgs)};
+    command.run(run);
+    return ui.failed() ? kExitFailed : kExitOk;
+  } catch (const UsageError& e) {
+    std::cerr << "quorvex-cli: " << e.message << "\n";
+    PrintUsage(std::cerr);
+    return kExitUsage;
+  }
+}
+
+}  // namespace
+}  // namespace quorvex::cli
+
+int main(int argc, char** argv) {
+  return quorvex::cli::Main(argc, argv);
+}
