@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds the normal and the ASan+UBSan
+# configurations and runs every test in both.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+bash scripts/setup.sh
+
+bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd build && ctest --output-on-failure -j2 --timeout 300)
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+bash scripts/build.sh build-asan -DCMAKE_BUILD_TYPE=Debug -DQUORVEX_SANITIZE=ON
+(cd build-asan && ctest --output-on-failure -j2 --timeout 600)
