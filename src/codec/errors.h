@@ -29,6 +29,10 @@ class EInOutError : public Exception {
   int code_;
 };
 
+// The system's text for an errno value without trailing blanks, control characters and full
+// stops; empty where the system has none.
+std::string SystemErrorText(int errnoValue);
+
 // Builds the input/output error for an errno value: "File not found" for a missing file,
 // the system's text otherwise, "I/O error %d" where the system has no text.
 EInOutError MakeInOutError(int errnoValue);

@@ -65,8 +65,4 @@ class SerialDevice {
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice();
 
-// The system's text for an errno value, without trailing blanks, control characters and
-// full stops.
-std::string SystemErrorText(int errnoValue);
-
 }  // namespace quorvex

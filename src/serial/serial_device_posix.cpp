@@ -12,7 +12,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 
 #include "serial/block_serial.h"
 #include "serial/serial_device.h"
@@ -366,19 +365,6 @@ class PosixSerialDevice final : public SerialDevice {
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice() {
   return std::make_unique<PosixSerialDevice>();
-}
-
-std::string SystemErrorText(int errnoValue) {
-  char buffer[256];
-  std::string text = ::strerror_r(errnoValue, buffer, sizeof buffer);
-  while (!text.empty()) {
-    unsigned char c = static_cast<unsigned char>(text.back());
-    if (c <= 32 || c == '.')
-      text.pop_back();
-    else
-      break;
-  }
-  return text;
 }
 
 }  // namespace quorvex
