@@ -7,21 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "sim/handset_state.h"
+
 namespace quorvex::sim {
 
 struct SimOptions {
   std::string model = "C350";
-  bool echo = true;            // ATE1 at power-on; ATE0/ATE1 change it at run time
-  int baud = 0;                // > 0: pace output at this many baud, 10 bits per byte
-  int latencyMs = 0;           // delay before each reply
-  int silentAfter = -1;        // >= 0: after this many answered commands, answer nothing more
-  int hangupAfter = -1;        // >= 0: answer this many, then send half of the next reply and hang up
-  int garbageAfter = -1;       // >= 0: after this many, answer each command with noise and no final line
+  bool echo = true;       // ATE1 at power-on; ATE0/ATE1 change it at run time
+  int baud = 0;           // > 0: pace output at this many baud, 10 bits per byte
+  int latencyMs = 0;      // delay before each reply
+  int silentAfter = -1;   // >= 0: after this many answered commands, answer nothing more
+  int hangupAfter = -1;   // >= 0: answer this many, then send half of the next reply and hang up
+  int garbageAfter = -1;  // >= 0: after this many, answer each command with noise and no final line
   std::vector<std::string> errorOn;  // commands beginning with one of these are answered ERROR
-  bool split = false;          // write every reply in small pieces with short pauses
-  bool demoData = true;        // load data/ demo handset state (compiled in) at start
-  std::string stateFile;       // load from and save to this file, when not empty
-  std::uint32_t seed = 1;      // for the garbage generator
+  bool split = false;                // write every reply in small pieces with short pauses
+  bool demoData = true;              // load data/ demo handset state (compiled in) at start
+  std::string stateFile;             // load from and save to this file, when not empty
+  std::uint32_t seed = 1;            // for the garbage generator
 };
 
 class PhoneSim {
@@ -45,6 +47,9 @@ class PhoneSim {
 
   // Number of commands answered so far.
   int exchanges() const;
+
+  // A copy of the handset's state as it stands now. Thread-safe.
+  HandsetState state() const;
 
  private:
   struct Impl;

@@ -1,0 +1,152 @@
+// The handset's AT command interpreter: handset state in, reply bytes out, no I/O.
+//
+// Framing, as the handset sends it: with echo on, the command line as received and a lone
+// CR; then every answer line as CR LF, line, CR LF; then CR LF, OK or ERROR, CR LF. A
+// store or send command answers CR LF "> " and takes a message text next (textEnd).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sim/handset_state.h"
+#include "sim/handset_text.h"
+#include "sim/models.h"
+
+namespace quorvex::sim {
+
+struct EngineReply {
+  std::string echo;    // what the handset echoes of the received line (empty with echo off)
+  std::string answer;  // answer lines and the final result, or the text prompt
+  bool final = true;   // false: the answer is a prompt, the exchange goes on with a text
+};
+
+class AtEngine {
+ public:
+  // The host's local wall-clock time in seconds since 1970, read as if it were UTC.
+  using Clock = std::function<std::int64_t()>;
+  static std::int64_t HostLocalClock();
+
+  AtEngine(std::string model, HandsetState state, bool echo = true, Clock clock = {});
+
+  EngineReply command(std::string_view line);
+  // A CR inside a message text, and the end of the text (Ctrl-Z, or ESC when cancelled).
+  EngineReply textBreak(std::string_view part);
+  EngineReply textEnd(std::string_view part, bool cancelled, bool overflow = false);
+  bool expectsText() const { return pending_ != PendingText::None; }
+
+  // The reply a handset gives a line it cannot take (longer than its buffer).
+  EngineReply refuse(std::string_view line) const;
+
+  bool echo() const { return echo_; }
+  const std::string& model() const { return model_; }
+  Family family() const { return family_; }
+  const HandsetState& state() const { return state_; }
+  void setState(HandsetState state);
+  // True once after every change of what the state file keeps.
+  bool takeChanged();
+
+  // The clock as the handset shows it: "yy/MM/dd,hh:mm:ss".
+  std::string clockText() const;
+
+ private:
+  enum class Form { Exec, Read, Test, Set };
+  struct Arg {
+    std::string value;
+    bool quoted = false;
+  };
+  struct Result {
+    bool ok = true;
+    std::string body;
+    bool prompt = false;  // the command now takes a message text
+    Result() = default;
+    Result(bool ok_, std::string body_ = {}, bool prompt_ = false)
+        : ok(ok_), body(std::move(body_)), prompt(prompt_) {}
+  };
+  enum class Book { ME, SM, MT, AD };
+  enum class Mem { IM, OM, DM, MT };
+  enum class PendingText { None, Store, Send };
+
+  using Handler = Result (AtEngine::*)(Form, const std::vector<Arg>&);
+
+  std::string run(std::string_view line, bool& prompt);
+  Result extended(std::string_view command);
+  bool basic(std::string_view& rest, std::string& body);
+  void reset();
+
+  Result cgmi(Form, const std::vector<Arg>&);
+  Result cgmm(Form, const std::vector<Arg>&);
+  Result cgmr(Form, const std::vector<Arg>&);
+  Result cgsn(Form, const std::vector<Arg>&);
+  Result cimi(Form, const std::vector<Arg>&);
+  Result cnum(Form, const std::vector<Arg>&);
+  Result cbc(Form, const std::vector<Arg>&);
+  Result csq(Form, const std::vector<Arg>&);
+  Result cclk(Form, const std::vector<Arg>&);
+  Result cscs(Form, const std::vector<Arg>&);
+  Result cmee(Form, const std::vector<Arg>&);
+  Result ckpd(Form, const std::vector<Arg>&);
+  Result cmod(Form, const std::vector<Arg>&);
+  Result cbst(Form, const std::vector<Arg>&);
+  Result mode(Form, const std::vector<Arg>&);
+  Result cmgf(Form, const std::vector<Arg>&);
+  Result csca(Form, const std::vector<Arg>&);
+  Result cpbs(Form, const std::vector<Arg>&);
+  Result cpbr(Form, const std::vector<Arg>&);
+  Result mpbr(Form, const std::vector<Arg>&);
+  Result mpbw(Form, const std::vector<Arg>&);
+  Result mpgr(Form, const std::vector<Arg>&);
+  Result mpgw(Form, const std::vector<Arg>&);
+  Result mdbl(Form, const std::vector<Arg>&);
+  Result mdbr(Form, const std::vector<Arg>&);
+  Result mdbw(Form, const std::vector<Arg>&);
+  Result mdbwe(Form, const std::vector<Arg>&);
+  Result mdbad(Form, const std::vector<Arg>&);
+  Result cpms(Form, const std::vector<Arg>&);
+  Result mmgl(Form, const std::vector<Arg>&);
+  Result mmgr(Form, const std::vector<Arg>&);
+  Result mmar(Form, const std::vector<Arg>&);
+  Result cmgl(Form, const std::vector<Arg>&);
+  Result cmgr(Form, const std::vector<Arg>&);
+  Result cmgw(Form, const std::vector<Arg>&);
+  Result cmgs(Form, const std::vector<Arg>&);
+  Result cmss(Form, const std::vector<Arg>&);
+  Result cmgd(Form, const std::vector<Arg>&);
+
+  // Phone book helpers.
+  void bookRange(Book book, int& first, int& last) const;
+  int usedIn(Book book) const;
+  bool onSim(int index) const { return index >= state_.simFirst(); }
+  std::string entryLine(int index, const PhoneEntry& e) const;
+  // Message helpers.
+  bool inMem(const Message& m, Mem mem) const;
+  int countIn(Mem mem) const;
+  std::string cpmsCounts() const;
+  std::string listMessages(Mem mem, const std::string& filter, bool motorola, bool headersOnly);
+  std::string wireText(std::string_view text) const;  // text in the current character set
+  std::string quotedText(std::string_view text) const;
+  bool decodeArgText(const Arg& arg, std::string& out) const;
+
+  std::string model_;
+  Family family_;
+  HandsetState state_;
+  bool defaultEcho_;
+  Clock clock_;
+  bool changed_ = false;
+
+  bool echo_ = true;
+  Charset charset_ = Charset::Ira;
+  Book book_ = Book::ME;
+  Mem mem1_ = Mem::IM, mem2_ = Mem::OM, mem3_ = Mem::IM;
+  bool dateBookLocked_ = false;
+  int bearer_[3] = {7, 0, 1};
+
+  PendingText pending_ = PendingText::None;
+  std::string pendingNumber_;
+  MessageStatus pendingStatus_ = MessageStatus::StoUnsent;
+  std::string pendingText_;
+};
+
+}  // namespace quorvex::sim
