@@ -260,7 +260,8 @@ class PosixSerialDevice final : public SerialDevice {
     using Clock = std::chrono::steady_clock;
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
     for (;;) {
-      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+      // Rounded up, so a wait never ends before the full time-out has passed.
+      auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
       int wait = left.count() < 0 ? 0 : static_cast<int>(left.count());
       pollfd pfd{fd_, POLLIN, 0};
       int rc = ::poll(&pfd, 1, wait);
@@ -268,7 +269,10 @@ class PosixSerialDevice final : public SerialDevice {
         if (errno == EINTR || errno == EAGAIN) continue;
         return errno;
       }
-      if (rc == 0) return 0;
+      if (rc == 0) {
+        if (Clock::now() < deadline) continue;
+        return 0;
+      }
       if (pfd.revents & POLLIN) {
         result = WaitResult::Ready;
         return 0;

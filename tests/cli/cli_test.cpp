@@ -1,0 +1,221 @@
+// quorvex-cli end to end: the real program in a scratch working directory against the
+// simulated handset hosted by the test.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "codec/ru.h"
+#include "serial/block_serial.h"
+#include "serial/port_settings.h"
+#include "sim/phone_sim.h"
+
+extern char** environ;
+
+namespace quorvex {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+  long millis = 0;
+};
+
+class CliTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("qv-cli-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void writeSettings(const std::string& port, int baud = 115200, int timeout = 3000) {
+    SavePortSettings({port, baud, timeout}, (dir_ / "portcfg.ini").string());
+  }
+
+  static std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  Result run(std::vector<std::string> args) {
+    args.insert(args.begin(), QUORVEX_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    Result r;
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&fa);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.millis = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count());
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = slurp(out);
+    r.err = slurp(err);
+    return r;
+  }
+
+  fs::path dir_;
+};
+
+struct ModelCase {
+  const char* model;
+};
+
+class CliModels : public CliTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliModels, AtPrintsTheReplyAsTheLogReceivesIt) {
+  sim::SimOptions o;
+  o.model = GetParam();
+  sim::PhoneSim phone(o);
+  phone.start();
+  writeSettings(phone.slavePath());
+  Result r = run({"at", "AT+CGMM"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out.rfind("\n+CGMM: ", 0), 0u) << r.out;
+  EXPECT_NE(r.out.find("\"MODEL=" + std::string(GetParam()) + "\""), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.substr(r.out.size() - 5), "\n\nOK\n");
+  EXPECT_EQ(phone.transcript(), std::vector<std::string>{"AT+CGMM"});
+}
+
+// One model of each handset family, and one the program knows no family for.
+INSTANTIATE_TEST_SUITE_P(Families, CliModels, ::testing::Values("T720", "C350", "C450", "E398"));
+
+TEST_F(CliTest, ErrorAnswerIsPrintedAndIsNoFailure) {
+  sim::PhoneSim phone;
+  phone.start();
+  writeSettings(phone.slavePath());
+  Result r = run({"at", "AT+NOSUCH"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "\nERROR\n");
+}
+
+TEST_F(CliTest, CommandTextGoesOutInCodePage1251) {
+  sim::PhoneSim phone;
+  phone.start();
+  writeSettings(phone.slavePath());
+  Result r = run({"at", "AT+Ж"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(phone.transcript(), std::vector<std::string>{Ru("AT+Ж")});
+}
+
+TEST_F(CliTest, OptionsReplaceTheFileAndNeedNoFileWhenComplete) {
+  sim::PhoneSim phone;
+  phone.start();
+  Result r = run({"--port", phone.slavePath(), "--baud", "19200", "--timeout=500", "at", "AT"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\nOK\n");
+  writeSettings("/dev/quorvex-no-such-port");
+  r = run({"--port=" + phone.slavePath(), "at", "AT"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\nOK\n");
+  EXPECT_FALSE(fs::exists(dir_ / "portcfg.ini.tmp"));
+}
+
+struct FailureCase {
+  const char* name;
+  std::vector<std::string> args;
+  bool writeFile;
+  std::string port;  // "" = the simulated handset
+  int status;
+  std::string err;  // exact stderr; empty: only the status is checked
+};
+
+class CliFailures : public CliTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(CliFailures, EndWithTheirMessageAndStatus) {
+  const FailureCase& c = GetParam();
+  sim::PhoneSim phone;
+  phone.start();
+  if (c.writeFile) writeSettings(c.port.empty() ? phone.slavePath() : c.port);
+  Result r = run(c.args);
+  EXPECT_EQ(r.status, c.status) << r.err;
+  if (!c.err.empty()) {
+    EXPECT_EQ(r.err, c.err);
+  }
+  EXPECT_EQ(r.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliFailures,
+    ::testing::Values(
+        FailureCase{"MissingSettingsFile", {"at", "AT"}, false, "", 1, "[error] File not found\n"},
+        FailureCase{"MissingPort",
+                    {"at", "AT"},
+                    true,
+                    "/dev/quorvex-no-such-port",
+                    1,
+                    "[error] Телефон не подключен.\n"},
+        FailureCase{"UnknownCommand", {"fly"}, true, "", 2, ""},
+        FailureCase{"UnknownOption", {"--fast", "at", "AT"}, true, "", 2, ""},
+        FailureCase{"BadBaud", {"--baud", "fast", "at", "AT"}, true, "", 2, ""},
+        FailureCase{"NoCommand", {}, true, "", 2, ""},
+        FailureCase{"AtWithoutText", {"at"}, true, "", 2, ""},
+        FailureCase{
+            "CharacterOutsideCodePage", {"at", "AT+\xE2\x82\xAC\xF0\x9F\x98\x80"}, true, "", 2, ""},
+        FailureCase{"InvalidUtf8", {"at", "AT\xFF"}, true, "", 2, ""}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(CliTest, SilentHandsetTimesOutWithTheDefaultOneSecond) {
+  sim::SimOptions o;
+  o.silentAfter = 0;
+  sim::PhoneSim phone(o);
+  phone.start();
+  writeSettings(phone.slavePath(), 115200, 8000);  // the terminal never takes TimeOut
+  Result r = run({"at", "AT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "[error] Ошибка по таймауту...\nУстановите большее значение таймаута...\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_GE(r.millis, 1000);
+  EXPECT_LT(r.millis, 3000);
+}
+
+TEST_F(CliTest, AnotherProgramCannotTakeABusyPort) {
+  sim::PhoneSim phone;
+  phone.start();
+  writeSettings(phone.slavePath());
+  TBlockSerial holder;
+  holder.OpenPort(phone.slavePath());
+  ASSERT_TRUE(holder.PortActive());
+  Result r = run({"at", "AT"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "[error] Resource temporarily unavailable\n");
+  EXPECT_TRUE(phone.transcript().empty());
+}
+
+TEST_F(CliTest, HelpListsTheCommands) {
+  Result r = run({"--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("at TEXT"), std::string::npos);
+  r = run({"at", "--help"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_NE(r.out.find("Послать"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvex
