@@ -1,0 +1,77 @@
+// The port settings dialog as data: every control's state and the handlers that change the
+// main window's settings at once. "Применить" writes portcfg.ini.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "serial/port_settings.h"
+
+namespace quorvex {
+
+struct ComboBoxState {
+  std::vector<std::string> Items;
+  std::string Text;
+  bool Enabled = true;
+};
+
+struct SpinEditState {
+  int MinValue = 100;
+  int MaxValue = 10000;
+  int Increment = 100;
+  int Value = 3000;
+  bool Enabled = true;
+  int clamp(int value) const;
+};
+
+// Serial devices present under devRoot (normally "/dev"), as port names to offer beside
+// COM1..COM9: /dev/serial/by-id/* first (names that survive replugging), then ttyUSB*,
+// ttyACM* and the ttyS* that sysRoot (normally "/sys") shows to be real UARTs; each group in
+// natural order (ttyUSB2 before ttyUSB10). Paths are built from devRoot.
+std::vector<std::string> SerialDeviceCandidates(const std::string& devRoot = "/dev",
+                                                const std::string& sysRoot = "/sys");
+
+class TfrmCommConfig {
+ public:
+  // Key codes FormKeyDown acts on.
+  static constexpr int kKeyEscape = 27;
+  static constexpr int kKeyReturn = 13;
+
+  // settings are the main window's fields, changed at once by the handlers; settingsPath is
+  // the file "Применить" writes.
+  explicit TfrmCommConfig(PortSettings& settings, std::string settingsPath = kPortSettingsFile,
+                          std::string devRoot = "/dev", std::string sysRoot = "/sys");
+
+  std::string Caption;  // "Настройка порта"
+  std::string gbConfig;
+  std::string lblCommSelect, lblBaudRate, lblByteData, lblParity, lblStopBits, lblFlowControl,
+      Label1;
+  ComboBoxState cbComSelect, cbBaudRate, cbDataBits, cbParity, cbStopBits, cbFlowControl;
+  SpinEditState seTimeOut;
+  std::string sbApply, sbCancel;  // captions
+
+  // Set by sbApplyClick (after the file was written), sbCancelClick and the keys; FormShow
+  // clears it. The view closes the dialog when it turns true.
+  bool closed = false;
+
+  // Fills the port items again (COM1..COM9 and the devices present now) and the three
+  // controls from the settings; the time-out is clamped and reported back.
+  void FormShow();
+  void cbComSelectChange(const std::string& text);
+  // Raises EConvertError for a text that is not an integer; BaudRate keeps its value then.
+  void cbBaudRateChange(const std::string& text);
+  // The spin edit's new value: clamped into 100..10000, then taken as TimeOut.
+  void seTimeOutChange(int value);
+  // Writes the file from the settings; an EInOutError escapes and the dialog stays open.
+  void sbApplyClick();
+  void sbCancelClick() { closed = true; }
+  // Esc closes, Enter applies. Returns true for a key it acted on.
+  bool FormKeyDown(int key);
+
+ private:
+  PortSettings& settings_;
+  std::string settingsPath_;
+  std::string devRoot_, sysRoot_;
+};
+
+}  // namespace quorvex
