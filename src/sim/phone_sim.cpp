@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -306,6 +307,20 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
   if (opt.hangupAfter >= 0 && done >= opt.hangupAfter) {
     const std::string all = reply.echo + reply.answer;
     writeOut(std::string_view(all).substr(0, all.size() / 2));
+    // A hang-up discards what the client has not read yet, so let it take the half first:
+    // wait for the bytes to reach the slave's queue, then for the queue to empty.
+    const auto waitQueue = [&](bool untilEmpty, int ms) {
+      const auto deadline = SteadyClock::now() + std::chrono::milliseconds(ms);
+      int waiting = 0;
+      while (::ioctl(slave, FIONREAD, &waiting) == 0 && (waiting > 0) == untilEmpty &&
+             SteadyClock::now() < deadline &&
+             sleepUntil(SteadyClock::now() + std::chrono::milliseconds(1))) {
+      }
+    };
+    if (all.size() >= 2) {
+      waitQueue(false, 200);
+      waitQueue(true, kStallMs);
+    }
     // Closing the master is the hang-up the client sees; the handset is gone after it.
     CloseFd(master);
     CloseFd(slave);

@@ -1,0 +1,391 @@
+#include "sim/phone_sim.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace quorvex::sim {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int OpenFdCount() {
+  int n = 0;
+  DIR* d = opendir("/proc/self/fd");
+  while (readdir(d) != nullptr) ++n;
+  closedir(d);
+  return n;
+}
+
+double MsSince(Clock::time_point t) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - t).count();
+}
+
+// The port side of the pty, with raw descriptors and bounded waits.
+class Client {
+ public:
+  explicit Client(const std::string& path)
+      : fd_(open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) {
+    EXPECT_GE(fd_, 0) << path;
+    termios tio{};
+    tcgetattr(fd_, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd_, TCSANOW, &tio);
+    tcflush(fd_, TCIOFLUSH);  // as the port object does when it opens
+  }
+  ~Client() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Client(const Client&) = delete;
+  Client& operator=(const Client&) = delete;
+
+  void send(std::string_view bytes) {
+    ASSERT_EQ(write(fd_, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+  }
+
+  // Collects bytes until they end with one of `ends` (none: until the time is up) or the
+  // line hangs up. Reads are counted, and the arrival of the first and last byte noted.
+  std::string read(std::vector<std::string_view> ends, int timeoutMs) {
+    std::string got;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+      const int left = static_cast<int>(
+          std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count());
+      if (left <= 0) break;
+      pollfd pfd{fd_, POLLIN, 0};
+      if (poll(&pfd, 1, left) <= 0) continue;
+      char buffer[4096];
+      const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+      if (n <= 0) {
+        if (n < 0 && errno == EAGAIN) continue;
+        hungUp = true;
+        break;
+      }
+      if (got.empty()) firstByte = Clock::now();
+      lastByte = Clock::now();
+      ++reads;
+      got.append(buffer, static_cast<std::size_t>(n));
+      bool done = false;
+      for (const std::string_view end : ends) {
+        done |=
+            got.size() >= end.size() && got.compare(got.size() - end.size(), end.size(), end) == 0;
+      }
+      if (done) break;
+    }
+    return got;
+  }
+
+  std::string exchange(std::string_view command, int timeoutMs = 2000) {
+    send(command);
+    return read({"\r\nOK\r\n", "\r\nERROR\r\n"}, timeoutMs);
+  }
+
+  bool hungUp = false;
+  int reads = 0;
+  Clock::time_point firstByte, lastByte;
+
+ private:
+  int fd_;
+};
+
+SimOptions Quiet() {
+  SimOptions o;
+  o.demoData = true;
+  return o;
+}
+
+TEST(PhoneSim, AnswersOverThePtyAndKeepsATranscript) {
+  PhoneSim sim(Quiet());
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  c.send("ATE0\r\nAT\r");
+  EXPECT_EQ(c.read({"OK\r\n\r\nOK\r\n"}, 2000), "ATE0\r\r\nOK\r\n\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+CBC\r"), "\r\n+CBC: 0,80\r\n\r\nOK\r\n");
+  EXPECT_EQ(sim.transcript(), (std::vector<std::string>{"AT", "ATE0", "AT", "AT+CBC"}));
+  EXPECT_EQ(sim.exchanges(), 4);
+  sim.clearTranscript();
+  EXPECT_TRUE(sim.transcript().empty());
+}
+
+TEST(PhoneSim, EchoOptionSetsThePowerOnEcho) {
+  SimOptions o = Quiet();
+  o.echo = false;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT\r"), "\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("ATE1\r"), "\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+}
+
+TEST(PhoneSim, TakesAStoreCommandAndItsTextInOneWrite) {
+  PhoneSim sim(Quiet());
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT+CSCS=UCS2\r"), "AT+CSCS=UCS2\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+CMGW=\"+700\"\r0041\x1a\r"),
+            "AT+CMGW=\"+700\"\r\r\n> 0041\r\n+CMGW: 5\r\n\r\nOK\r\n");
+  // The CR after Ctrl-Z is no command: the next exchange is clean.
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  EXPECT_EQ(sim.transcript(),
+            (std::vector<std::string>{"AT+CSCS=UCS2", "AT+CMGW=\"+700\"", "0041", "AT"}));
+  EXPECT_EQ(sim.exchanges(), 3);
+  EXPECT_EQ(sim.state().messages.at(5).text, "A");
+}
+
+TEST(PhoneSim, ServesClientsThatComeAndGo) {
+  PhoneSim sim(Quiet());
+  sim.start();
+  for (int i = 0; i < 3; ++i) {
+    Client c(sim.slavePath());
+    EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n") << "client " << i;
+  }
+  // A client that leaves before reading its reply does not disturb the next one.
+  { Client(sim.slavePath()).send("AT+CGMI\r"); }
+  usleep(100'000);
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+}
+
+TEST(PhoneSim, SilentAfterStopsAnswering) {
+  SimOptions o = Quiet();
+  o.silentAfter = 1;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  c.send("AT\r");
+  EXPECT_EQ(c.read({}, 300), "");
+  EXPECT_FALSE(c.hungUp);
+  EXPECT_EQ(sim.transcript().size(), 2u);
+  EXPECT_EQ(sim.exchanges(), 1);
+}
+
+TEST(PhoneSim, HangupAfterSendsHalfAReplyAndHangsUp) {
+  SimOptions o = Quiet();
+  o.hangupAfter = 1;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  c.send("AT+CGMI\r");
+  const std::string full = "AT+CGMI\r\r\n+CGMI: \"Motorola CE, Copyright 2000\"\r\n\r\nOK\r\n";
+  EXPECT_EQ(c.read({}, 2000), full.substr(0, full.size() / 2));
+  EXPECT_TRUE(c.hungUp);
+}
+
+TEST(PhoneSim, GarbageAfterSendsSeededNoiseWithoutAFinalLine) {
+  const auto noise = [](std::uint32_t seed) {
+    SimOptions o = Quiet();
+    o.garbageAfter = 1;
+    o.seed = seed;
+    PhoneSim sim(o);
+    sim.start();
+    Client c(sim.slavePath());
+    EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+    c.send("AT+CGMI\r");
+    return c.read({}, 300);
+  };
+  const std::string a = noise(7);
+  ASSERT_FALSE(a.empty());
+  for (const char must : {'\r', '\n', '\0'}) EXPECT_NE(a.find(must), std::string::npos);
+  bool high = false;
+  for (const char ch : a) high |= static_cast<unsigned char>(ch) >= 0x80;
+  EXPECT_TRUE(high);
+  EXPECT_EQ(a.find("OK"), std::string::npos);
+  EXPECT_EQ(a.find("ERROR"), std::string::npos);
+  EXPECT_EQ(noise(7), a);
+  EXPECT_NE(noise(8), a);
+}
+
+TEST(PhoneSim, ErrorOnRefusesTheCommandsNamedAndCountsThem) {
+  SimOptions o = Quiet();
+  o.errorOn = {"AT+CGMI", "AT+CPBS=MT"};
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  EXPECT_EQ(c.exchange("AT+CGMI\r"), "AT+CGMI\r\r\nERROR\r\n");
+  EXPECT_EQ(c.exchange("AT+CPBS=MT\r"), "AT+CPBS=MT\r\r\nERROR\r\n");
+  EXPECT_EQ(c.exchange("AT+CPBS=ME\r"), "AT+CPBS=ME\r\r\nOK\r\n");
+  EXPECT_EQ(sim.exchanges(), 3);
+}
+
+TEST(PhoneSim, SplitWritesSmallPiecesWithPauses) {
+  SimOptions o = Quiet();
+  o.split = true;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  const auto start = Clock::now();
+  const std::string reply = c.exchange("AT+CGMM\r");
+  EXPECT_EQ(reply,
+            "AT+CGMM\r\r\n+CGMM: \"GSM900\",\"GSM1800\",\"GSM1900\",\"MODEL=C350\"\r\n\r\nOK\r\n");
+  EXPECT_GE(c.reads, static_cast<int>(reply.size() / 6));
+  EXPECT_GE(MsSince(start), static_cast<double>(reply.size()) / 3);
+}
+
+TEST(PhoneSim, LatencyDelaysTheReplyButNotTheEcho) {
+  SimOptions o = Quiet();
+  o.latencyMs = 200;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  const auto start = Clock::now();
+  EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  const double echoMs = std::chrono::duration<double, std::milli>(c.firstByte - start).count();
+  EXPECT_LT(echoMs, 150);
+  EXPECT_GE(MsSince(start), 200);
+}
+
+TEST(PhoneSim, PacesOutputAtTheLineRate) {
+  char dir[] = "/tmp/quorvex-pace-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/state.txt";
+  HandsetState st = EmptyState();
+  for (int i = 1; i <= 300; ++i) {
+    PhoneEntry e;
+    e.number = "+7916123" + std::to_string(1000 + i);
+    e.format = 145;
+    e.name = "Name " + std::to_string(i);
+    st.entries[i] = e;
+  }
+  SaveStateFile(path, st);
+  for (const int baud : {115200, 19200}) {
+    SimOptions o = Quiet();
+    o.baud = baud;
+    o.stateFile = path;
+    o.echo = false;
+    PhoneSim sim(o);
+    sim.start();
+    Client c(sim.slavePath());
+    const std::string range = baud == 115200 ? "1,300" : "1,30";
+    const std::string reply = c.exchange("AT+MPBR=" + range + "\r", 10000);
+    ASSERT_EQ(reply.substr(reply.size() - 6), "\r\nOK\r\n");
+    const double seconds = std::chrono::duration<double>(c.lastByte - c.firstByte).count();
+    const double rate = static_cast<double>(reply.size()) / seconds;
+    const double line = baud / 10.0;
+    EXPECT_NEAR(rate / line, 1.0, 0.03)
+        << baud << " baud: " << reply.size() << " bytes in " << seconds << " s";
+    std::printf("%d baud: %.1f bytes/s against %.1f (%+.2f%%)\n", baud, rate, line,
+                (rate / line - 1) * 100);
+  }
+  std::remove(path.c_str());
+  rmdir(dir);
+}
+
+TEST(PhoneSim, StopReleasesEveryDescriptor) {
+  const int before = OpenFdCount();
+  {
+    PhoneSim sim(Quiet());
+    sim.start();
+    Client c(sim.slavePath());
+    EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+    sim.stop();
+    sim.stop();
+  }
+  EXPECT_EQ(OpenFdCount(), before);
+  {
+    PhoneSim sim(Quiet());
+    sim.start();
+  }
+  EXPECT_EQ(OpenFdCount(), before);
+  {
+    SimOptions o = Quiet();
+    o.hangupAfter = 0;
+    PhoneSim sim(o);
+    sim.start();
+    Client c(sim.slavePath());
+    c.send("AT\r");
+    c.read({}, 1000);
+  }
+  EXPECT_EQ(OpenFdCount(), before);
+}
+
+TEST(PhoneSim, StateFileKeepsTheHandsetAcrossRuns) {
+  char dir[] = "/tmp/quorvex-sim-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/handset.txt";
+  SimOptions o = Quiet();
+  o.stateFile = path;
+  o.echo = false;
+  {
+    PhoneSim sim(o);
+    sim.start();
+    HandsetState saved;
+    ASSERT_TRUE(LoadStateFile(path, saved));
+    EXPECT_EQ(saved, DemoState());
+    Client c(sim.slavePath());
+    EXPECT_EQ(c.exchange("AT+CPBS=AD;+MPBW=9,\"+1\",145,\"Z\",3,0,255,0,1\r"), "\r\nOK\r\n");
+    // Saved before the reply went out.
+    ASSERT_TRUE(LoadStateFile(path, saved));
+    EXPECT_EQ(saved.entries.at(9).name, "Z");
+  }
+  o.demoData = false;
+  PhoneSim again(o);
+  again.start();
+  Client c(again.slavePath());
+  EXPECT_EQ(c.exchange("AT+CPBS=MT;+MPBR=9\r"),
+            "\r\n+MPBR: 9,\"+1\",145,\"Z\",3,0,255,0,1,0,255,255,0\r\n\r\nOK\r\n");
+  again.stop();
+  std::remove(path.c_str());
+  rmdir(dir);
+}
+
+// The standalone program: first line the device, a link to it while it runs, a clean exit.
+TEST(PhoneSimProgram, ServesUntilTerminatedAndRemovesItsLink) {
+  char dir[] = "/tmp/quorvex-prog-XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string link = std::string(dir) + "/phone";
+  ASSERT_EQ(symlink("/dev/nonexistent-pts", link.c_str()), 0);  // a stale one to replace
+  int out[2];
+  ASSERT_EQ(pipe(out), 0);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(out[1], 1);
+    close(out[0]);
+    execl(QUORVEX_PHONESIM, QUORVEX_PHONESIM, "--model", "T720", "--empty", "--link", link.c_str(),
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(out[1]);
+  std::string first;
+  char ch = 0;
+  while (read(out[0], &ch, 1) == 1 && ch != '\n') first += ch;
+  close(out[0]);
+  ASSERT_EQ(first.rfind("/dev/pts/", 0), 0u) << first;
+  char target[256] = {};
+  ASSERT_GT(readlink(link.c_str(), target, sizeof target - 1), 0);
+  EXPECT_EQ(first, target);
+  {
+    Client c(link);
+    EXPECT_EQ(
+        c.exchange("AT+CGMM\r"),
+        "AT+CGMM\r\r\n+CGMM: \"GSM900\",\"GSM1800\",\"GSM1900\",\"MODEL=T720\"\r\n\r\nOK\r\n");
+    EXPECT_EQ(c.exchange("AT+CPBS=MT;+MPBR=1,30\r"), "AT+CPBS=MT;+MPBR=1,30\r\r\nOK\r\n");
+  }
+  kill(pid, SIGTERM);
+  int status = 0;
+  ASSERT_EQ(waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_NE(access(link.c_str(), F_OK), 0);
+  struct stat st {};
+  EXPECT_NE(lstat(link.c_str(), &st), 0);
+  rmdir(dir);
+
+  const std::string bad = std::string(QUORVEX_PHONESIM) + " --baud fast 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
+}
+
+}  // namespace
+}  // namespace quorvex::sim
