@@ -960,7 +960,8 @@ AtEngine::Result AtEngine::mdbad(Form form, const std::vector<Arg>& args) {
 }
 
 // ---------------------------------------------------------------------------------------
-// Messages. Indices are unique over all stores, so "MT" (every store) sees the same ones.
+// Messages. Indices are unique over all stores: listings and counts take the selected
+// store, while a command given an index finds the message wherever it is.
 
 bool AtEngine::inMem(const Message& m, Mem mem) const {
   switch (mem) {
@@ -1092,7 +1093,7 @@ AtEngine::Result AtEngine::mmgr(Form form, const std::vector<Arg>& args) {
   const std::optional<int> index = ToInt(args[0].value, 1, state_.messageSlots);
   if (!index) return {false};
   const auto it = state_.messages.find(*index);
-  if (it == state_.messages.end() || !inMem(it->second, mem1_)) return {false};
+  if (it == state_.messages.end()) return {false};
   const Message& m = it->second;
   std::string header = "+MMGR: " + Quote(StatusName(m.status)) + ", " + Quote(m.number);
   if (m.store == MessageStore::Incoming) header += ", " + Quote(m.timestamp);
@@ -1105,7 +1106,7 @@ AtEngine::Result AtEngine::cmgr(Form form, const std::vector<Arg>& args) {
   const std::optional<int> index = ToInt(args[0].value, 1, state_.messageSlots);
   if (!index) return {false};
   const auto it = state_.messages.find(*index);
-  if (it == state_.messages.end() || !inMem(it->second, mem1_)) return {false};
+  if (it == state_.messages.end()) return {false};
   Message& m = it->second;
   std::string header = "+CMGR: " + Quote(StatusName(m.status)) + "," + Quote(m.number);
   if (m.store == MessageStore::Incoming) header += ",," + Quote(m.timestamp);
@@ -1123,8 +1124,7 @@ AtEngine::Result AtEngine::mmar(Form form, const std::vector<Arg>& args) {
   const std::optional<int> index = ToInt(args[0].value, 1, state_.messageSlots);
   if (!index) return {false};
   const auto it = state_.messages.find(*index);
-  if (it == state_.messages.end() || !inMem(it->second, mem1_) ||
-      it->second.store != MessageStore::Incoming) {
+  if (it == state_.messages.end() || it->second.store != MessageStore::Incoming) {
     return {false};
   }
   if (it->second.status == MessageStatus::RecUnread) {
@@ -1205,7 +1205,7 @@ AtEngine::Result AtEngine::cmgd(Form form, const std::vector<Arg>& args) {
   if (!index || !flag) return {false};
   if (*flag == 0) {
     const auto it = state_.messages.find(*index);
-    if (it == state_.messages.end() || !inMem(it->second, mem1_)) return {false};
+    if (it == state_.messages.end()) return {false};
     state_.messages.erase(it);
     changed_ = true;
     return {};

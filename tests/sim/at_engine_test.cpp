@@ -367,7 +367,7 @@ TEST(AtEngine, ListsAndReadsMessagesWithoutMarkingThem) {
                  "\r\n+MMGR: \"STO SENT\", \"+4930123456\"\r\n004F004B002C00200073006500"
                  "6500200079006F0075\r\n" +
                      kOk},
-                {"AT+MMGR=2", kError},
+                {"AT+MMGR=59", kError},
                 {"AT+CPMS=\"IM\"", Answer("+CPMS: 4,60,3,60,4,60")},
                 {"AT+MMGL=\"REC UNREAD\"",
                  "\r\n+MMGL: 2, \"REC UNREAD\", \"+79035551212\", \"26/12/07,18:02:11+12\"\r\n" +
@@ -415,24 +415,25 @@ TEST(AtEngine, StoresSendsMarksAndDeletesMessages) {
                 {"AT+MMAR=10", kError},
                 {"AT+CMGD=3", kOk},
                 {"AT+CMGD=3", kError},
-                {"AT+CMGD=10", kError},  // not in the incoming store that is selected
                 {"AT+CMGD=", kError},
                 {"AT+CPMS=\"MT\"", Answer("+CPMS: 9,60,5,60,3,60")},
-                {"AT+CMGD=10", kOk},
+                {"AT+CPMS=\"IM\"", Answer("+CPMS: 3,60,5,60,3,60")},
+                {"AT+CMGD=10", kOk},   // an outgoing one, with the incoming store selected
+                {"AT+CMGD=4,1", kOk},  // every read message of the incoming store
+                {"AT+CPMS=\"IM\"", Answer("+CPMS: 1,60,4,60,1,60")},
             });
   EXPECT_EQ(msgs.at(5).status, MessageStatus::StoSent);
   EXPECT_EQ(msgs.at(21).store, MessageStore::Outgoing);
   EXPECT_EQ(msgs.at(21).status, MessageStatus::StoSent);
-  EXPECT_EQ(msgs.at(1).store, MessageStore::Incoming);
-  EXPECT_EQ(msgs.at(2).status, MessageStatus::RecRead);
-  EXPECT_EQ(msgs.count(3) + msgs.count(10), 0u);
+  EXPECT_EQ(msgs.at(4).status, MessageStatus::RecUnread);
+  EXPECT_EQ(msgs.count(1) + msgs.count(2) + msgs.count(3) + msgs.count(10), 0u);
   EXPECT_EQ(h.engine.state().nextReference, 20);
 
   // Freed indices are used again, the lowest first; drafts go where the write store says.
-  EXPECT_EQ(h.at("AT+CPMS=\"IM\",\"DM\""), Answer("+CPMS: 3,60,1,60,3,60"));
+  EXPECT_EQ(h.at("AT+CPMS=\"IM\",\"DM\""), Answer("+CPMS: 1,60,1,60,1,60"));
   h.at("AT+CMGW");
-  EXPECT_EQ(h.text("0042"), Answer("+CMGW: 3"));
-  EXPECT_EQ(msgs.at(3).store, MessageStore::Drafts);
+  EXPECT_EQ(h.text("0042"), Answer("+CMGW: 1"));
+  EXPECT_EQ(msgs.at(1).store, MessageStore::Drafts);
 }
 
 TEST(AtEngine, MessageTextsThatGoWrongStoreNothing) {
