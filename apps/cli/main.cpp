@@ -5,9 +5,12 @@
 #include <cstring>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "cli/cli_ui.h"
@@ -15,6 +18,8 @@
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
 #include "core/app_state.h"
+#include "info/clock_sync.h"
+#include "info/phone_info.h"
 #include "info/terminal.h"
 
 namespace quorvex::cli {
@@ -64,6 +69,78 @@ void RunAt(Run& run) {
     std::cout << ForTerminal(reply) << std::flush;
 }
 
+// A field as one line of output: control characters (an "ERROR" answer leaves CR LF in a
+// field) are written as \r, \n, \t or \xNN so that every value stays on its line.
+std::string OneLine(const std::string& cp1251) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : cp1251) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 32 || u == 127) {
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    } else {
+      out.push_back(c);
+    }
+  }
+  return Cp1251ToUtf8(out);
+}
+
+void PrintInfo(const PhoneInfoSection& info, std::ostream& out) {
+  const auto& labels = InfoLabels();
+  const std::string values[] = {
+      info.edtIMEI,
+      info.edtIMSI,
+      info.edtManufacturer,
+      info.edtModel,
+      info.edtBand,
+      info.edtSoftWare,
+      text::IntToStr(info.ggStatusCharge.Progress),
+      text::IntToStr(info.ggStatusSignal.Progress),
+  };
+  static_assert(std::size(values) == std::tuple_size_v<std::decay_t<decltype(labels)>>);
+  for (std::size_t k = 0; k < labels.size(); ++k)
+    out << OneLine(labels[k].caption) << '\t' << OneLine(values[k]) << '\n';
+  out.flush();
+}
+
+void RunInfo(Run& run) {
+  if (!run.args.empty()) throw UsageError{"info takes no arguments"};
+  PhoneInfoSection info;
+  if (RunHandler(run.ui, [&] { info.sbPhoneInfoClick(run.app); })) PrintInfo(info, std::cout);
+}
+
+void RunClock(Run& run) {
+  if (!run.args.empty()) throw UsageError{"clock takes no arguments"};
+  RunHandler(run.ui, [&] { SpeedButton11Click(run.app); });
+}
+
+// The parts of the demo, in the order a new user would look at them; each prints under the
+// caption of its section button. A part that fails ends the run.
+struct DemoPart {
+  const char* heading;  // UTF-8
+  void (*run)(Run&);
+};
+constexpr DemoPart kDemoParts[] = {
+    {"Информация", RunInfo},
+};
+
+void RunDemo(Run& run) {
+  if (!run.args.empty()) throw UsageError{"demo takes no arguments"};
+  bool first = true;
+  for (const DemoPart& part : kDemoParts) {
+    std::cout << (first ? "" : "\n") << "== " << part.heading << " ==\n" << std::flush;
+    first = false;
+    part.run(run);
+    if (run.ui.failed()) return;
+  }
+}
+
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
       {"at",
@@ -71,6 +148,22 @@ const std::map<std::string, Command>& Commands() {
         "Sends TEXT to the handset as the terminal's \"Послать\" does (settings reloaded,\n"
         "default 1000 ms reply time-out) and prints the reply as the log receives it.",
         RunAt}},
+      {"info",
+       {"info",
+        "Reads the information section as its button does (settings reloaded, the seven\n"
+        "items in order) and prints LABEL<TAB>VALUE lines; the gauges as integers (signal in\n"
+        "dBm). Control characters in a value are written as \\r, \\n, \\t or \\xNN.",
+        RunInfo}},
+      {"clock",
+       {"clock",
+        "Sets the handset's clock to this computer's local time (\"Синхронизировать\")\n"
+        "and prints the result box on stderr.",
+        RunClock}},
+      {"demo",
+       {"demo",
+        "Runs the main job on a fresh machine and prints each part under a heading:\n"
+        "the information section.",
+        RunDemo}},
   };
   return commands;
 }
