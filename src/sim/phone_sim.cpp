@@ -124,7 +124,12 @@ void PhoneSim::Impl::start() {
   stopping = false;
   framer = AtFramer{};
   textSoFar.clear();
-  thread = std::thread([this] { serve(); });
+  try {
+    thread = std::thread([this] { serve(); });
+  } catch (...) {
+    closeAll();
+    throw;
+  }
 }
 
 void PhoneSim::Impl::stop() {
