@@ -133,7 +133,8 @@ void PhoneSim::Impl::start() {
 }
 
 void PhoneSim::Impl::stop() {
-  if (thread.joinable()) {
+  const bool wasRunning = thread.joinable();
+  if (wasRunning) {
     stopping = true;
     const char wake = 1;
     while (::write(wakeWrite, &wake, 1) < 0 && errno == EINTR) {
@@ -141,7 +142,8 @@ void PhoneSim::Impl::stop() {
     thread.join();
   }
   closeAll();
-  if (!opt.stateFile.empty() && stateLoaded) {
+  // Only a stop that ended a run saves: a second stop has nothing new to keep.
+  if (wasRunning && !opt.stateFile.empty() && stateLoaded) {
     std::lock_guard lock(engineMu);
     saveLocked();
   }
