@@ -4,8 +4,6 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include <jpeglib.h>
 
@@ -85,10 +83,16 @@ std::optional<RgbImage> DecodeJpeg(const std::string& bytes) {
 }
 
 std::optional<RgbImage> LoadJpegFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return std::nullopt;
+  std::string bytes;
+  char buffer[8192];
+  std::size_t n = 0;
+  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.append(buffer, n);
+  // A directory opens but does not read.
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return std::nullopt;
   return DecodeJpeg(bytes);
 }
 

@@ -1,0 +1,117 @@
+// What the information, terminal and clock tests share: a user interface that records every
+// call and answers from a script, and a scratch working directory with portcfg.ini pointing
+// at a simulated handset.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/user_interface.h"
+#include "serial/port_settings.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+
+namespace quorvex::testing {
+
+struct ShownBox {
+  std::string text;
+  MsgKind kind;
+  MsgButtons buttons;
+  bool operator==(const ShownBox&) const = default;
+};
+
+class ScriptedUi : public UserInterface {
+ public:
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
+    boxes.push_back({text, kind, buttons});
+    return MsgResult::Ok;
+  }
+  void showStandardError(const std::string& message) override { errors.push_back(message); }
+  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
+  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
+    return {};
+  }
+  void processEvents(bool) override {}
+  void pause(int) override {}
+  LocalTime now() override {
+    ++nowCalls;
+    if (onNow) onNow();
+    return clock;
+  }
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string& url) override { urls.push_back(url); }
+
+  LocalTime clock;
+  std::function<void()> onNow;
+  int nowCalls = 0;
+  std::vector<ShownBox> boxes;
+  std::vector<std::string> errors;
+  std::vector<std::string> urls;
+};
+
+// A test with its own scratch directory; the handset is started on demand.
+class HandsetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("qv-info-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
+  }
+  void TearDown() override {
+    phone_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  // Starts the handset; a state, when given, replaces the demo handset.
+  sim::PhoneSim& startPhone(sim::SimOptions options = {},
+                            const sim::HandsetState* state = nullptr) {
+    if (state) {
+      options.stateFile = path("handset.txt");
+      sim::SaveStateFile(options.stateFile, *state);
+    }
+    phone_ = std::make_unique<sim::PhoneSim>(options);
+    phone_->start();
+    writeSettings(phone_->slavePath());
+    return *phone_;
+  }
+
+  void writeSettings(const std::string& port, int baud = 115200, int timeout = 3000) {
+    SavePortSettings({port, baud, timeout}, path("portcfg.ini"));
+  }
+
+  sim::PhoneSim& phone() { return *phone_; }
+
+  std::filesystem::path dir_;
+  ScriptedUi ui_;
+  std::unique_ptr<AppState> app_;
+  std::unique_ptr<sim::PhoneSim> phone_;
+};
+
+// Runs f and returns the message of the quorvex::Exception it raised ("" when none).
+template <typename F>
+std::string RaisedMessage(F&& f) {
+  try {
+    f();
+  } catch (const Exception& e) {
+    return e.what();
+  }
+  return "";
+}
+
+}  // namespace quorvex::testing
