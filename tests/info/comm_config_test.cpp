@@ -77,26 +77,6 @@ class CommConfig : public Scratch {
   PortSettings settings{"/dev/ttyUSB0", 115200, 50000};
 };
 
-TEST_F(CommConfig, DesignedControls) {
-  TfrmCommConfig dlg(settings, ini(), dev(), sys());
-  EXPECT_EQ(dlg.Caption, Ru("Настройка порта"));
-  EXPECT_EQ(dlg.cbComSelect.Items.size(), 9u);
-  EXPECT_EQ(dlg.cbComSelect.Items.front(), "COM1");
-  EXPECT_EQ(dlg.cbComSelect.Text, "COM3");
-  EXPECT_EQ(dlg.cbBaudRate.Items.size(), 13u);
-  EXPECT_EQ(dlg.cbBaudRate.Items.back(), "921600");
-  EXPECT_EQ(dlg.cbBaudRate.Text, "19200");
-  const ComboBoxState* fixedRows[] = {&dlg.cbDataBits, &dlg.cbParity, &dlg.cbStopBits,
-                                      &dlg.cbFlowControl};
-  for (const ComboBoxState* row : fixedRows) EXPECT_FALSE(row->Enabled);
-  EXPECT_TRUE(dlg.cbComSelect.Enabled && dlg.cbBaudRate.Enabled && dlg.seTimeOut.Enabled);
-  EXPECT_EQ(dlg.cbParity.Text, Ru("Не проверяется"));
-  EXPECT_EQ(dlg.cbStopBits.Items[1], "1,5");
-  EXPECT_EQ(dlg.cbFlowControl.Text, Ru("Отсутствует"));
-  EXPECT_EQ(dlg.seTimeOut.Value, 3000);
-  EXPECT_EQ(dlg.seTimeOut.Increment, 100);
-}
-
 TEST_F(CommConfig, ShowTakesTheSettingsAndClampsTheTimeOut) {
   touch(dev() + "/ttyUSB0");
   struct {

@@ -238,13 +238,5 @@ TEST_F(PhoneInfo, MissingSettingsFileSendsNothing) {
   EXPECT_TRUE(phone().transcript().empty());
 }
 
-TEST(InfoLabels, CaptionsOfTheSection) {
-  const auto& labels = InfoLabels();
-  EXPECT_EQ(labels[0].caption, "IMEI:");
-  EXPECT_EQ(labels[3].caption, Ru("Модель телефона:"));
-  EXPECT_STREQ(labels[4].component, "Label1");
-  EXPECT_EQ(labels[7].caption, Ru("Уровень приема:"));
-}
-
 }  // namespace
 }  // namespace quorvex
