@@ -43,7 +43,8 @@ const std::array<TerminalCommand, 40>& TerminalCommands() {
       {"AT+CMOD=", "AT+CMOD= : Call mode +CMOD"},
       {"AT+CMOD=?", "AT+CMOD=?: List of supported call modes"},
       {"+CMOD?", "AT+CMOD?: current call mode"},
-      {"AT+CBST=x,0,y", "AT+CBST=x,0,y : The following commands are described more fully in the ETSI specification GSM 07.07.x takes the following values: 0 Autobauding (non-transparent only).1 300 bps V.21. 2 1200 bps V.22. 3 1200/75 bps V.23. 4 2400 bps V.22bis. 5 2400 bps V.26ter. 6 4800 bps V.32. 7 9600 bps V.32 65 300 bps V.110. 66 1200 bps V.110. 68 2400 bps V.110. 70 4800 bps V.110. 71 9600 bps V.110. y takes the following values: 0 Transparent connection (default). 1 Non-transparent connection (uses RLP)."},
+      {"AT+CBST=x,0,y", "AT+CBST=x,0,y : The following commands are described more fully in the ETSI speci"
+       "fication GSM 07.07.x takes the following values: 0 Autobauding (non-transparent only).1 300 bps V.21. 2 1200 bps V.22. 3 1200/75 bps V.23. 4 2400 bps V.22bis. 5 2400 bps V.26ter. 6 4800 bps V.32. 7 9600 bps V.32 65 300 bps V.110. 66 1200 bps V.110. 68 2400 bps V.110. 70 4800 bps V.110. 71 9600 bps V.110. y takes the following values: 0 Transparent connection (default). 1 Non-transparent connection (uses RLP)."},
       {"AT+CBST?", "AT+CBST?: Query the bearer service type."},
   }};
   // clang-format on
