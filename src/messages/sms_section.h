@@ -1,0 +1,127 @@
+// The message section of the main window as plain data and its handlers: the folder tree
+// tvSMS, the list lvSMS, the memo mmSMS, the progress bar, the enabled state of the menu
+// items, and every operation on messages. The window mirrors this model and forwards its
+// clicks and keys; the CLI runs the same handlers.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/busy.h"
+#include "core/list_model.h"
+#include "messages/new_message_dialog.h"
+#include "messages/sms_archive.h"
+
+namespace quorvex::sms {
+
+struct TreeNode {
+  std::string baseCaption;
+  std::string caption;  // the base caption, after a read followed by " (count)"
+  int parent = -1;      // index of the parent node, -1 at the top
+  int image = 0;
+  int selectedImage = 0;
+  int stateIndex = 0;
+};
+
+// State index of each node; also its position in tvSMS.
+enum Folder { kPhone = 0, kIncoming = 1, kUnsent = 2, kSent = 3, kDrafts = 4, kArchive = 5 };
+
+struct ProgressBar {
+  int min = 0;
+  int max = 100;
+  int position = 0;
+};
+
+struct MenuItem {
+  std::string caption;
+  bool enabled = true;
+};
+
+// Shows a dialog modally: returns when the user has closed it (its visible flag cleared).
+using SaveSmsDialogRunner = std::function<void(TfrmSaveSMS&)>;
+
+// Hot keys of the section (key codes of the window system).
+inline constexpr int kKeyEnter = 13, kKeyF5 = 116, kKeyInsert = 45, kKeyDelete = 46;
+
+class SmsSection {
+ public:
+  SmsSection();
+
+  // --- Model the view mirrors -----------------------------------------------------------
+  std::vector<TreeNode> tvSMS;
+  int tvSMSSelected = -1;  // the selected node, -1 none
+  bool tvSMSExpanded = false;
+  ListModel lvSMS;
+  std::string mmSMS;
+  std::string Label7Caption;  // "Текст сообщения"
+  ProgressBar pbReadSMS;
+  // Buttons: sbSMSNew, sbSMSSave, SpeedButton12, sbDeleteSMS, sbSMSDeleteAll.
+  std::string sbSMSNewCaption, sbSMSSaveCaption, SpeedButton12Caption, sbDeleteSMSCaption,
+      sbSMSDeleteAllCaption;
+  // Popup pmSMS, in order, and the main menu "SMS" items.
+  MenuItem pmSMSRead, pmSMSDelete, pmSMSNew, pmSMSSave, pmSendSMS, pmSMSClear, pmMarkasRead;
+  MenuItem N18, N19, N20, N22;
+  TfrmSaveSMS frmSaveSMS;
+
+  // Where the archive lives: its bare name in the working directory.
+  std::string archivePath = kArchiveFile;
+  // The window's busy state; none in the CLI.
+  BusyState* busy = nullptr;
+  // Shows frmSaveSMS modally.
+  SaveSmsDialogRunner runDialog;
+
+  // --- Reading ----------------------------------------------------------------------------
+  void ReadMessageFolder(AppState& app, const std::string& filter);
+  void LoadMessageArchive();
+  void tvSMSClick(AppState& app);
+  void pmSMSReadClick(AppState& app);
+  void N18Click(AppState& app) { pmSMSReadClick(app); }
+  void tvSMSKeyDown(AppState& app, int key);
+  void lvSMSClick();
+  void SpeedButton12Click();  // "Очистить"
+  void pmSMSClearClick();     // popup "Очистить": the list only
+  // The section button's part: tree expanded, "Прочитать" disabled.
+  void ShowSection();
+  // F5, Ins and Del while the section is shown.
+  void HotKey(AppState& app, int key, const ListModel& phoneBook);
+
+  // --- Composing and sending ------------------------------------------------------------
+  // "Новое": the recipients are the phone book list's rows (name, number, type text).
+  void sbSMSNewClick(AppState& app, const ListModel& phoneBook);
+  void pmSMSNewClick(AppState& app, const ListModel& phoneBook) { sbSMSNewClick(app, phoneBook); }
+  void N19Click(AppState& app, const ListModel& phoneBook) { sbSMSNewClick(app, phoneBook); }
+  // The phone book popup's "Отправить сообщение" for its selected row.
+  void mnuSendSMSClick(AppState& app, const ListModel& phoneBook);
+  void pmSendSMSClick(AppState& app);
+
+  // --- Deleting, marking, export --------------------------------------------------------
+  void sbDeleteSMSClick(AppState& app);
+  void pmSMSDeleteClick(AppState& app) { sbDeleteSMSClick(app); }
+  void N20Click(AppState& app) { pmSMSDeleteClick(app); }
+  void sbSMSDeleteAllClick(AppState& app);
+  void N22Click(AppState& app) { sbSMSDeleteAllClick(app); }
+  void pmMarkasReadClick(AppState& app);
+  void sbSMSSaveClick(UserInterface& ui);
+  void pmSMSSaveClick(UserInterface& ui) { sbSMSSaveClick(ui); }
+  void mnuSaveSMSClick(UserInterface& ui) { pmSMSSaveClick(ui); }
+  void pmSMSPopup();
+
+  // Selects the node of a folder (as the user's click on it does before tvSMSClick).
+  void selectNode(int node) { tvSMSSelected = node; }
+
+ private:
+  void readFolder(AppState& app, TBlockSerial& port, Folder folder, const std::string& filter,
+                  const std::vector<ArchiveRecord>& archive);
+  void setReadEnabled(bool enabled);
+  void showDialog();
+};
+
+// The type icon of a phone book type text; -1 for a text outside the table.
+int RecipientIcon(const std::string& typeText);
+
+// The thirteen lines of the export for one row.
+std::string ExportRecord(const ListRow& row);
+
+}  // namespace quorvex::sms

@@ -1,0 +1,155 @@
+// What the message tests share: a user interface that records every call and answers from
+// a script, a scratch working directory with portcfg.ini pointing at a simulated handset,
+// and handset states with messages.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/busy.h"
+#include "core/user_interface.h"
+#include "messages/sms_section.h"
+#include "serial/port_settings.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+
+namespace quorvex::testing {
+
+struct Box {
+  std::string text;
+  MsgKind kind;
+  MsgButtons buttons;
+  bool operator==(const Box&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& o, const Box& b) {
+  return o << "{" << b.text << ", kind " << static_cast<int>(b.kind) << ", buttons "
+           << static_cast<int>(b.buttons) << "}";
+}
+
+class RecordingUi : public UserInterface {
+ public:
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
+    boxes.push_back({text, kind, buttons});
+    events.push_back("box");
+    return buttons == MsgButtons::YesNo ? answer : MsgResult::Ok;
+  }
+  void showStandardError(const std::string& message) override { errors.push_back(message); }
+  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
+  std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                            const std::string& ext) override {
+    saveFilter = filter;
+    saveExt = ext;
+    if (saveAnswers.empty()) return std::nullopt;
+    auto a = saveAnswers.front();
+    saveAnswers.pop_front();
+    return a;
+  }
+  void processEvents(bool) override { ++pumps; }
+  void pause(int ms) override {
+    if (onPause) onPause(ms);
+    pauses.push_back(ms);
+    events.push_back("pause " + std::to_string(ms));
+  }
+  LocalTime now() override { return {}; }
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string&) override {}
+
+  std::function<void(int)> onPause;
+  MsgResult answer = MsgResult::No;
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::string saveFilter, saveExt;
+  std::vector<Box> boxes;
+  std::vector<std::string> errors;
+  std::vector<std::string> events;
+  std::vector<int> pauses;
+  int pumps = 0;
+};
+
+// Records every change of the busy state.
+struct RecordingBusy : BusyState {
+  void SetControlsEnabled(bool enabled) override { calls.push_back(enabled); }
+  std::vector<bool> calls;
+};
+
+inline sim::Message Msg(sim::MessageStore store, sim::MessageStatus status, std::string number,
+                        std::string timestamp, std::string text) {
+  sim::Message m;
+  m.store = store;
+  m.status = status;
+  m.number = std::move(number);
+  m.timestamp = std::move(timestamp);
+  m.text = std::move(text);
+  return m;
+}
+
+class SmsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("qv-sms-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
+    section_.archivePath = path("sms_archive.txt");
+    section_.busy = &busy_;
+  }
+  void TearDown() override {
+    phone_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  sim::PhoneSim& startPhone(const sim::HandsetState& state, sim::SimOptions options = {}) {
+    options.stateFile = path("handset.txt");
+    sim::SaveStateFile(options.stateFile, state);
+    phone_ = std::make_unique<sim::PhoneSim>(options);
+    phone_->start();
+    SavePortSettings({phone_->slavePath(), 115200, 3000}, path("portcfg.ini"));
+    app_->LoadPortSettings();
+    return *phone_;
+  }
+
+  std::string slurp(const std::string& name) const {
+    std::ifstream in(path(name), std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  void spit(const std::string& name, const std::string& data) const {
+    std::ofstream(path(name), std::ios::binary) << data;
+  }
+
+  // Clicks a folder node as the user does.
+  void click(int node) {
+    section_.selectNode(node);
+    section_.tvSMSClick(*app_);
+  }
+
+  std::vector<std::string> transcript() const { return phone_->transcript(); }
+  sim::PhoneSim& phone() { return *phone_; }
+
+  std::filesystem::path dir_;
+  RecordingUi ui_;
+  RecordingBusy busy_;
+  std::unique_ptr<AppState> app_;
+  std::unique_ptr<sim::PhoneSim> phone_;
+  sms::SmsSection section_;
+};
+
+}  // namespace quorvex::testing
