@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_ui.h"
+#include "cli/sms_commands.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
@@ -120,6 +121,18 @@ void RunClock(Run& run) {
   RunHandler(run.ui, [&] { SpeedButton11Click(run.app); });
 }
 
+void RunSms(Run& run) {
+  try {
+    RunSmsCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const SmsUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
+void RunSmsInbox(Run& run) {
+  RunSmsCommand(run.app, run.ui, {"read", "inbox"}, std::cout);
+}
+
 // The parts of the demo, in the order a new user would look at them; each prints under the
 // caption of its section button. A part that fails ends the run.
 struct DemoPart {
@@ -128,6 +141,7 @@ struct DemoPart {
 };
 constexpr DemoPart kDemoParts[] = {
     {"Информация", RunInfo},
+    {"SMS", RunSmsInbox},
 };
 
 void RunDemo(Run& run) {
@@ -159,10 +173,11 @@ const std::map<std::string, Command>& Commands() {
         "Sets the handset's clock to this computer's local time (\"Синхронизировать\")\n"
         "and prints the result box on stderr.",
         RunClock}},
+      {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
-        "the information section.",
+        "the information section and the incoming messages.",
         RunDemo}},
   };
   return commands;

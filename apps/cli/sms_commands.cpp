@@ -1,0 +1,210 @@
+#include "cli/sms_commands.h"
+
+#include <map>
+#include <optional>
+#include <ostream>
+
+#include "codec/cp1251.h"
+#include "codec/delphi_text.h"
+#include "codec/errors.h"
+#include "messages/sms_section.h"
+
+namespace quorvex::cli {
+
+const char* const kSmsSynopsis =
+    "sms read|new|send|delete|delete-all|mark-read|export FOLDER ... (see sms --help)";
+
+const char* const kSmsHelp =
+    "  sms read FOLDER                          the tree click on that folder; prints the\n"
+    "                                           list, then the folder's caption\n"
+    "  sms new [--to TEXT] [--text TEXT] [--action 0|1|2] [--language 0|1]\n"
+    "                                           \"Новое\" with the dialog filled in and \"Ok\"\n"
+    "                                           pressed (\"Отмена\" when it refuses); the\n"
+    "                                           text is taken as pasted, not typed\n"
+    "  sms send FOLDER --select CAPTION         send a stored message again\n"
+    "  sms delete FOLDER --select CAPTIONS      delete the selected messages\n"
+    "  sms delete-all FOLDER                    \"Удалить все\" (needs --yes)\n"
+    "  sms mark-read FOLDER --select CAPTION    \"Mark as Read\"\n"
+    "  sms export FOLDER FILE --select CAPTIONS  write the selected messages to FILE\n"
+    "FOLDER: inbox, outbox, sent, drafts or archive. The commands after read print the list.";
+
+namespace {
+
+int FolderNode(const std::string& name) {
+  static const std::map<std::string, int> folders = {{"inbox", sms::kIncoming},
+                                                     {"outbox", sms::kUnsent},
+                                                     {"sent", sms::kSent},
+                                                     {"drafts", sms::kDrafts},
+                                                     {"archive", sms::kArchive}};
+  const auto it = folders.find(name);
+  if (it == folders.end())
+    throw SmsUsageError("unknown folder " + Cp1251ToUtf8(name) +
+                        " (inbox, outbox, sent, drafts, archive)");
+  return it->second;
+}
+
+// A cell on one output line: control characters as \r, \n, \t or \xNN.
+std::string Cell(const std::string& cp1251) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : cp1251) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 32 || u == 127) {
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    } else {
+      out.push_back(c);
+    }
+  }
+  return Cp1251ToUtf8(out);
+}
+
+void PrintList(const ListModel& list, std::ostream& out) {
+  for (const ListRow& row : list.rows) {
+    out << Cell(row.caption);
+    for (const ListCell& c : row.subItems) out << '\t' << Cell(c.text);
+    out << '\n';
+  }
+  out.flush();
+}
+
+std::vector<std::string> SplitCaptions(const std::string& list) {
+  std::vector<std::string> captions;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = list.find(',', start);
+    captions.push_back(list.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return captions;
+}
+
+void Select(ListModel& list, const std::vector<std::string>& captions) {
+  list.focused = -1;
+  for (ListRow& row : list.rows) row.selected = false;
+  for (const std::string& c : captions) {
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+      if (list.rows[i].caption != c) continue;
+      list.rows[i].selected = true;
+      if (list.focused < 0) list.focused = static_cast<int>(i);
+    }
+  }
+  ++list.revision;
+}
+
+struct Options {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> named;
+};
+
+Options Parse(const std::vector<std::string>& args, std::size_t from,
+              const std::vector<std::string>& allowed) {
+  Options o;
+  for (std::size_t i = from; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      o.positional.push_back(a);
+      continue;
+    }
+    std::string name = a, value;
+    const std::size_t eq = a.find('=');
+    if (eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    } else {
+      if (i + 1 >= args.size()) throw SmsUsageError(a + " needs a value");
+      value = args[++i];
+    }
+    bool known = false;
+    for (const std::string& k : allowed) known = known || k == name;
+    if (!known) throw SmsUsageError("unknown option " + Cp1251ToUtf8(name));
+    o.named[name] = value;
+  }
+  return o;
+}
+
+int Choice(const Options& o, const std::string& name, int count) {
+  const std::string& v = o.named.at(name);
+  try {
+    const int n = text::StrToIntDecimal(v);
+    if (n >= 0 && n < count) return n;
+  } catch (const EConvertError&) {
+  }
+  throw SmsUsageError(name + " takes 0 to " + std::to_string(count - 1) + ", not " +
+                      Cp1251ToUtf8(v));
+}
+
+}  // namespace
+
+void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
+                   std::ostream& out) {
+  if (args.empty()) throw SmsUsageError("sms needs a subcommand");
+  const std::string& verb = args[0];
+  sms::SmsSection section;
+  section.ShowSection();
+
+  if (verb == "new") {
+    const Options o = Parse(args, 1, {"--to", "--text", "--action", "--language"});
+    if (!o.positional.empty()) throw SmsUsageError("sms new takes only options");
+    const int action = o.named.count("--action") ? Choice(o, "--action", 3) : -1;
+    const int language = o.named.count("--language") ? Choice(o, "--language", 2) : -1;
+    section.runDialog = [&](sms::TfrmSaveSMS& d) {
+      if (language >= 0) d.rgLanguageClick(language);
+      if (o.named.count("--to")) d.cbAbonentsText = o.named.at("--to");
+      if (o.named.count("--text")) d.SetMemoText(o.named.at("--text"));
+      if (action >= 0) d.RadioGroup.itemIndex = action;
+      if (!d.SpeedButton1Click(ui)) d.SpeedButton2Click();
+    };
+    // The phone book list supplies the recipients' names; this front end starts with none.
+    const ListModel phoneBook;
+    RunHandler(ui, [&] { section.sbSMSNewClick(app, phoneBook); });
+    return;
+  }
+
+  struct Verb {
+    const char* name;
+    bool select;
+    std::size_t positional;  // after the folder
+  };
+  static const Verb verbs[] = {{"read", false, 0},     {"send", true, 0},
+                               {"delete", true, 0},    {"delete-all", false, 0},
+                               {"mark-read", true, 0}, {"export", true, 1}};
+  const Verb* found = nullptr;
+  for (const Verb& v : verbs)
+    if (verb == v.name) found = &v;
+  if (!found) throw SmsUsageError("unknown sms subcommand " + Cp1251ToUtf8(verb));
+  const Options o = Parse(
+      args, 1, found->select ? std::vector<std::string>{"--select"} : std::vector<std::string>{});
+  if (o.positional.size() != 1 + found->positional)
+    throw SmsUsageError("sms " + verb + " needs " + (found->positional ? "FOLDER FILE" : "FOLDER"));
+  if (found->select && !o.named.count("--select"))
+    throw SmsUsageError("sms " + verb + " needs --select");
+  const int node = FolderNode(o.positional[0]);
+
+  section.selectNode(node);
+  if (!RunHandler(ui, [&] { section.tvSMSClick(app); })) return;
+  if (verb == "read") {
+    PrintList(section.lvSMS, out);
+    out << Cell(section.tvSMS[static_cast<std::size_t>(node)].caption) << '\n' << std::flush;
+    return;
+  }
+  if (found->select) Select(section.lvSMS, SplitCaptions(o.named.at("--select")));
+  bool ok = true;
+  if (verb == "send") ok = RunHandler(ui, [&] { section.pmSendSMSClick(app); });
+  if (verb == "delete") ok = RunHandler(ui, [&] { section.sbDeleteSMSClick(app); });
+  if (verb == "delete-all") ok = RunHandler(ui, [&] { section.sbSMSDeleteAllClick(app); });
+  if (verb == "mark-read") ok = RunHandler(ui, [&] { section.pmMarkasReadClick(app); });
+  if (verb == "export") {
+    ui.queueFile(o.positional[1]);
+    ok = RunHandler(ui, [&] { section.sbSMSSaveClick(ui); });
+  }
+  if (ok) PrintList(section.lvSMS, out);
+}
+
+}  // namespace quorvex::cli

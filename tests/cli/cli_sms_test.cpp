@@ -1,0 +1,203 @@
+// quorvex-cli sms end to end: the real program in a scratch working directory against the
+// simulated handset hosted by the test.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "codec/ru.h"
+#include "serial/port_settings.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+
+extern char** environ;
+
+namespace quorvex {
+namespace {
+
+namespace fs = std::filesystem;
+using Transcript = std::vector<std::string>;
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+sim::HandsetState Handset() {
+  sim::HandsetState s = sim::EmptyState();
+  auto add = [&](int i, sim::MessageStore store, sim::MessageStatus status, const char* number,
+                 const char* when, std::string text) {
+    sim::Message m;
+    m.store = store;
+    m.status = status;
+    m.number = number;
+    m.timestamp = when;
+    m.text = std::move(text);
+    s.messages[i] = m;
+  };
+  add(1, sim::MessageStore::Incoming, sim::MessageStatus::RecUnread, "+791", "26/01/01,10:00:00+04",
+      Ru("Привет; как дела"));
+  add(2, sim::MessageStore::Incoming, sim::MessageStatus::RecRead, "+792", "26/01/02,10:00:00+04",
+      "second");
+  add(5, sim::MessageStore::Outgoing, sim::MessageStatus::StoUnsent, "+795", "", "to send");
+  return s;
+}
+
+class CliSms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("qv-cli-sms-" + std::to_string(::getpid()) + "-" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    sim::SimOptions o;
+    o.stateFile = (dir_ / "handset.txt").string();
+    sim::SaveStateFile(o.stateFile, Handset());
+    phone_ = std::make_unique<sim::PhoneSim>(o);
+    phone_->start();
+    SavePortSettings({phone_->slavePath(), 115200, 3000}, (dir_ / "portcfg.ini").string());
+  }
+  void TearDown() override {
+    phone_.reset();
+    fs::remove_all(dir_);
+  }
+
+  std::string slurp(const std::string& name) const {
+    std::ifstream in(dir_ / name, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+
+  Result run(std::vector<std::string> args) {
+    args.insert(args.begin(), QUORVEX_CLI_PATH);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = 0;
+    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&fa);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    Result r;
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.out = slurp("stdout");
+    r.err = slurp("stderr");
+    return r;
+  }
+
+  fs::path dir_;
+  std::unique_ptr<sim::PhoneSim> phone_;
+};
+
+TEST_F(CliSms, ReadPrintsTheListThenTheCaptionAndKeepsTheArchive) {
+  const Result r = run({"sms", "read", "inbox"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(r.out,
+            "1\t+791\t26/01/01,10:00:00+04\tвходящее\t16\tне прочитано\tПривет; как дела\n"
+            "2\t+792\t26/01/02,10:00:00+04\tвходящее\t6\tпрочитано\tsecond\n"
+            "Входящие (2)\n");
+  EXPECT_EQ(slurp("sms_archive.txt"), Ru("+791;26/01/01,10:00:00+04;Привет; как дела\r\n"
+                                         "+792;26/01/02,10:00:00+04;second\r\n"));
+  const Result archive = run({"sms", "read", "archive"});
+  EXPECT_EQ(archive.out,
+            "\t+791\t26/01/01,10:00:00+04\tархив\t16\tсохранено\tПривет; как дела\n"
+            "\t+792\t26/01/02,10:00:00+04\tархив\t6\tсохранено\tsecond\n"
+            "Архив (2)\n");
+}
+
+TEST_F(CliSms, NewStoresAndSendsWithTheDialogFilledIn) {
+  const Result r =
+      run({"sms", "new", "--to", "+7000", "--text", "Мир", "--language", "1", "--action", "1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "[information] Сообщение отправлено и записано в \"Иходящие\".\n");
+  EXPECT_EQ(phone_->transcript(),
+            (Transcript{"AT+CSCS=UCS2", "AT+CMGW=\"+7000\"", "041C04380440", "AT+CMSS=3"}));
+  const auto stored = phone_->state().messages.at(3);
+  EXPECT_EQ(stored.text, Ru("Мир"));
+  EXPECT_EQ(stored.status, sim::MessageStatus::StoSent);
+}
+
+TEST_F(CliSms, RefusedDialogIsCancelledWithoutWriting) {
+  const Result r = run({"sms", "new", "--to", "+7000"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, "[information] Сообщение пустое...\n");
+  EXPECT_EQ(phone_->transcript(), Transcript{"AT+CSCS=UCS2"});
+}
+
+TEST_F(CliSms, DeleteAllTakesTheRunsAnswer) {
+  Result r = run({"sms", "delete-all", "inbox"});
+  EXPECT_EQ(r.err, "[question] Delete all messages?! -> No\n");
+  EXPECT_EQ(phone_->state().messages.size(), 3u);
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2) << r.out;
+  r = run({"--yes", "sms", "delete-all", "inbox"});
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(phone_->state().messages.size(), 1u);
+}
+
+TEST_F(CliSms, SelectedRowsAreDeletedMarkedSentAndExported) {
+  Result r = run({"sms", "mark-read", "inbox", "--select", "1"});
+  EXPECT_NE(r.out.find("1\t+791\t26/01/01,10:00:00+04\tвходящее\t16\tпрочитано\t"),
+            std::string::npos)
+      << r.out;
+  r = run({"sms", "export", "inbox", "out.txt", "--select", "2,1"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string exported = slurp("out.txt");
+  EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 26);
+  EXPECT_EQ(exported.find("+791"), Ru("Номер:\r\n").size());
+  r = run({"sms", "send", "outbox", "--select", "5"});
+  EXPECT_EQ(r.err, "[information] Сообщение отправлено...\n");
+  r = run({"sms", "delete", "inbox", "--select", "2"});
+  EXPECT_EQ(r.out.find("2\t"), std::string::npos);
+  EXPECT_EQ(phone_->state().messages.count(2), 0u);
+}
+
+struct UsageCase {
+  const char* name;
+  std::vector<std::string> args;
+};
+
+class CliSmsUsage : public CliSms, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(CliSmsUsage, IsRefusedBeforeTheHandsetIsAsked) {
+  const Result r = run(GetParam().args);
+  EXPECT_EQ(r.status, 2) << r.err;
+  EXPECT_TRUE(phone_->transcript().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Args, CliSmsUsage,
+    ::testing::Values(UsageCase{"NoVerb", {"sms"}},
+                      UsageCase{"UnknownFolder", {"sms", "read", "x"}},
+                      UsageCase{"NoSelect", {"sms", "delete", "inbox"}},
+                      UsageCase{"NoFile", {"sms", "export", "inbox", "--select", "1"}},
+                      UsageCase{"BadAction", {"sms", "new", "--action", "3"}},
+                      UsageCase{"UnknownOption", {"sms", "read", "inbox", "--select", "1"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliSms, MissingPortEndsInTheStandardErrorBox) {
+  SavePortSettings({(dir_ / "nothing").string(), 115200, 3000}, (dir_ / "portcfg.ini").string());
+  const Result r = run({"sms", "read", "inbox"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "[error] Телефон не подключен.\n");
+  EXPECT_EQ(r.out, "");
+}
+
+}  // namespace
+}  // namespace quorvex
