@@ -1,0 +1,66 @@
+// quorvex: the window. It starts as the original program did: the title, the main window
+// (whose start-up reads the port settings), the dialogs, then the message loop until the
+// main window closes.
+//
+// QUORVEX_STARTUP_PROBE=1 in the environment prints the milliseconds from the start of the
+// process to the first idle moment of the shown window on stderr, then ends the program.
+#include <time.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "app/main_window.h"
+#include "ui/main_window_view.h"
+#include "ui/qt_user_interface.h"
+
+namespace {
+
+// Milliseconds since the kernel started this process, or -1 when /proc cannot tell.
+double MillisecondsSinceProcessStart() {
+  std::ifstream stat("/proc/self/stat");
+  std::string line;
+  if (!std::getline(stat, line)) return -1;
+  // The command name in field 2 may hold blanks; the fields after it do not.
+  const auto close = line.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream rest(line.substr(close + 2));
+  std::string field;
+  unsigned long long startTicks = 0;
+  for (int i = 3; i <= 22 && rest >> field; ++i)
+    if (i == 22) startTicks = std::stoull(field);
+  timespec now{};
+  clock_gettime(CLOCK_BOOTTIME, &now);
+  const double ticks = static_cast<double>(sysconf(_SC_CLK_TCK));
+  return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startTicks / ticks) * 1000.0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QString::fromLatin1(quorvex::ui::kApplicationTitle));
+
+  quorvex::ui::QtUserInterface ui;
+  quorvex::TfrmMain model(ui);
+  quorvex::ui::MainWindowView window(model, ui);
+  model.FormCreate();
+  window.sync();
+  window.show();
+
+  if (const char* probe = std::getenv("QUORVEX_STARTUP_PROBE"); probe && *probe) {
+    QTimer::singleShot(0, &window, [&window] {
+      const bool exposed = window.windowHandle() && window.windowHandle()->isExposed();
+      std::fprintf(stderr, "quorvex: idle %.0f ms after process start (window %s)\n",
+                   MillisecondsSinceProcessStart(), exposed ? "exposed" : "not yet exposed");
+      QApplication::quit();
+    });
+  }
+  return QApplication::exec();
+}

@@ -1,0 +1,547 @@
+#include "app/main_window.h"
+
+#include <stdexcept>
+
+#include "codec/ru.h"
+#include "info/clock_sync.h"
+
+namespace quorvex {
+
+const char* const kHotKeyHelp =
+    "Help is not ready.\r\nApplication has hot keys:\r\nF1 - help\r\n"
+    "F5 - refresh data (phone book/date book/sms)\r\n"
+    "Ins - open edit window (add record/add event/new sms)\r\n"
+    "Del - delete selected item(s)\r\nCtrl + 1 - set visible Terminal\r\n"
+    "Ctrl + 2 - set visible Phone Information\r\nCtrl + 3 - set visible Phonebook\r\n"
+    "Ctrl + 4 - set visible Datebook\r\nCtrl + 5 - set visible SMS List";
+
+namespace {
+
+constexpr Section kSections[] = {Section::Terminal, Section::PhoneInfo, Section::PhoneBook,
+                                 Section::DateBook, Section::SMS};
+
+int Slot(Section s) {
+  return static_cast<int>(s);
+}
+
+// Menu items that only run another handler: the one a button or another item runs.
+const std::map<std::string, std::string, std::less<>>& HandlerAliases() {
+  static const std::map<std::string, std::string, std::less<>> aliases = {
+      {"N4Click", "sbReadAllClick"},
+      {"pmRefreshClick", "sbReadAllClick"},
+      {"N5Click", "sbAddRecordClick"},
+      {"N6Click", "sbAddRecordClick"},
+      {"N7Click", "pmDeleteClick"},
+      {"N10Click", "sbWriteAllClick"},
+      {"mnuBackUpClick", "pmSaveBookClick"},
+      {"mnuRestoreClick", "pmLoadRecordClick"},
+      {"N14Click", "sbReadAllEventsClick"},
+      {"ppmReadAllEventsClick", "sbReadAllEventsClick"},
+      {"N15Click", "sbAddEventClick"},
+      {"ppmAddEventClick", "sbAddEventClick"},
+      {"N16Click", "sbDeleteEventClick"},
+      {"ppmDeleteClick", "sbDeleteEventClick"},
+      {"N17Click", "lvEventDblClick"},
+      {"ppmEditEventClick", "lvEventDblClick"},
+      {"ppmClearClick", "SpeedButton5Click"},
+      {"N18Click", "pmSMSReadClick"},
+      {"N19Click", "sbSMSNewClick"},
+      {"pmSMSNewClick", "sbSMSNewClick"},
+      {"pmSMSDeleteClick", "sbDeleteSMSClick"},
+      {"N20Click", "pmSMSDeleteClick"},
+      {"N22Click", "sbSMSDeleteAllClick"},
+      {"pmSMSSaveClick", "sbSMSSaveClick"},
+      {"mnuSaveSMSClick", "pmSMSSaveClick"},
+  };
+  return aliases;
+}
+
+MenuItem Item(const char* name, std::string_view caption, const char* handler) {
+  return MenuItem{name, Ru(caption), handler, true, true, {}};
+}
+
+MenuItem Separator(const char* name) {
+  return MenuItem{name, "-", "", true, true, {}};
+}
+
+MenuItem Submenu(const char* name, std::string_view caption, std::vector<MenuItem> items) {
+  return MenuItem{name, Ru(caption), "", true, true, std::move(items)};
+}
+
+ListColumn Column(std::string_view caption, int width,
+                  ListColumn::Align align = ListColumn::Align::Left) {
+  return ListColumn{Ru(caption), width, align, kNoImage};
+}
+
+MenuItem* FindItem(std::vector<MenuItem>& items, std::string_view name) {
+  for (auto& item : items) {
+    if (item.name == name) return &item;
+    if (MenuItem* found = FindItem(item.items, name)) return found;
+  }
+  return nullptr;
+}
+
+// The chain of items from the menu bar down to name; empty when name is not there.
+bool PathTo(const std::vector<MenuItem>& items, std::string_view name,
+            std::vector<const MenuItem*>& path) {
+  for (const auto& item : items) {
+    path.push_back(&item);
+    if (item.name == name || PathTo(item.items, name, path)) return true;
+    path.pop_back();
+  }
+  return false;
+}
+
+void ExpandAll(std::vector<TreeNode>& nodes) {
+  for (auto& n : nodes) {
+    n.expanded = true;
+    ExpandAll(n.children);
+  }
+}
+
+}  // namespace
+
+const char* SectionButton(Section s) {
+  static const char* const names[] = {"sbTerminal", "sbPhoneInfo", "sbPhoneBook", "sbDateBook",
+                                      "sbSMS"};
+  return names[Slot(s)];
+}
+
+const char* SectionPanel(Section s) {
+  static const char* const names[] = {"plTerminal", "plPhoneInfo", "plPhoneBook", "plDateBook",
+                                      "plSMS"};
+  return names[Slot(s)];
+}
+
+const std::vector<std::string>& BusyControls(Section s) {
+  static const std::vector<std::string> none;
+  static const std::vector<std::string> phoneBook = {"sbAddRecord", "sbReadAll", "sbWriteAll",
+                                                     "SpeedButton3"};
+  static const std::vector<std::string> dateBook = {
+      "sbReadAllEvents", "sbAddEvent", "sbDeleteEvent", "SpeedButton5",
+      "SpeedButton2",    "CheckBox1",  "RadioGroup1",   "MonthCalendar1"};
+  static const std::vector<std::string> sms = {"sbSMSNew", "SpeedButton12", "sbSMSSave",
+                                               "sbDeleteSMS", "sbSMSDeleteAll"};
+  switch (s) {
+    case Section::PhoneBook:
+      return phoneBook;
+    case Section::DateBook:
+      return dateBook;
+    case Section::SMS:
+      return sms;
+    default:
+      return none;
+  }
+}
+
+TfrmMain::TfrmMain(UserInterface& ui, std::string settingsPath)
+    : app(ui, settingsPath), commConfig(app.settings(), settingsPath) {
+  buildControls();
+  buildMenus();
+  bindOwnHandlers();
+  MonthCalendar1Date = ui.now();
+}
+
+void TfrmMain::addControl(const std::string& name, std::string caption, bool enabled,
+                          bool visible) {
+  controls_[name] = ControlState{std::move(caption), enabled, visible, false};
+}
+
+void TfrmMain::buildControls() {
+  // The frame.
+  addControl("sbTerminal", Ru("Терминал"));
+  addControl("sbPhoneInfo", Ru("Информация"));
+  addControl("sbPhoneBook", Ru("Справочник"));
+  addControl("sbDateBook", Ru("Ежедневник"));
+  addControl("sbSMS", "SMS");
+  control("sbPhoneBook").checked = true;
+
+  // Terminal.
+  addControl("Label6", Ru("Команда:"));
+  addControl("btnSendCommand", Ru("Послать"));
+  addControl("sbClear", Ru("Очистить"));
+  addControl("Label2", Ru("Описание команды:"));
+
+  // Phone information: the captions of its two buttons live in the section's model.
+  addControl("SpeedButton1");
+  addControl("SpeedButton11");
+
+  // Phone book. The write-all button is hidden and disabled by design and never shown.
+  addControl("sbAddRecord", Ru("Добавить"));
+  addControl("sbReadAll", Ru("Читать все"));
+  addControl("sbWriteAll", Ru("Записать все"), false, false);
+  addControl("SpeedButton3", Ru("Очистить"));
+  addControl("Label4", Ru("Занято:"));
+  addControl("Label9", "", true, false);
+  ListView1.columns = {Column("#", 45), Column("Имя, Фамилия", 150), Column("Номер телефона", 120),
+                       Column("Тип", 120), Column("IDs", 100, ListColumn::Align::Center)};
+
+  // Date book.
+  addControl("sbReadAllEvents", Ru("Прочитать события"));
+  addControl("sbAddEvent", Ru("Добавить событие"));
+  addControl("sbDeleteEvent", Ru("Удалить"));
+  addControl("SpeedButton5", Ru("Очистить список"));
+  addControl("SpeedButton2", Ru("Применить параметры"));
+  addControl("CheckBox1", Ru("Показать календарь"));
+  addControl("RadioGroup1", Ru("Автоудаление сообщений"));
+  addControl("MonthCalendar1", "", true, false);
+  addControl("Label5", Ru("Чтение записи:"));
+  addControl("lblReadEvent", "0");
+  addControl("lblAllEvent", Ru("из 0"));
+  addControl("Label8", Ru("Свободно: "));
+  RadioGroup1Items = {Ru("никогда не удалять"), Ru("после 1-ой недели"), Ru("после 2-х недель"),
+                      Ru("после 4-х недель"), Ru("после 8-и недель")};
+  const auto C = ListColumn::Align::Center;
+  lvEvent.columns = {Column("#", 1),          Column("Заголовок", 150),
+                     Column("Начало", 60),    Column("Начать за ... ", 80, C),
+                     Column("Дата", 80),      Column("Длительность", 60, C),
+                     Column("Повтор", 90, C), Column("Состояние", 70, C)};
+
+  // Messages.
+  addControl("sbSMSNew", Ru("Новое"));
+  addControl("sbSMSSave", Ru("Сохранить"));
+  addControl("SpeedButton12", Ru("Очистить"));
+  addControl("sbDeleteSMS", Ru("Удалить"));
+  addControl("sbSMSDeleteAll", Ru("Удалить все"));
+  addControl("Label7", Ru("Текст сообщения"));
+  lvSMS.columns = {Column("#", 1),       Column("Номер", 100),    Column("Дата/Время", 120, C),
+                   Column("Тип", 85, C), Column("Размер", 60, C), Column("Статус", 90, C),
+                   Column("Тема", 300)};
+  TreeNode phone{Ru("Телефон"), 32, 32, 0, false, {}};
+  phone.children = {TreeNode{Ru("Входящие"), 26, 27, 1, false, {}},
+                    TreeNode{Ru("Исходящие"), 28, 29, 2, false, {}},
+                    TreeNode{Ru("Отправленные"), 33, 33, 3, false, {}},
+                    TreeNode{Ru("Черновики"), 30, 30, 4, false, {}}};
+  tvSMS = {phone, TreeNode{Ru("Архив"), 31, 31, 5, false, {}}};
+}
+
+void TfrmMain::buildMenus() {
+  Menu main{"MainMenu1", "", "", {}};
+  main.items = {
+      Submenu("N1", "Файл",
+              {Item("mnuBackUp", "BackUp", "mnuBackUpClick"),
+               Item("mnuRestore", "Restore", "mnuRestoreClick"),
+               Item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"), Separator("N11"),
+               Item("mnuExit", "Выход", "mnuExitClick")}),
+      Submenu("mnuPhoneBook", "Справочник",
+              {Item("N6", "Добавить", "N6Click"), Item("N7", "Удалить", "N7Click"),
+               Item("N9", "Редактировать", "N9Click"), Separator("N12"),
+               Item("N4", "Прочитать все", "N4Click"), Item("N10", "Записать все", "N10Click")}),
+      Submenu("mnuDateBook", "Ежедневник",
+              {Item("N14", "Прочитать", "N14Click"), Item("N15", "Добавить", "N15Click"),
+               Item("N17", "Редактировать", "N17Click"), Item("N16", "Удалить", "N16Click")}),
+      Submenu("mnuSMS", "SMS",
+              {Item("N18", "Прочитать", "N18Click"), Item("N19", "Новое", "N19Click"),
+               Item("N20", "Удалить", "N20Click"), Item("N22", "Удалить все", "N22Click")}),
+      Submenu("mnuParameters", "Параметры",
+              {Item("mnuFont", "Шрифт терминала", "mnuFontClick"),
+               Item("mnuPortConfig", "Конфигурация порта", "mnuPortConfigClick"),
+               Item("mnuOption", "Настройка", "mnuOptionClick")}),
+      Submenu("mnuSpravka", "Справка",
+              {Item("mnuHelp2", "Помощь", "mnuHelp2Click"),
+               Item("mnuAbout", "О программе", "mnuAboutClick")}),
+  };
+
+  Menu phoneBook{"PopupMenu1", "ListView1", "PopupMenu1Popup", {}};
+  phoneBook.items = {Item("N2", "Редактировать", "N2Click"),
+                     Item("pmDelete", "Удалить", "pmDeleteClick"),
+                     Item("mnuSendSMS", "Отправить сообщение", "mnuSendSMSClick"),
+                     Item("pmRefresh", "Обновить список", "pmRefreshClick"),
+                     Item("N5", "Добавить", "N5Click"),
+                     Separator("N8"),
+                     Item("pmSaveBook", "Сохранить телефонную книгу", "pmSaveBookClick"),
+                     Item("pmLoadRecord", "Загрузить телефонную книгу", "pmLoadRecordClick")};
+
+  Menu events{"pmEvent", "lvEvent", "pmEventPopup", {}};
+  events.items = {Item("ppmReadAllEvents", "Прочитать все", "ppmReadAllEventsClick"),
+                  Item("ppmAddEvent", "Добавить событие", "ppmAddEventClick"),
+                  Item("ppmEditEvent", "Редактировать", "ppmEditEventClick"),
+                  Item("ppmDelete", "Удалить", "ppmDeleteClick"),
+                  Item("ppmClear", "Очистить", "ppmClearClick")};
+
+  Menu messages{"pmSMS", "lvSMS", "pmSMSPopup", {}};
+  messages.items = {Item("pmSMSRead", "Прочитать", "pmSMSReadClick"),
+                    Item("pmSMSDelete", "Удалить", "pmSMSDeleteClick"),
+                    Item("pmSMSNew", "Новое", "pmSMSNewClick"),
+                    Item("pmSMSSave", "Сохранить", "pmSMSSaveClick"),
+                    Item("pmSendSMS", "Отправить", "pmSendSMSClick"),
+                    Item("pmSMSClear", "Очистить", "pmSMSClearClick"),
+                    Item("pmMarkasRead", "Mark as Read", "pmMarkasReadClick")};
+
+  menus_ = {std::move(main), std::move(phoneBook), std::move(events), std::move(messages)};
+}
+
+void TfrmMain::bindOwnHandlers() {
+  for (const auto& [alias, target] : HandlerAliases()) {
+    const std::string to = target;
+    bind(alias, [this, to] { dispatch(to); });
+  }
+  bind("sbTerminalClick", [this] { sbTerminalClick(); });
+  bind("sbPhoneInfoClick", [this] { sbPhoneInfoClick(); });
+  bind("sbPhoneBookClick", [this] { sbPhoneBookClick(); });
+  bind("sbDateBookClick", [this] { sbDateBookClick(); });
+  bind("sbSMSClick", [this] { sbSMSClick(); });
+
+  bind("btnSendCommandClick", [this] { terminal.btnSendCommandClick(app); });
+  bind("sbClearClick", [this] { terminal.sbClearClick(); });
+  bind("cbCommandClick", [this] { terminal.cbCommandClick(pickedCommand); });
+  bind("SpeedButton1Click", [this] { info.SpeedButton1Click(app); });
+  bind("SpeedButton11Click", [this] { SpeedButton11Click(app); });
+  bind("CheckBox1Click",
+       [this] { control("MonthCalendar1").visible = control("CheckBox1").checked; });
+
+  bind("mnuExitClick", [this] { closeRequested_ = true; });
+  bind("mnuFontClick", [this] {
+    if (showModal) showModal("FontDialog1");
+  });
+  bind("mnuPortConfigClick", [this] {
+    commConfig.FormShow();
+    if (showModal) showModal("TfrmCommConfig");
+  });
+  bind("mnuHelp2Click", [this] {
+    // The file is read before the window opens, so a missing file shows no empty window.
+    help.FormShow();
+    if (showModal) showModal("TfrmHelp");
+  });
+  bind("mnuAboutClick", [this] {
+    aboutBox.Fill();
+    if (showModal) showModal("TAboutBox");
+  });
+}
+
+// ---- State.
+
+Section TfrmMain::section() const {
+  for (Section s : kSections)
+    if (control(SectionButton(s)).checked) return s;
+  return Section::PhoneBook;
+}
+
+bool TfrmMain::panelVisible(Section s) const {
+  return panels_[Slot(s)];
+}
+
+ControlState& TfrmMain::control(std::string_view name) {
+  auto it = controls_.find(name);
+  if (it == controls_.end()) throw std::out_of_range("no control " + std::string(name));
+  return it->second;
+}
+
+const ControlState& TfrmMain::control(std::string_view name) const {
+  return const_cast<TfrmMain*>(this)->control(name);
+}
+
+bool TfrmMain::hasControl(std::string_view name) const {
+  return controls_.find(name) != controls_.end();
+}
+
+std::vector<std::string> TfrmMain::controlNames() const {
+  std::vector<std::string> names;
+  for (const auto& [name, state] : controls_) names.push_back(name);
+  return names;
+}
+
+MenuItem& TfrmMain::menuItem(std::string_view name) {
+  for (auto& m : menus_)
+    if (MenuItem* item = FindItem(m.items, name)) return *item;
+  throw std::out_of_range("no menu item " + std::string(name));
+}
+
+const MenuItem& TfrmMain::menuItem(std::string_view name) const {
+  return const_cast<TfrmMain*>(this)->menuItem(name);
+}
+
+const Menu& TfrmMain::menu(std::string_view name) const {
+  for (const auto& m : menus_)
+    if (m.name == name) return m;
+  throw std::out_of_range("no menu " + std::string(name));
+}
+
+bool TfrmMain::menuPathEnabled(std::string_view item) const {
+  for (const auto& m : menus_) {
+    std::vector<const MenuItem*> path;
+    if (!PathTo(m.items, item, path)) continue;
+    for (const MenuItem* p : path)
+      if (!p->enabled || !p->visible) return false;
+    return true;
+  }
+  throw std::out_of_range("no menu item " + std::string(item));
+}
+
+// ---- Handlers.
+
+void TfrmMain::bind(const std::string& handler, Handler fn) {
+  handlers_[handler] = std::move(fn);
+}
+
+bool TfrmMain::isBound(std::string_view handler) const {
+  return handlers_.find(handler) != handlers_.end();
+}
+
+void TfrmMain::dispatch(std::string_view handler) {
+  if (onDispatch) onDispatch(std::string(handler));
+  auto it = handlers_.find(handler);
+  if (it == handlers_.end()) return;
+  // A copy: a handler may rebind its own name while it runs.
+  Handler fn = it->second;
+  fn();
+}
+
+std::string TfrmMain::clickHandler(std::string_view control) {
+  return std::string(control) + "Click";
+}
+
+void TfrmMain::handleEvent(const std::function<void()>& fn) {
+  RunHandler(ui(), fn);
+}
+
+void TfrmMain::click(std::string_view name) {
+  control(name);  // an unknown name is a programming error, not a click
+  handleEvent([&] { dispatch(clickHandler(name)); });
+}
+
+void TfrmMain::clickMenu(std::string_view name) {
+  const MenuItem& item = menuItem(name);
+  if (!menuPathEnabled(name) || item.handler.empty()) return;
+  const std::string handler = item.handler;
+  handleEvent([&] { dispatch(handler); });
+}
+
+void TfrmMain::popup(std::string_view name) {
+  const std::string handler = menu(name).onPopup;
+  handleEvent([&] { dispatch(handler); });
+}
+
+void TfrmMain::fire(std::string_view handler) {
+  handleEvent([&] { dispatch(handler); });
+}
+
+// ---- Start-up.
+
+void TfrmMain::FormCreate() {
+  formCreateSteps_.clear();
+  auto done = [this](int step) { formCreateSteps_.push_back(step); };
+  handleEvent([&] {
+    app.LoadPortSettings();
+    done(1);
+    terminal.FillCommandList();
+    done(2);
+    DialogAccepted = false;
+    done(3);
+    control("sbReadAll").caption = Ru("Читать\r\nвсе...");
+    control("sbWriteAll").caption = Ru("Записать\r\nвсе...");
+    done(4);
+    width_ = kWindowWidth;
+    height_ = kWindowHeight;
+    done(5);
+    showSection(Section::PhoneBook);
+    done(6);
+    done(7);  // the panels' places: the view lays them out beside the buttons
+    menuItem("mnuDateBook").enabled = false;
+    menuItem("mnuSMS").enabled = false;
+    menuItem("mnuPhoneBook").enabled = true;
+    menuItem("mnuSaveSMS").enabled = false;
+    done(8);
+    done(9);   // the panels fill the client area beside the buttons
+    done(10);  // the terminal's frame sits in its panel's corner
+    if (ListView1.rows.empty()) control("sbAddRecord").enabled = false;
+    done(11);
+  });
+}
+
+// ---- Sections.
+
+void TfrmMain::showSection(Section s) {
+  for (Section other : kSections) {
+    panels_[Slot(other)] = other == s;
+    // The button goes down with its panel, so that the hot keys, which ask the buttons,
+    // always see the section that is shown, also when the section's own work then fails.
+    control(SectionButton(other)).checked = other == s;
+  }
+}
+
+void TfrmMain::setSectionMenus(bool phoneBook, bool dateBook, bool sms, bool saveSms, bool backup) {
+  menuItem("mnuPhoneBook").enabled = phoneBook;
+  menuItem("mnuDateBook").enabled = dateBook;
+  menuItem("mnuSMS").enabled = sms;
+  menuItem("mnuSaveSMS").enabled = saveSms;
+  menuItem("mnuBackUp").enabled = backup;
+  menuItem("mnuRestore").enabled = backup;
+}
+
+void TfrmMain::sbTerminalClick() {
+  showSection(Section::Terminal);
+  setSectionMenus(false, false, false, false, false);
+}
+
+void TfrmMain::sbPhoneInfoClick() {
+  showSection(Section::PhoneInfo);
+  setSectionMenus(false, false, false, false, false);
+  info.sbPhoneInfoClick(app);
+}
+
+void TfrmMain::sbPhoneBookClick() {
+  showSection(Section::PhoneBook);
+  setSectionMenus(true, false, false, false, true);
+  if (ListView1.rows.empty()) control("sbAddRecord").enabled = false;
+}
+
+void TfrmMain::sbDateBookClick() {
+  showSection(Section::DateBook);
+  setSectionMenus(false, true, false, false, false);
+  MonthCalendar1Date = ui().now();
+  control("CheckBox1").checked = true;
+  dispatch("CheckBox1Click");  // ticking the box runs its click handler, as a click would
+  control("lblReadEvent").caption = "0";
+  control("lblAllEvent").caption = Ru("из ") + "0";
+  dispatch("sbReadAllEventsClick");
+}
+
+void TfrmMain::sbSMSClick() {
+  showSection(Section::SMS);
+  setSectionMenus(false, false, true, true, false);
+  ExpandAll(tvSMS);
+  menuItem("pmSMSRead").enabled = false;
+  menuItem("N18").enabled = false;
+}
+
+void TfrmMain::SetControlsEnabled(bool enabled) {
+  for (Section s : kSections) control(SectionButton(s)).enabled = enabled;
+  for (Section s : kSections)
+    if (panelVisible(s))
+      for (const auto& name : BusyControls(s)) control(name).enabled = enabled;
+  ui().setBusyCursor(!enabled);
+}
+
+// ---- Hot keys.
+
+void TfrmMain::FormKeyDown(Key key, KeyModifiers modifiers) {
+  handleEvent([&] {
+    if (key == Key::F1) ui().messageBox(kHotKeyHelp, MsgKind::Message, MsgButtons::Ok);
+    const Section s = section();
+    if (key == Key::F5) {
+      if (s == Section::PhoneBook) dispatch("sbReadAllClick");
+      if (s == Section::DateBook) dispatch("sbReadAllEventsClick");
+      if (s == Section::SMS && menuPathEnabled("pmSMSRead")) dispatch("pmSMSReadClick");
+      if (s == Section::PhoneInfo) dispatch("SpeedButton1Click");
+    }
+    if (key == Key::Insert) {
+      if (s == Section::PhoneBook) dispatch("sbAddRecordClick");
+      if (s == Section::DateBook) dispatch("sbAddEventClick");
+      if (s == Section::SMS) dispatch("sbSMSNewClick");
+    }
+    if (key == Key::Delete) {
+      if (s == Section::PhoneBook && menuPathEnabled("pmDelete")) dispatch("pmDeleteClick");
+      if (s == Section::DateBook) dispatch("sbDeleteEventClick");
+      if (s == Section::SMS) dispatch("sbDeleteSMSClick");
+    }
+    const bool ctrlOnly = modifiers.ctrl && !modifiers.shift && !modifiers.alt;
+    if (ctrlOnly && key >= Key::Digit1 && key <= Key::Digit5) {
+      const Section target = kSections[static_cast<int>(key) - static_cast<int>(Key::Digit1)];
+      dispatch(clickHandler(SectionButton(target)));
+      for (Section other : kSections) control(SectionButton(other)).checked = other == target;
+    }
+  });
+}
+
+}  // namespace quorvex

@@ -1,0 +1,194 @@
+// The main window `TfrmMain` as plain data and handlers: which section is shown, the state
+// of the frame's buttons and menus, the busy state, the hot keys and the start-up. The Qt
+// window mirrors this state and forwards every click and key to it; the CLI and the tests
+// drive it directly.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/list_model.h"
+#include "core/user_interface.h"
+#include "info/about_help.h"
+#include "info/phone_info.h"
+#include "info/terminal.h"
+#include "serial/comm_config.h"
+
+namespace quorvex {
+
+enum class Section { Terminal, PhoneInfo, PhoneBook, DateBook, SMS };
+
+// A control of the frame or of a section that the window logic reads or changes.
+struct ControlState {
+  std::string caption;  // cp1251; a CR LF breaks the caption into two lines
+  bool enabled = true;
+  bool visible = true;
+  bool checked = false;  // a speed button that is down, a ticked check box
+};
+
+struct MenuItem {
+  std::string name;
+  std::string caption;  // cp1251; "-" is a separator line
+  std::string handler;  // empty for separators and for menus that only open
+  bool enabled = true;
+  bool visible = true;
+  std::vector<MenuItem> items;
+  bool isSeparator() const { return caption == "-"; }
+};
+
+struct Menu {
+  std::string name;     // MainMenu1, PopupMenu1, pmEvent, pmSMS
+  std::string owner;    // the list a popup belongs to; empty for the main menu
+  std::string onPopup;  // the handler run when the popup opens
+  std::vector<MenuItem> items;
+};
+
+// A node of the message folder tree.
+struct TreeNode {
+  std::string caption;  // cp1251
+  int image = kNoImage;
+  int selectedImage = kNoImage;
+  int stateIndex = 0;
+  bool expanded = false;
+  std::vector<TreeNode> children;
+};
+
+// The keys the window's key preview acts on.
+enum class Key { Other, F1, F5, Insert, Delete, Digit1, Digit2, Digit3, Digit4, Digit5 };
+struct KeyModifiers {
+  bool ctrl = false;
+  bool shift = false;
+  bool alt = false;
+};
+
+// The F1 box.
+extern const char* const kHotKeyHelp;
+
+inline constexpr int kWindowWidth = 756;
+inline constexpr int kWindowHeight = 456;
+inline constexpr int kButtonColumnWidth = 101;
+
+class TfrmMain {
+ public:
+  explicit TfrmMain(UserInterface& ui, std::string settingsPath = kPortSettingsFile);
+  TfrmMain(const TfrmMain&) = delete;
+  TfrmMain& operator=(const TfrmMain&) = delete;
+
+  UserInterface& ui() { return app.ui(); }
+
+  AppState app;  // the port settings and the port every operation opens
+  Terminal terminal;
+  PhoneInfoSection info;
+  TfrmCommConfig commConfig;
+  TAboutBox aboutBox;
+  TfrmHelp help;
+  ListModel ListView1, lvEvent, lvSMS;
+  std::vector<TreeNode> tvSMS;
+  int tvSMSSelected = -1;  // state index of the selected node, -1 none
+  std::string mmSMS;       // the text of the clicked message
+  Gauge pbReadAllRecords, pbFullRecord, pbReadEvent, pbReadSMS;
+  std::vector<std::string> RadioGroup1Items;
+  int RadioGroup1ItemIndex = 1;
+  LocalTime MonthCalendar1Date;
+  bool DialogAccepted = false;
+  // Arguments of the events that carry one: the row picked from cbCommand (its
+  // cbCommandClick) and the column whose header was clicked (the lists' ColumnClick).
+  int pickedCommand = -1;
+  int clickedColumn = -1;
+
+  // Start-up, in its fixed order. A missing or unreadable portcfg.ini ends in the standard
+  // error box and the later steps are skipped; the window stays as designed.
+  void FormCreate();
+  // How far FormCreate got: every step that ran, by number (1 to 11).
+  const std::vector<int>& formCreateSteps() const { return formCreateSteps_; }
+
+  // ---- State the view mirrors.
+  Section section() const;  // the section whose button is down
+  bool panelVisible(Section s) const;
+  ControlState& control(std::string_view name);  // std::out_of_range for an unknown name
+  const ControlState& control(std::string_view name) const;
+  bool hasControl(std::string_view name) const;
+  std::vector<std::string> controlNames() const;
+  MenuItem& menuItem(std::string_view name);  // std::out_of_range for an unknown name
+  const MenuItem& menuItem(std::string_view name) const;
+  std::vector<Menu>& menus() { return menus_; }
+  const Menu& menu(std::string_view name) const;
+  int width() const { return width_; }
+  int height() const { return height_; }
+  bool closeRequested() const { return closeRequested_; }
+
+  // ---- Events from the view. Each runs under the application's error handling: an
+  // exception that escapes ends in the standard error box and the program goes on.
+  //
+  // A click of a button: its handler runs whatever the button's enabled state (a view does
+  // not deliver mouse clicks of disabled buttons; the hot keys click them regardless).
+  void click(std::string_view control);
+  // A click of a menu item: nothing happens while the item or a menu above it is disabled.
+  void clickMenu(std::string_view item);
+  // A popup menu opens: its on-popup handler runs.
+  void popup(std::string_view menu);
+  // Any named event of the window (list double clicks, tree clicks, edits).
+  void fire(std::string_view handler);
+  // Runs view code that changes the model (a picked row, a typed text) under the same error
+  // handling as the events above.
+  void handleEvent(const std::function<void()>& fn);
+  // The key preview; the key is passed on to the focused control afterwards in any case.
+  void FormKeyDown(Key key, KeyModifiers modifiers);
+
+  // ---- The window's operations.
+  void SetControlsEnabled(bool enabled);
+  void sbTerminalClick();
+  void sbPhoneInfoClick();
+  void sbPhoneBookClick();
+  void sbDateBookClick();
+  void sbSMSClick();
+
+  // ---- Handlers by name. The window's own are bound at construction; the feature
+  // handlers of the sections are bound by their owners. A handler that is not bound does
+  // nothing. Binding a name replaces what was bound to it.
+  using Handler = std::function<void()>;
+  void bind(const std::string& handler, Handler fn);
+  bool isBound(std::string_view handler) const;
+  // Runs a handler by name without catching (the caller's own handling applies).
+  void dispatch(std::string_view handler);
+  // The handler a button's click runs.
+  static std::string clickHandler(std::string_view control);
+  // Every dispatched handler name, for tests and diagnostics.
+  std::function<void(const std::string&)> onDispatch;
+
+  // Shows one of the program's dialogs modally ("TfrmCommConfig", "TAboutBox", "TfrmHelp",
+  // "TfrmOption", "FontDialog1"); the view sets it. Without it nothing is shown.
+  std::function<void(const std::string& form)> showModal;
+
+ private:
+  void addControl(const std::string& name, std::string caption = {}, bool enabled = true,
+                  bool visible = true);
+  void buildControls();
+  void buildMenus();
+  void bindOwnHandlers();
+  void showSection(Section s);
+  void setSectionMenus(bool phoneBook, bool dateBook, bool sms, bool saveSms, bool backup);
+  bool menuPathEnabled(std::string_view item) const;
+
+  std::map<std::string, ControlState, std::less<>> controls_;
+  std::vector<Menu> menus_;
+  std::map<std::string, Handler, std::less<>> handlers_;
+  std::vector<int> formCreateSteps_;
+  bool panels_[5] = {false, false, true, false, false};
+  int width_ = kWindowWidth;
+  int height_ = kWindowHeight;
+  bool closeRequested_ = false;
+};
+
+// The component name of a section's button and panel.
+const char* SectionButton(Section s);
+const char* SectionPanel(Section s);
+
+// The controls SetControlsEnabled changes in a section besides the five section buttons.
+const std::vector<std::string>& BusyControls(Section s);
+
+}  // namespace quorvex

@@ -1,0 +1,30 @@
+#include "ui/key_preview.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace quorvex::ui {
+
+KeyPreview::KeyPreview(QWidget* window, std::function<bool(QKeyEvent&)> onKey)
+    : QObject(window), window_(window), onKey_(std::move(onKey)) {
+  qApp->installEventFilter(this);
+}
+
+KeyPreview::~KeyPreview() {
+  qApp->removeEventFilter(this);
+}
+
+bool KeyPreview::eventFilter(QObject* receiver, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !receiver->isWidgetType()) return false;
+  auto* w = static_cast<QWidget*>(receiver);
+  // A key a control ignores travels on to its parents, and this filter sees it at each of
+  // them: the window previews it once, where it arrives first.
+  const bool travelling =
+      event == lastEvent_ && lastReceiver_ != nullptr && w->isAncestorOf(lastReceiver_);
+  lastEvent_ = event;
+  lastReceiver_ = w;
+  if (travelling || w->window() != window_) return false;
+  return onKey_(*static_cast<QKeyEvent*>(event));
+}
+
+}  // namespace quorvex::ui

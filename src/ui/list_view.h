@@ -1,0 +1,34 @@
+// A report-view list that mirrors a ListModel: columns with widths and alignment, rows with
+// caption, sub-items and images, grid lines, whole-row and multiple selection. What the user
+// selects goes back into the model.
+#pragma once
+
+#include <QTableWidget>
+#include <functional>
+
+#include "core/list_model.h"
+
+namespace quorvex::ui {
+
+class ListView : public QTableWidget {
+ public:
+  ListView(ListModel& model, QWidget* parent = nullptr);
+
+  // Rebuilds rows and columns when the model changed since the last call.
+  void sync();
+  ListModel& listModel() { return model_; }
+
+  std::function<void()> onClick;
+  std::function<void()> onDoubleClick;
+  std::function<void(int column)> onColumnClick;
+  std::function<void(const QPoint& globalPos)> onContextMenu;
+
+ private:
+  void takeSelection();
+
+  ListModel& model_;
+  int syncedRevision_ = -1;
+  bool syncing_ = false;
+};
+
+}  // namespace quorvex::ui

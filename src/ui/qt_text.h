@@ -1,0 +1,32 @@
+// The one place where the core's code page 1251 bytes meet Qt's Unicode strings.
+#pragma once
+
+#include <QString>
+#include <string>
+
+#include "codec/cp1251.h"
+
+namespace quorvex::ui {
+
+// cp1251 bytes to a QString; CR LF (and a lone CR) become the newline Qt widgets break at.
+inline QString ToQ(const std::string& cp1251) {
+  QString s = QString::fromUtf8(Cp1251ToUtf8(cp1251));
+  s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return s;
+}
+
+// A QString as cp1251 bytes, characters cp1251 cannot hold dropped; line breaks stay as the
+// widget gives them.
+inline std::string FromQ(const QString& text) {
+  return Utf8ToCp1251Lossy(text.toStdString());
+}
+
+// A multi-line text of a widget as cp1251 bytes with CR LF line ends, as the core keeps memos.
+inline std::string FromQLines(const QString& text) {
+  QString s = text;
+  s.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+  return FromQ(s);
+}
+
+}  // namespace quorvex::ui

@@ -1,0 +1,73 @@
+// The user-interface seam on Qt: message boxes, the standard error box, file dialogs, the
+// event pump, the pause, the clock, the busy cursor and the shell's "open". A scripted mode
+// lets the widget tests run every handler without a box that waits for a person.
+#pragma once
+
+#include <QFont>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/user_interface.h"
+
+class QDialog;
+class QWidget;
+
+namespace quorvex::ui {
+
+inline constexpr const char* kApplicationTitle = "Quorvex";
+
+class QtUserInterface : public UserInterface {
+ public:
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override;
+  void showStandardError(const std::string& message) override;
+  std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+  std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                            const std::string& defaultExt) override;
+  void processEvents(bool paintOnly) override;
+  void pause(int milliseconds) override;
+  LocalTime now() override;
+  void setBusyCursor(bool busy) override;
+  void openUrl(const std::string& url) override;
+
+  // Shows a dialog modally and returns when it closes; scripted, it only shows it.
+  void runModal(QDialog& dialog);
+  // The font dialog; nullopt when the user cancels.
+  std::optional<QFont> chooseFont(const QFont& current);
+
+  // Called before every box and every pump, so the window shows the state of the moment.
+  std::function<void()> beforeEvents;
+  bool busy() const { return busy_; }
+
+  // ---- Scripted mode (tests): no modal window is shown, every call is recorded, and
+  // answers come from the queues (a box without a queued answer gives its first button;
+  // a file or font dialog without one is cancelled).
+  struct Box {
+    std::string text;  // cp1251
+    MsgKind kind;
+    MsgButtons buttons;
+    bool standardError;
+  };
+  void setScripted(bool on) { scripted_ = on; }
+  bool scripted() const { return scripted_; }
+  std::vector<Box> boxes;
+  std::vector<std::string> dialogs;  // window titles of the dialogs shown by runModal
+  std::vector<std::string> urls;
+  std::deque<MsgResult> answers;
+  std::deque<std::optional<std::string>> files;
+  std::deque<std::optional<QFont>> fonts;
+  std::optional<LocalTime> clock;  // a fixed local time instead of the computer's
+
+ private:
+  MsgResult record(Box box);
+
+  bool scripted_ = false;
+  bool busy_ = false;
+};
+
+// A filter in the form "All files (*.*)|*.*|Text File (*.txt)|*.txt" as Qt's name filters.
+QStringList QtNameFilters(const std::string& filter);
+
+}  // namespace quorvex::ui
