@@ -170,7 +170,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   const std::vector<ArchiveRecord> archive = ReadArchive(archivePath);
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
   // Declared after the port: the busy state is left and the bar reset before it is freed.
-  LeaveBusyOnExit idle(busy);
+  LeaveBusyOnExit idle(SetControlsEnabled);
   ResetOnExit bar(pbReadSMS);
 
   if (!HasOk(port->RunAtCommand("AT+CSCS=UCS2"))) {
@@ -178,7 +178,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
     return;
   }
   lvSMS.clear();
-  if (busy) busy->SetControlsEnabled(false);
+  if (SetControlsEnabled) SetControlsEnabled(false);
   pbReadSMS.min = 0;
   if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive);
   if (filter == kFilterSent || filter == kFilterUnsent)

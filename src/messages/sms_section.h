@@ -67,8 +67,8 @@ class SmsSection {
 
   // Where the archive lives: its bare name in the working directory.
   std::string archivePath = kArchiveFile;
-  // The window's busy state; none in the CLI.
-  BusyState* busy = nullptr;
+  // The main window's busy state; unset in the CLI.
+  SetControlsEnabledFn SetControlsEnabled;
   // Shows frmSaveSMS modally.
   SaveSmsDialogRunner runDialog;
 

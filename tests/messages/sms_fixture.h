@@ -77,8 +77,7 @@ class RecordingUi : public UserInterface {
 };
 
 // Records every change of the busy state.
-struct RecordingBusy : BusyState {
-  void SetControlsEnabled(bool enabled) override { calls.push_back(enabled); }
+struct RecordingBusy {
   std::vector<bool> calls;
 };
 
@@ -106,7 +105,7 @@ class SmsTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
     section_.archivePath = path("sms_archive.txt");
-    section_.busy = &busy_;
+    section_.SetControlsEnabled = [this](bool enabled) { busy_.calls.push_back(enabled); };
   }
   void TearDown() override {
     phone_.reset();
