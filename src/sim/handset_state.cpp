@@ -17,6 +17,8 @@ extern const std::string_view kDemoHandsetText;  // generated from data/demo_han
 namespace {
 
 constexpr std::string_view kMagic = "quorvex-handset";
+// Phone memory up to 9999 and a SIM up to 1000: room for the largest phone books.
+constexpr int kMostEntries = 10999;
 
 std::string Escape(std::string_view s) {
   std::string out;
@@ -164,7 +166,7 @@ class Parser {
       st.clockOffset = integer(1, -4'000'000'000LL, 4'000'000'000LL);
     } else if (kind == "phone-book") {
       need(3);
-      st.phoneSize = small(1, 0, 5000);
+      st.phoneSize = small(1, 0, 9999);
       st.simSize = small(2, 0, 1000);
     } else if (kind == "groups") {
       need(2);
@@ -192,8 +194,8 @@ class Parser {
       e.iconText = fields_[14];
       e.tail1 = small(15, 0, 255);
       e.tail2 = small(16, 0, 255);
-      st.entries[small(1, 1, 6000)] = e;
-      entryLines_[small(1, 1, 6000)] = lineNo_;
+      st.entries[small(1, 1, kMostEntries)] = e;
+      entryLines_[small(1, 1, kMostEntries)] = lineNo_;
     } else if (kind == "date-book") {
       need(3);
       st.dateBookHighest = small(1, 0, 9999);

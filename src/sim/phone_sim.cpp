@@ -62,6 +62,7 @@ struct PhoneSim::Impl {
   mutable std::mutex logMu;
   std::vector<std::string> transcript;
   std::atomic<int> exchanges{0};
+  std::atomic<std::int64_t> bytesIn{0}, bytesOut{0};
 
   AtFramer framer;
   std::mt19937 rng;
@@ -187,6 +188,7 @@ bool PhoneSim::Impl::writeRaw(const char* data, std::size_t size) {
   while (size > 0) {
     const ssize_t n = ::write(master, data, size);
     if (n > 0) {
+      bytesOut += n;
       data += n;
       size -= static_cast<std::size_t>(n);
       continue;
@@ -356,6 +358,7 @@ void PhoneSim::Impl::serve() {
     if ((fds[0].revents & POLLIN) != 0) {
       const ssize_t n = ::read(master, buffer, sizeof buffer);
       if (n > 0) {
+        bytesIn += n;
         framer.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
         while (auto ev = framer.next()) {
           if (!handle(*ev)) return;
@@ -400,6 +403,14 @@ void PhoneSim::clearTranscript() {
 
 int PhoneSim::exchanges() const {
   return impl_->exchanges.load();
+}
+
+std::int64_t PhoneSim::bytesReceived() const {
+  return impl_->bytesIn.load();
+}
+
+std::int64_t PhoneSim::bytesSent() const {
+  return impl_->bytesOut.load();
 }
 
 HandsetState PhoneSim::state() const {

@@ -48,6 +48,10 @@ class PhoneSim {
   // Number of commands answered so far.
   int exchanges() const;
 
+  // Bytes that crossed the line so far: taken from the client, and written to it.
+  std::int64_t bytesReceived() const;
+  std::int64_t bytesSent() const;
+
   // A copy of the handset's state as it stands now. Thread-safe.
   HandsetState state() const;
 
