@@ -17,4 +17,9 @@ bool RunHandler(UserInterface& ui, const std::function<void()>& handler) {
   return false;
 }
 
+void ShowModal(UserInterface& ui, ModalDialog& dialog) {
+  ui.showModal(dialog);
+  if (!dialog.closed()) dialog.closeByFrame();
+}
+
 }  // namespace quorvex
