@@ -67,22 +67,6 @@ class ResetOnExit {
   ProgressBar& bar_;
 };
 
-// The header line's index and status, quotes included.
-struct Header {
-  std::string index;
-  std::string status;
-};
-
-Header CutHeader(std::string line) {
-  Header h;
-  Delete(line, 1, 7);
-  int p = Pos(",", line);
-  h.index = Copy(line, 1, p - 1);
-  Delete(line, 1, p + 1);
-  h.status = Copy(line, 1, Pos(",", line) - 1);
-  return h;
-}
-
 // "The text from the 2nd character up to position p - 2": a quoted field before its
 // separator, without the quotes.
 std::string QuotedBefore(const std::string& s, int p) {
@@ -94,6 +78,31 @@ std::string HexLine(const std::string& s) {
 }
 
 }  // namespace
+
+ListingHeader CutListingHeader(std::string line) {
+  ListingHeader h;
+  Delete(line, 1, 7);
+  int p = Pos(",", line);
+  h.index = Copy(line, 1, p - 1);
+  Delete(line, 1, p + 1);
+  h.status = Copy(line, 1, Pos(",", line) - 1);
+  return h;
+}
+
+std::vector<std::string> SplitListing(std::string reply, std::int32_t n) {
+  // A count larger than the listing (a message arriving between the two commands, or a
+  // garbled count) ends with the listing: no phantom rows, no unbounded list.
+  std::vector<std::string> headers;
+  for (std::int32_t k = 0; k < n; ++k) {
+    reply = text::Trim(reply);
+    // What is left without a line end is the final result line, no header.
+    if (Pos("\r", reply) == 0) break;
+    std::string line = Copy(reply, 1, Pos("\r", reply) - 1);
+    Delete(reply, 1, static_cast<std::int64_t>(line.size()) + 2);
+    headers.push_back(std::move(line));
+  }
+  return headers;
+}
 
 int RecipientIcon(const std::string& typeText) {
   static const char* const kTypes[] = {"Рабочий",   "Домашний",      "Основной",
@@ -204,22 +213,13 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
     ui.messageBox(Ru(texts.listingMessage), MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  // A count larger than the listing (a message arriving between the two commands, or a
-  // garbled count) ends with the listing: no phantom rows, no unbounded list.
-  std::vector<std::string> headers;
-  for (std::int32_t k = 0; k < n; ++k) {
-    reply = text::Trim(reply);
-    if (reply.empty()) break;
-    std::string line = Copy(reply, 1, Pos("\r", reply) - 1);
-    Delete(reply, 1, static_cast<std::int64_t>(line.size()) + 2);
-    headers.push_back(std::move(line));
-  }
+  const std::vector<std::string> headers = SplitListing(reply, n);
 
   std::vector<ArchiveRecord> kept;
   const std::string read = "\"REC READ\"", unread = "\"REC UNREAD\"";
   const std::string sent = kFilterSent, unsent = kFilterUnsent;
   for (std::size_t k = 0; k < headers.size(); ++k) {
-    const Header h = CutHeader(headers[k]);
+    const ListingHeader h = CutListingHeader(headers[k]);
     if (folder == kIncoming) {
       std::string r = port.RunAtCommand("AT+MMGR=" + h.index);
       if (h.status == read) Delete(r, 1, 21);

@@ -4,6 +4,7 @@
 // clicks and keys; the CLI runs the same handlers.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -117,6 +118,16 @@ class SmsSection {
   void setReadEnabled(bool enabled);
   void showDialog();
 };
+
+// One header line of the "HEADER ONLY" listing: its index and its status, quotes included
+// (empty when no comma follows the status).
+struct ListingHeader {
+  std::string index;
+  std::string status;
+};
+ListingHeader CutListingHeader(std::string line);
+// The first n header lines of the listing reply, fewer when the listing ends first.
+std::vector<std::string> SplitListing(std::string reply, std::int32_t n);
 
 // The type icon of a phone book type text; -1 for a text outside the table.
 int RecipientIcon(const std::string& typeText);

@@ -314,3 +314,44 @@ TEST_F(ReadFolder, MissingArchiveViewsAsEmpty) {
 
 }  // namespace
 }  // namespace quorvex
+
+namespace quorvex::sms {
+namespace {
+
+struct HeaderCase {
+  const char* line;
+  const char* index;
+  const char* status;
+};
+
+class ListingHeaderCut : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(ListingHeaderCut, IndexAndQuotedStatus) {
+  const ListingHeader h = CutListingHeader(GetParam().line);
+  EXPECT_EQ(h.index, GetParam().index);
+  EXPECT_EQ(h.status, GetParam().status);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ListingHeaderCut,
+    ::testing::Values(HeaderCase{"+MMGL: 12, \"REC UNREAD\", \"+7916\", \"26/01/01,10:00\"", "12",
+                                 "\"REC UNREAD\""},
+                      HeaderCase{"+MMGL: 7, \"STO SENT\", \"+1\"", "7", "\"STO SENT\""},
+                      HeaderCase{"+MMGL: 7, \"STO SENT\"", "7", ""}, HeaderCase{"+MMGL:", "", ""},
+                      HeaderCase{"", "", ""}));
+
+TEST(SplitListing, TakesCountLinesAndStopsWhereTheListingEnds) {
+  const std::string reply = "\r\n+MMGL: 1, \"A\"\r\n+MMGL: 2, \"B\"\r\n\r\nOK\r\n";
+  EXPECT_EQ(SplitListing(reply, 1), std::vector<std::string>{"+MMGL: 1, \"A\""});
+  EXPECT_EQ(SplitListing(reply, 2),
+            (std::vector<std::string>{"+MMGL: 1, \"A\"", "+MMGL: 2, \"B\""}));
+  // A count past the listing's lines stops before the final result line.
+  EXPECT_EQ(SplitListing(reply, 3),
+            (std::vector<std::string>{"+MMGL: 1, \"A\"", "+MMGL: 2, \"B\""}));
+  EXPECT_EQ(SplitListing(reply, 2147483647).size(), 2u);
+  EXPECT_TRUE(SplitListing(reply, 0).empty());
+  EXPECT_TRUE(SplitListing(reply, -3).empty());
+}
+
+}  // namespace
+}  // namespace quorvex::sms
