@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_user_interface.h"
 
@@ -46,6 +47,7 @@ double MillisecondsSinceProcessStart() {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(quorvex::ui::kApplicationTitle));
+  quorvex::ui::ApplyWindowLook(app);
 
   quorvex::ui::QtUserInterface ui;
   quorvex::TfrmMain model(ui);

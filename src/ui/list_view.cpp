@@ -28,6 +28,15 @@ QTableWidgetItem* Cell(const std::string& text, int image, Qt::Alignment align) 
   return item;
 }
 
+// The column's width, widened where this font needs more room for its caption than the
+// width was meant for; a hidden column stays hidden.
+int ShownWidth(const ListColumn& col, const QHeaderView& header) {
+  if (col.width <= 1) return col.width;
+  const int caption = header.fontMetrics().horizontalAdvance(ToQ(col.caption)) + 16 +
+                      (col.image != kNoImage ? 20 : 0);
+  return std::max(col.width, caption);
+}
+
 }  // namespace
 
 ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), model_(model) {
@@ -83,14 +92,13 @@ void ListView::sync() {
     header->setTextAlignment(AlignmentOf(col.align));
     if (col.image != kNoImage) header->setIcon(TypeImage(col.image));
     setHorizontalHeaderItem(static_cast<int>(c), header);
-    setColumnWidth(static_cast<int>(c), col.width);
     // A column one pixel wide is hidden on purpose and stays so.
     horizontalHeader()->setSectionResizeMode(
         static_cast<int>(c), col.width <= 1 ? QHeaderView::Fixed : QHeaderView::Interactive);
   }
   horizontalHeader()->setMinimumSectionSize(1);
   for (std::size_t c = 0; c < model_.columns.size(); ++c)
-    setColumnWidth(static_cast<int>(c), model_.columns[c].width);
+    setColumnWidth(static_cast<int>(c), ShownWidth(model_.columns[c], *horizontalHeader()));
 
   setRowCount(static_cast<int>(model_.rows.size()));
   for (std::size_t r = 0; r < model_.rows.size(); ++r) {

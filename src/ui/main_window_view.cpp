@@ -283,8 +283,8 @@ void MainWindowView::buildPhoneInfo() {
       edit->setGeometry(164, y, 234, 24);
     }
   }
-  speedButton(info, "SpeedButton1")->setGeometry(164, 322, 114, kTallButtonHeight);
-  speedButton(info, "SpeedButton11")->setGeometry(284, 322, 114, kTallButtonHeight);
+  speedButton(info, "SpeedButton1")->setGeometry(164, 322, 90, kTallButtonHeight);
+  speedButton(info, "SpeedButton11")->setGeometry(258, 322, 140, kTallButtonHeight);
 
   image1_ = label(panel, "Image1");
   image1_->setAlignment(Qt::AlignCenter);
@@ -366,7 +366,11 @@ void MainWindowView::buildDateBook() {
   });
   calendar_ = add(new QCalendarWidget(panel), "MonthCalendar1");
   calendar_->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+  calendar_->setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
   calendar_->setGridVisible(false);
+  // The window speaks Russian, whatever the locale it runs under.
+  calendar_->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
+  calendar_->setFirstDayOfWeek(Qt::Monday);
   connect(calendar_, &QCalendarWidget::selectionChanged, this, [this] {
     if (syncing_) return;
     const QDate d = calendar_->selectedDate();
@@ -385,6 +389,7 @@ void MainWindowView::buildSMS() {
   tvSMS_->setItemsExpandable(false);
   tvSMS_->setMouseTracking(true);  // hot-tracking
   tvSMS_->setIconSize(QSize(16, 16));
+  tvSMS_->setIndentation(14);
   std::function<void(QTreeWidgetItem*, const std::vector<TreeNode>&)> addNodes =
       [&](QTreeWidgetItem* parent, const std::vector<TreeNode>& nodes) {
         for (const TreeNode& n : nodes) {
@@ -717,7 +722,7 @@ void MainWindowView::layoutPhoneBook(QWidget* panel) {
 void MainWindowView::layoutDateBook(QWidget* panel) {
   const int w = panel->width(), h = panel->height();
   QWidget* panel6 = widget("Panel6");
-  const QRect p6(w - 4 - 200, h - 4 - 172, 200, 172);
+  const QRect p6(w - 4 - 178, h - 4 - 172, 178, 172);
   panel6->setGeometry(p6);
   widget("RadioGroup1")->setGeometry(4, 2, p6.width() - 8, 130);
   widget("SpeedButton2")->setGeometry(4, 136, p6.width() - 8, kButtonHeight + 4);
@@ -726,10 +731,10 @@ void MainWindowView::layoutDateBook(QWidget* panel) {
   const QRect list(4, 4, w - 8, check.top() - 2 - 4);
   widget("lvEvent")->setGeometry(list);
   const int calendarTop = check.top() + 4;
-  const int calendarWidth = 200;
+  const int calendarWidth = 192;
   calendar_->setGeometry(p6.left() - 4 - calendarWidth, calendarTop, calendarWidth,
                          h - 4 - calendarTop);
-  const int bw = 132;
+  const int bw = 130;
   const int x = list.left() + 2;
   const int y5 = h - 4 - kButtonHeight;
   widget("SpeedButton5")->setGeometry(x, y5, bw, kButtonHeight);
@@ -740,16 +745,24 @@ void MainWindowView::layoutDateBook(QWidget* panel) {
   const int yBar = yRead - 2 - kBarHeight;
   widget("pbReadEvent")->setGeometry(x, yBar, 2 * bw + 2, kBarHeight);
   const int yLabel = yBar - 2 - kLabelHeight;
-  widget("Label5")->setGeometry(x, yLabel, 96, kLabelHeight);
-  widget("lblReadEvent")->setGeometry(x + 98, yLabel, 40, kLabelHeight);
-  widget("lblAllEvent")->setGeometry(x + 140, yLabel, 60, kLabelHeight);
-  widget("Label8")->setGeometry(x, yLabel - kLabelHeight - 2, 2 * bw + 2, kLabelHeight);
+  // One row: "Чтение записи:", the count, "из" and the total, then the free share.
+  int lx = x;
+  // The two counts get room for three digits, so the row does not move while a read counts.
+  const std::pair<const char*, int> row[] = {
+      {"Label5", 0}, {"lblReadEvent", 26}, {"lblAllEvent", 44}};
+  for (const auto& [name, least] : row) {
+    QWidget* l = widget(name);
+    const int width = std::max(l->sizeHint().width(), least);
+    l->setGeometry(lx, yLabel, width, kLabelHeight);
+    lx += width + 4;
+  }
+  widget("Label8")->setGeometry(lx + 6, yLabel, calendar_->x() - 4 - lx - 6, kLabelHeight);
 }
 
 void MainWindowView::layoutSMS(QWidget* panel) {
   const int w = panel->width(), h = panel->height();
   QWidget* left = widget("Panel1");
-  left->setGeometry(4, 4, 150, h - 8);
+  left->setGeometry(4, 4, 170, h - 8);
   const int lw = left->width(), lh = left->height();
   const int bx = 4, bwidth = lw - 8;
   int y = lh - 6 - kButtonHeight;

@@ -43,6 +43,45 @@ QStringList QtNameFilters(const std::string& filter) {
   return filters;
 }
 
+std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, MsgKind kind,
+                                            MsgButtons buttons, QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(parent);
+  box->setWindowTitle(QString::fromLatin1(kApplicationTitle));
+  box->setText(ToQ(text));
+  switch (kind) {
+    case MsgKind::Message:
+      box->setIcon(QMessageBox::NoIcon);
+      break;
+    case MsgKind::Error:
+      box->setIcon(QMessageBox::Critical);
+      break;
+    case MsgKind::Warning:
+      box->setIcon(QMessageBox::Warning);
+      break;
+    case MsgKind::Information:
+      box->setIcon(QMessageBox::Information);
+      break;
+    case MsgKind::Question:
+      box->setIcon(QMessageBox::Question);
+      break;
+  }
+  switch (buttons) {
+    case MsgButtons::Ok:
+      box->setStandardButtons(QMessageBox::Ok);
+      break;
+    case MsgButtons::OkCancel:
+      box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case MsgButtons::YesNo:
+      box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+    case MsgButtons::YesNoCancel:
+      box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      break;
+  }
+  return box;
+}
+
 MsgResult QtUserInterface::record(Box box) {
   boxes.push_back(box);
   if (answers.empty()) return FirstButton(box.buttons);
@@ -55,41 +94,8 @@ MsgResult QtUserInterface::messageBox(const std::string& text, MsgKind kind, Msg
   if (beforeEvents) beforeEvents();
   if (scripted_) return record(Box{text, kind, buttons, false});
 
-  QMessageBox box(BoxParent());
-  box.setWindowTitle(QString::fromLatin1(kApplicationTitle));
-  box.setText(ToQ(text));
-  switch (kind) {
-    case MsgKind::Message:
-      box.setIcon(QMessageBox::NoIcon);
-      break;
-    case MsgKind::Error:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case MsgKind::Warning:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case MsgKind::Information:
-      box.setIcon(QMessageBox::Information);
-      break;
-    case MsgKind::Question:
-      box.setIcon(QMessageBox::Question);
-      break;
-  }
-  switch (buttons) {
-    case MsgButtons::Ok:
-      box.setStandardButtons(QMessageBox::Ok);
-      break;
-    case MsgButtons::OkCancel:
-      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-      break;
-    case MsgButtons::YesNo:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-      break;
-    case MsgButtons::YesNoCancel:
-      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-      break;
-  }
-  switch (box.exec()) {
+  auto box = MakeMessageBox(text, kind, buttons, BoxParent());
+  switch (box->exec()) {
     case QMessageBox::Yes:
       return MsgResult::Yes;
     case QMessageBox::No:
@@ -107,7 +113,7 @@ void QtUserInterface::showStandardError(const std::string& message) {
     record(Box{message, MsgKind::Error, MsgButtons::Ok, true});
     return;
   }
-  QMessageBox::critical(BoxParent(), QString::fromLatin1(kApplicationTitle), ToQ(message));
+  MakeMessageBox(message, MsgKind::Error, MsgButtons::Ok, BoxParent())->exec();
 }
 
 std::optional<std::string> QtUserInterface::chooseOpenFile(const std::string& filter) {

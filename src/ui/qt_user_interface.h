@@ -6,6 +6,7 @@
 #include <QFont>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "core/user_interface.h"
 
 class QDialog;
+class QMessageBox;
 class QWidget;
 
 namespace quorvex::ui {
@@ -66,6 +68,10 @@ class QtUserInterface : public UserInterface {
   bool scripted_ = false;
   bool busy_ = false;
 };
+
+// The box messageBox shows: caption "Quorvex", the kind's icon and the buttons asked for.
+std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, MsgKind kind,
+                                            MsgButtons buttons, QWidget* parent);
 
 // A filter in the form "All files (*.*)|*.*|Text File (*.txt)|*.txt" as Qt's name filters.
 QStringList QtNameFilters(const std::string& filter);
