@@ -15,6 +15,11 @@ KeyPreview::~KeyPreview() {
 }
 
 bool KeyPreview::eventFilter(QObject* receiver, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyRelease) {
+    // Every press begins with these: whatever arrives next is a key of its own.
+    lastEvent_ = nullptr;
+    return false;
+  }
   if (event->type() != QEvent::KeyPress || !receiver->isWidgetType()) return false;
   auto* w = static_cast<QWidget*>(receiver);
   // A key a control ignores travels on to its parents, and this filter sees it at each of

@@ -1,0 +1,183 @@
+// The port settings dialog, the help window and the about box as the user meets them.
+#include <QComboBox>
+#include <QEnterEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include "codec/ru.h"
+#include "info/about_help.h"
+#include "ui/dialogs.h"
+#include "window_fixture.h"
+
+namespace quorvex::ui {
+namespace {
+
+using testing::WindowTest;
+
+template <class W>
+W* Child(QWidget* dialog, const char* name) {
+  auto* w = dialog->findChild<W*>(QString::fromLatin1(name));
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+class PortDialog : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    SavePortSettings({"/dev/ttyUSB1", 19200, 3000}, path("portcfg.ini"));
+    start();
+    view_->action("mnuPortConfig")->trigger();
+    dialog = view_->commConfigDialog();
+  }
+  void TearDown() override {
+    dialog->hide();
+    WindowTest::TearDown();
+  }
+  PortSettings stored() {
+    PortSettings s;
+    LoadPortSettings(s, path("portcfg.ini"));
+    return s;
+  }
+  QComboBox* combo(const char* name) { return Child<QComboBox>(dialog, name); }
+  QDialog* dialog = nullptr;
+};
+
+TEST_F(PortDialog, ShowsTheSettingsAndTheFixedLine) {
+  ASSERT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Настройка порта"));
+  EXPECT_EQ(combo("cbComSelect")->currentText(), QStringLiteral("/dev/ttyUSB1"));
+  EXPECT_EQ(combo("cbComSelect")->itemText(0), QStringLiteral("COM1"));
+  EXPECT_EQ(combo("cbComSelect")->itemText(8), QStringLiteral("COM9"));
+  EXPECT_EQ(combo("cbBaudRate")->currentText(), QStringLiteral("19200"));
+  EXPECT_EQ(combo("cbBaudRate")->count(), 13);
+  EXPECT_EQ(Child<QSpinBox>(dialog, "seTimeOut")->value(), 3000);
+  for (const char* fixed : {"cbDataBits", "cbParity", "cbStopBits", "cbFlowControl"})
+    EXPECT_FALSE(combo(fixed)->isEnabled()) << fixed;
+  EXPECT_EQ(combo("cbDataBits")->currentText(), QStringLiteral("8"));
+  EXPECT_EQ(combo("cbParity")->currentText(), QStringLiteral("Не проверяется"));
+  EXPECT_EQ(combo("cbFlowControl")->currentText(), QStringLiteral("Отсутствует"));
+  EXPECT_EQ(Child<QLabel>(dialog, "lblFlowControl")->text(), QStringLiteral("Управление потоком:"));
+}
+
+TEST_F(PortDialog, EditsChangeTheSettingsAtOnceAndApplyWritesThem) {
+  combo("cbComSelect")->lineEdit()->setText(QStringLiteral("/dev/ttyACM0"));
+  EXPECT_EQ(model_->app.settings().PortName, "/dev/ttyACM0");
+  combo("cbBaudRate")->lineEdit()->setText(QStringLiteral("115200"));
+  EXPECT_EQ(model_->app.settings().BaudRate, 115200);
+
+  combo("cbBaudRate")->lineEdit()->setText(QStringLiteral("115k"));
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_TRUE(ui_.boxes[0].standardError);
+  EXPECT_EQ(ui_.boxes[0].text, "'115k' is not a valid integer value");
+  EXPECT_EQ(model_->app.settings().BaudRate, 115200) << "unchanged by a bad text";
+
+  auto* spin = Child<QSpinBox>(dialog, "seTimeOut");
+  spin->setValue(20000);
+  EXPECT_EQ(spin->value(), 10000);
+  EXPECT_EQ(model_->app.settings().TimeOut, 10000);
+  spin->setValue(40);
+  EXPECT_EQ(model_->app.settings().TimeOut, 100);
+
+  EXPECT_EQ(stored().PortName, "/dev/ttyUSB1") << "nothing written before Применить";
+  QTest::mouseClick(Child<QToolButton>(dialog, "sbApply"), Qt::LeftButton);
+  EXPECT_FALSE(dialog->isVisible());
+  const PortSettings s = stored();
+  EXPECT_EQ(s.PortName, "/dev/ttyACM0");
+  EXPECT_EQ(s.BaudRate, 115200);
+  EXPECT_EQ(s.TimeOut, 100);
+}
+
+TEST_F(PortDialog, CancelAndEscapeCloseWithoutWritingEnterApplies) {
+  combo("cbComSelect")->lineEdit()->setText(QStringLiteral("/dev/ttyS0"));
+  QTest::keyClick(combo("cbComSelect")->lineEdit(), Qt::Key_Escape);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(stored().PortName, "/dev/ttyUSB1");
+  EXPECT_EQ(model_->app.settings().PortName, "/dev/ttyS0") << "kept in memory";
+
+  view_->action("mnuPortConfig")->trigger();
+  ASSERT_TRUE(dialog->isVisible());
+  EXPECT_EQ(combo("cbComSelect")->currentText(), QStringLiteral("/dev/ttyS0"));
+  QTest::mouseClick(Child<QToolButton>(dialog, "sbCancel"), Qt::LeftButton);
+  EXPECT_FALSE(dialog->isVisible());
+
+  view_->action("mnuPortConfig")->trigger();
+  QTest::keyClick(combo("cbComSelect")->lineEdit(), Qt::Key_Return);
+  EXPECT_FALSE(dialog->isVisible());
+  EXPECT_EQ(stored().PortName, "/dev/ttyS0");
+}
+
+TEST_F(PortDialog, AFailedWriteKeepsTheDialogOpen) {
+  std::filesystem::remove(path("portcfg.ini"));
+  std::filesystem::create_directory(path("portcfg.ini"));  // cannot be replaced by a file
+  QTest::mouseClick(Child<QToolButton>(dialog, "sbApply"), Qt::LeftButton);
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_TRUE(ui_.boxes[0].standardError);
+  EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(WindowTest, TheHelpWindowReadsTheFileOnEveryShowing) {
+  start();
+  writeFile("info.txt", Ru("Первая строка\r\nвторая"));
+  view_->action("mnuHelp2")->trigger();
+  HelpDialog* help = view_->helpDialog();
+  ASSERT_TRUE(help->isVisible());
+  EXPECT_EQ(help->windowTitle(), QStringLiteral("Помощь"));
+  EXPECT_EQ(help->richEdit()->toPlainText(), QStringLiteral("Первая строка\nвторая"));
+  EXPECT_TRUE(help->richEdit()->isReadOnly());
+  help->hide();
+
+  writeFile("info.txt", "{\\rtf1\\ansi\\ansicpg1251 plain {\\b \\'c6\\'e8\\'f0}\\par next}");
+  view_->action("mnuHelp2")->trigger();
+  QTextDocument* doc = help->richEdit()->document();
+  EXPECT_EQ(help->richEdit()->toPlainText(), QStringLiteral("plain Жир\nnext"));
+  QTextCursor bold(doc);
+  bold.setPosition(8);  // inside the bold word
+  EXPECT_EQ(bold.charFormat().fontWeight(), QFont::Bold);
+  help->hide();
+
+  std::filesystem::remove(path("info.txt"));
+  ui_.boxes.clear();
+  view_->action("mnuHelp2")->trigger();
+  EXPECT_FALSE(help->isVisible());
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].text, "File not found");
+}
+
+TEST_F(WindowTest, TheAboutBoxShowsTheVersionAndItsLinksOpen) {
+  start();
+  view_->action("mnuAbout")->trigger();
+  AboutDialog* about = view_->aboutDialog();
+  ASSERT_TRUE(about->isVisible());
+  EXPECT_EQ(Child<QLabel>(about, "Version")->text(), QStringLiteral("Version: 2.9.1.0"));
+  EXPECT_EQ(Child<QLabel>(about, "ProductName")->text(), QStringLiteral("Product Name: Quorvex"));
+  EXPECT_EQ(Child<QLabel>(about, "Comments")->text(),
+            QStringLiteral("Comments: Work with Motorola phone."));
+  EXPECT_FALSE(Child<QLabel>(about, "ProgramIcon")->pixmap().isNull());
+
+  auto* link = Child<QLabel>(about, "Label1");
+  EXPECT_EQ(link->cursor().shape(), Qt::PointingHandCursor);
+  EXPECT_TRUE(link->font().underline() && link->font().bold());
+  const QColor normal = link->palette().color(QPalette::WindowText);
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(link, &enter);
+  EXPECT_EQ(link->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(link, &leave);
+  EXPECT_EQ(link->palette().color(QPalette::WindowText), normal);
+
+  QTest::mouseClick(link, Qt::LeftButton);
+  QTest::mouseClick(Child<QLabel>(about, "Label4"), Qt::LeftButton);
+  EXPECT_EQ(ui_.urls,
+            (std::vector<std::string>{kAuthorHomepage, std::string("mailto:") + kAuthorEmail}));
+  QTest::mouseClick(Child<QPushButton>(about, "OKButton"), Qt::LeftButton);
+  EXPECT_FALSE(about->isVisible());
+}
+
+}  // namespace
+}  // namespace quorvex::ui

@@ -1,0 +1,441 @@
+// The main window's widgets: each button, menu item and hot key reaches its handler, the
+// busy state and the sections show in the widgets, and the layout rules hold.
+#include <QAction>
+#include <QCalendarWidget>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QToolButton>
+#include <set>
+
+#include "codec/ru.h"
+#include "ui/list_view.h"
+#include "ui/qt_text.h"
+#include "window_fixture.h"
+
+namespace quorvex::ui {
+namespace {
+
+using testing::Trace;
+using testing::WindowTest;
+
+const Section kAll[] = {Section::Terminal, Section::PhoneInfo, Section::PhoneBook,
+                        Section::DateBook, Section::SMS};
+
+TEST_F(WindowTest, OpensCentredAtItsMinimumSizeWithTheProgramsCaption) {
+  start();
+  EXPECT_EQ(view_->windowTitle(), QStringLiteral("Quorvex"));
+  EXPECT_EQ(view_->size(), QSize(756, 456));
+  EXPECT_EQ(view_->minimumSize(), QSize(756, 456));
+  const QRect screen = view_->screen()->availableGeometry();
+  EXPECT_LE((view_->geometry().center() - screen.center()).manhattanLength(), 2);
+  view_->resize(500, 300);
+  EXPECT_GE(view_->width(), 756);
+  EXPECT_GE(view_->height(), 456);
+  EXPECT_EQ(widget<QToolButton>("sbPhoneBook")->text(), QStringLiteral("Справочник"));
+  EXPECT_EQ(view_->action("N1")->text(), QStringLiteral("Файл"));
+  EXPECT_EQ(widget<QToolButton>("sbReadAll")->text(), QStringLiteral("Читать\nвсе..."));
+}
+
+TEST_F(WindowTest, AMissingSettingsFileIsShownInTheStandardErrorBox) {
+  model_->FormCreate();
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_TRUE(ui_.boxes[0].standardError);
+  EXPECT_EQ(ui_.boxes[0].text, "File not found");
+  view_->sync();
+  view_->show();
+  EXPECT_TRUE(widget("plPhoneBook")->isVisible());
+  EXPECT_EQ(widget<QComboBox>("cbCommand")->count(), 0) << "the later steps did not run";
+}
+
+struct SectionMenus {
+  Section section;
+  bool phoneBook, dateBook, sms, saveSms, backup;
+};
+
+class SectionButtons : public WindowTest, public ::testing::WithParamInterface<SectionMenus> {};
+
+TEST_P(SectionButtons, ShowOnePanelKeepTheirButtonDownAndSetTheMenus) {
+  const SectionMenus& c = GetParam();
+  start();
+  click(SectionButton(c.section));
+  for (Section s : kAll) {
+    EXPECT_EQ(widget(SectionPanel(s))->isVisible(), s == c.section) << SectionPanel(s);
+    EXPECT_EQ(widget<QToolButton>(SectionButton(s))->isChecked(), s == c.section);
+  }
+  click(SectionButton(c.section));  // a second press leaves it down
+  EXPECT_TRUE(widget<QToolButton>(SectionButton(c.section))->isChecked());
+  EXPECT_EQ(view_->action("mnuPhoneBook")->isEnabled(), c.phoneBook);
+  EXPECT_EQ(view_->action("mnuDateBook")->isEnabled(), c.dateBook);
+  EXPECT_EQ(view_->action("mnuSMS")->isEnabled(), c.sms);
+  EXPECT_EQ(view_->action("mnuSaveSMS")->isEnabled(), c.saveSms);
+  EXPECT_EQ(view_->action("mnuBackUp")->isEnabled(), c.backup);
+  EXPECT_EQ(view_->action("mnuRestore")->isEnabled(), c.backup);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, SectionButtons,
+                         ::testing::Values(SectionMenus{Section::Terminal, 0, 0, 0, 0, 0},
+                                           SectionMenus{Section::PhoneInfo, 0, 0, 0, 0, 0},
+                                           SectionMenus{Section::PhoneBook, 1, 0, 0, 0, 1},
+                                           SectionMenus{Section::DateBook, 0, 1, 0, 0, 0},
+                                           SectionMenus{Section::SMS, 0, 0, 1, 1, 0}),
+                         [](const auto& info) {
+                           return std::string(SectionPanel(info.param.section));
+                         });
+
+struct ButtonCase {
+  Section section;
+  const char* button;
+  const char* handler;
+};
+
+TEST_F(WindowTest, EveryButtonRunsItsHandler) {
+  const ButtonCase cases[] = {
+      {Section::Terminal, "btnSendCommand", "btnSendCommandClick"},
+      {Section::Terminal, "sbClear", "sbClearClick"},
+      {Section::PhoneInfo, "SpeedButton1", "SpeedButton1Click"},
+      {Section::PhoneInfo, "SpeedButton11", "SpeedButton11Click"},
+      {Section::PhoneBook, "sbAddRecord", "sbAddRecordClick"},
+      {Section::PhoneBook, "sbReadAll", "sbReadAllClick"},
+      {Section::PhoneBook, "SpeedButton3", "SpeedButton3Click"},
+      {Section::DateBook, "sbReadAllEvents", "sbReadAllEventsClick"},
+      {Section::DateBook, "sbAddEvent", "sbAddEventClick"},
+      {Section::DateBook, "sbDeleteEvent", "sbDeleteEventClick"},
+      {Section::DateBook, "SpeedButton5", "SpeedButton5Click"},
+      {Section::DateBook, "SpeedButton2", "SpeedButton2Click"},
+      {Section::DateBook, "CheckBox1", "CheckBox1Click"},
+      {Section::SMS, "sbSMSNew", "sbSMSNewClick"},
+      {Section::SMS, "sbSMSSave", "sbSMSSaveClick"},
+      {Section::SMS, "SpeedButton12", "SpeedButton12Click"},
+      {Section::SMS, "sbDeleteSMS", "sbDeleteSMSClick"},
+      {Section::SMS, "sbSMSDeleteAll", "sbSMSDeleteAllClick"},
+      {Section::Terminal, "sbPhoneInfo", "sbPhoneInfoClick"},
+      {Section::PhoneInfo, "sbTerminal", "sbTerminalClick"},
+      {Section::Terminal, "sbPhoneBook", "sbPhoneBookClick"},
+      {Section::Terminal, "sbDateBook", "sbDateBookClick"},
+      {Section::Terminal, "sbSMS", "sbSMSClick"},
+  };
+  start();
+  for (const ButtonCase& c : cases) {
+    SCOPED_TRACE(c.button);
+    showSection(c.section);
+    enableEverything();
+    click(c.button);
+    ASSERT_FALSE(trace_.empty());
+    EXPECT_EQ(trace_.front(), c.handler);
+  }
+  // The write-all button is hidden by design; nothing can click it.
+  EXPECT_TRUE(widget("sbWriteAll")->isHidden());
+}
+
+TEST_F(WindowTest, AMouseClickOfADisabledButtonDoesNothing) {
+  start();
+  ASSERT_FALSE(widget("sbAddRecord")->isEnabled()) << "the list is empty";
+  click("sbAddRecord");
+  EXPECT_TRUE(trace_.empty());
+}
+
+TEST_F(WindowTest, EveryMenuItemRunsItsHandler) {
+  writeFile("info.txt", "help");
+  start();
+  int items = 0;
+  for (const Menu& m : model_->menus()) {
+    std::vector<const MenuItem*> leaves;
+    std::function<void(const std::vector<MenuItem>&)> walk = [&](const auto& list) {
+      for (const MenuItem& i : list) {
+        if (!i.handler.empty()) leaves.push_back(&i);
+        walk(i.items);
+      }
+    };
+    walk(m.items);
+    for (const MenuItem* item : leaves) {
+      if (item->name == "mnuExit") continue;
+      SCOPED_TRACE(item->name);
+      enableEverything();
+      trace_.clear();
+      QAction* a = view_->action(item->name);
+      ASSERT_NE(a, nullptr);
+      EXPECT_EQ(a->text(), ToQ(item->caption));
+      a->trigger();
+      ASSERT_FALSE(trace_.empty());
+      EXPECT_EQ(trace_.front(), item->handler);
+      ++items;
+    }
+  }
+  EXPECT_EQ(items, 40);
+  EXPECT_EQ(ui_.dialogs, (Trace{"font", "Настройка порта", "Помощь", "About"}));
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w != view_.get()) w->hide();
+
+  view_->action("mnuExit")->trigger();
+  EXPECT_FALSE(view_->isVisible()) << "Выход closes the window";
+}
+
+TEST_F(WindowTest, ADisabledMenuItemDoesNothing) {
+  start();
+  ASSERT_FALSE(view_->action("mnuDateBook")->isEnabled());
+  view_->action("N14")->trigger();  // enabled itself, but its menu cannot open
+  EXPECT_TRUE(trace_.empty());
+  showSection(Section::SMS);
+  ASSERT_FALSE(view_->action("pmSMSRead")->isEnabled());
+  view_->action("pmSMSRead")->trigger();
+  EXPECT_TRUE(trace_.empty());
+}
+
+struct KeyCase {
+  const char* name;
+  Section section;
+  int key;
+  Qt::KeyboardModifiers mods;
+  Trace handlers;
+  Section after;
+};
+
+class HotKeys : public WindowTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(HotKeys, ReachTheirHandlers) {
+  const KeyCase& c = GetParam();
+  start();
+  model_->menuItem("pmDelete").enabled = true;
+  model_->bind("SpeedButton1Click", [] {});
+  showSection(c.section);
+  key(c.key, c.mods);
+  EXPECT_EQ(trace_, c.handlers);
+  EXPECT_EQ(model_->section(), c.after);
+  EXPECT_TRUE(widget(SectionPanel(c.after))->isVisible());
+}
+
+const auto kCtrl = Qt::ControlModifier;
+const auto kNone = Qt::NoModifier;
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HotKeys,
+    ::testing::Values(
+        KeyCase{"F5PhoneBook",
+                Section::PhoneBook,
+                Qt::Key_F5,
+                kNone,
+                {"sbReadAllClick"},
+                Section::PhoneBook},
+        KeyCase{"F5Terminal", Section::Terminal, Qt::Key_F5, kNone, {}, Section::Terminal},
+        KeyCase{"InsDateBook",
+                Section::DateBook,
+                Qt::Key_Insert,
+                kNone,
+                {"sbAddEventClick"},
+                Section::DateBook},
+        KeyCase{"DelPhoneBook",
+                Section::PhoneBook,
+                Qt::Key_Delete,
+                kNone,
+                {"pmDeleteClick"},
+                Section::PhoneBook},
+        KeyCase{"DelSms", Section::SMS, Qt::Key_Delete, kNone, {"sbDeleteSMSClick"}, Section::SMS},
+        KeyCase{
+            "Ctrl1", Section::PhoneBook, Qt::Key_1, kCtrl, {"sbTerminalClick"}, Section::Terminal},
+        KeyCase{
+            "Ctrl3", Section::Terminal, Qt::Key_3, kCtrl, {"sbPhoneBookClick"}, Section::PhoneBook},
+        KeyCase{"Ctrl5", Section::Terminal, Qt::Key_5, kCtrl, {"sbSMSClick"}, Section::SMS},
+        KeyCase{"CtrlShift3",
+                Section::Terminal,
+                Qt::Key_3,
+                kCtrl | Qt::ShiftModifier,
+                {},
+                Section::Terminal},
+        KeyCase{"CtrlAlt3",
+                Section::Terminal,
+                Qt::Key_3,
+                kCtrl | Qt::AltModifier,
+                {},
+                Section::Terminal},
+        KeyCase{"CtrlKeypad3",
+                Section::Terminal,
+                Qt::Key_3,
+                kCtrl | Qt::KeypadModifier,
+                {},
+                Section::Terminal}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(WindowTest, F1ShowsTheHelpTextInAPlainBox) {
+  start();
+  showSection(Section::DateBook);
+  key(Qt::Key_F1);
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].text, kHotKeyHelp);
+  EXPECT_EQ(ui_.boxes[0].kind, MsgKind::Message);
+  EXPECT_FALSE(ui_.boxes[0].standardError);
+}
+
+TEST_F(WindowTest, TheFocusedControlStillGetsTheKey) {
+  start();
+  showSection(Section::Terminal);
+  auto* edit = widget<QComboBox>("cbCommand")->lineEdit();
+  edit->setFocus();
+  edit->setText(QStringLiteral("ATXI"));
+  edit->setCursorPosition(2);
+  key(Qt::Key_Delete);
+  EXPECT_EQ(edit->text(), QStringLiteral("ATI"));
+  EXPECT_EQ(model_->terminal.cbCommandText, "ATI");
+  // Ins is a hot key of other sections; in the terminal it only reaches the edit.
+  key(Qt::Key_Insert);
+  EXPECT_TRUE(trace_.empty());
+}
+
+TEST_F(WindowTest, AKeyTheControlIgnoresIsPreviewedOnceOnItsWayUp) {
+  start();
+  showSection(Section::PhoneBook);
+  widget("ListView1")->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), widget("ListView1"));
+  key(Qt::Key_F5);  // the list ignores it, so it travels on to the panel and the window
+  key(Qt::Key_F5);
+  EXPECT_EQ(trace_, (Trace{"sbReadAllClick", "sbReadAllClick"}));
+}
+
+TEST_F(WindowTest, TheBusyStateDisablesExactlyTheListedWidgetsAndShowsTheHourglass) {
+  start();
+  for (Section s : kAll) {
+    SCOPED_TRACE(SectionPanel(s));
+    showSection(s);
+    std::map<QWidget*, bool> before;
+    const auto all = view_->findChildren<QWidget*>();
+    for (QWidget* w : all) before[w] = w->isEnabled();
+    std::set<std::string> listed(BusyControls(s).begin(), BusyControls(s).end());
+    for (Section b : kAll) listed.insert(SectionButton(b));
+    const auto insideListed = [&](QWidget* w) {
+      for (QWidget* p = w->parentWidget(); p && p != view_.get(); p = p->parentWidget())
+        if (listed.count(p->objectName().toStdString())) return true;
+      return false;
+    };
+
+    std::map<QWidget*, bool> during;
+    bool hourglass = false, menusLive = false;
+    model_->bind("probe", [&] {
+      model_->SetControlsEnabled(false);
+      ui_.processEvents(false);  // the window mirrors the state while the operation runs
+      for (QWidget* w : all) during[w] = w->isEnabled();
+      hourglass = QApplication::overrideCursor() != nullptr &&
+                  QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+      menusLive = view_->action("mnuParameters")->isEnabled() &&
+                  view_->action("mnuPortConfig")->isEnabled();
+      model_->SetControlsEnabled(true);
+    });
+    model_->fire("probe");
+    view_->sync();
+
+    for (QWidget* w : all) {
+      const std::string name = w->objectName().toStdString();
+      if (listed.count(name))
+        EXPECT_FALSE(during[w]) << name;
+      else if (insideListed(w))
+        continue;  // a part of a listed control (the radio items, the calendar's buttons)
+      else
+        EXPECT_EQ(during[w], before[w]) << name;
+      EXPECT_EQ(w->isEnabled(), before[w] || listed.count(name)) << name << " after";
+    }
+    EXPECT_TRUE(hourglass);
+    EXPECT_TRUE(menusLive);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  }
+}
+
+struct Size {
+  int w, h;
+};
+
+class Layout : public WindowTest, public ::testing::WithParamInterface<Size> {};
+
+TEST_P(Layout, FollowsTheRulesOfEachSection) {
+  start();
+  view_->resize(GetParam().w, GetParam().h);
+  QApplication::processEvents();
+  auto g = [this](const char* name) { return widget(name)->geometry(); };
+
+  const QRect terminal = widget("plTerminal")->rect();
+  EXPECT_EQ(g("Bevel2").right(), terminal.right() - 2);
+  EXPECT_EQ(g("Bevel2").bottom(), terminal.bottom() - 2);
+  EXPECT_EQ(g("btnSendCommand").left(), g("Bevel2").left() + 4);
+  EXPECT_EQ(g("btnSendCommand").bottom(), g("Bevel2").bottom() - 4);
+  EXPECT_EQ(g("sbClear").left(), g("btnSendCommand").right() + 1 + 2);
+  EXPECT_EQ(g("Label6").top(), g("Bevel2").top() + 2);
+  EXPECT_EQ(g("cbCommand").top(), g("Label6").bottom() + 1 + 2);
+  EXPECT_EQ(g("mmTerminal").bottom() + 1, g("Bevel2").top() - 4);
+  EXPECT_EQ(g("Panel5").top(), g("Bevel2").top());
+  EXPECT_EQ(g("Panel5").left(), g("mmTerminal").left());
+  EXPECT_EQ(g("Panel5").right() + 1, g("Bevel2").left() - 2);
+
+  EXPECT_EQ(g("ListView1").bottom() + 1, g("Bevel1").top() - 4);
+  EXPECT_EQ(g("SpeedButton3").right() + 1, g("Bevel1").right() + 1 - 10);
+  EXPECT_EQ(g("pbReadAllRecords").right(), g("SpeedButton3").right());
+  EXPECT_EQ(g("sbAddRecord").bottom() + 1, g("Bevel1").bottom() + 1 - 4);
+  EXPECT_EQ(g("sbReadAll").top(), g("sbAddRecord").top());
+  EXPECT_EQ(g("Label4").top(), g("Bevel1").top() + 6);
+
+  const QRect sms = widget("plSMS")->rect();
+  const QRect panel1 = g("Panel1");
+  EXPECT_EQ(g("sbSMSDeleteAll").bottom() + 1, panel1.height() - 6);
+  EXPECT_EQ(g("sbDeleteSMS").bottom() + 1, g("sbSMSDeleteAll").top() - 2);
+  EXPECT_EQ(g("sbSMSNew").bottom() + 1, g("sbSMSSave").top() - 2);
+  EXPECT_EQ(g("pbReadSMS").bottom() + 1, g("sbSMSNew").top() - 2);
+  EXPECT_EQ(g("tvSMS").bottom() + 1, g("pbReadSMS").top() - 6);
+  EXPECT_EQ(g("lvSMS").left(), panel1.right() + 1 + 2);
+  EXPECT_EQ(g("lvSMS").right() + 1, sms.right() + 1 - 4);
+  EXPECT_EQ(g("mmSMS").left(), g("lvSMS").left());
+  EXPECT_EQ(g("mmSMS").width(), g("lvSMS").width());
+  EXPECT_EQ(g("mmSMS").bottom() + 1, sms.bottom() + 1 - 4);
+  EXPECT_EQ(g("Label7").bottom() + 1, g("mmSMS").top() - 2);
+  EXPECT_EQ(g("lvSMS").bottom() + 1, g("Label7").top() - 4);
+
+  const QRect date = widget("plDateBook")->rect();
+  EXPECT_EQ(g("SpeedButton5").left(), g("lvEvent").left() + 2);
+  EXPECT_EQ(g("SpeedButton5").bottom() + 1, date.bottom() + 1 - 4);
+  EXPECT_EQ(g("sbDeleteEvent").left(), g("SpeedButton5").right() + 1 + 2);
+  EXPECT_EQ(g("sbReadAllEvents").bottom() + 1, g("SpeedButton5").top() - 2);
+  EXPECT_EQ(g("sbAddEvent").left(), g("sbDeleteEvent").left());
+  EXPECT_EQ(g("pbReadEvent").bottom() + 1, g("sbReadAllEvents").top() - 2);
+  EXPECT_EQ(g("Label5").bottom() + 1, g("pbReadEvent").top() - 2);
+  EXPECT_EQ(g("Label8").top(), g("Label5").top());
+  EXPECT_EQ(g("Panel6").bottom() + 1, date.bottom() + 1 - 4);
+  EXPECT_EQ(g("Panel6").right() + 1, date.right() + 1 - 4);
+  EXPECT_EQ(g("CheckBox1").bottom() + 1, g("Panel6").top() - 2);
+  EXPECT_EQ(g("CheckBox1").left(), g("Panel6").left());
+  EXPECT_EQ(g("MonthCalendar1").top(), g("CheckBox1").top() + 4);
+  EXPECT_EQ(g("MonthCalendar1").right() + 1, g("Panel6").left() - 4);
+  EXPECT_EQ(g("lvEvent").bottom() + 1, g("CheckBox1").top() - 2);
+  // Nothing of the date book's bottom row overlaps.
+  EXPECT_FALSE(g("sbDeleteEvent").intersects(g("MonthCalendar1")));
+  EXPECT_FALSE(g("sbAddEvent").intersects(g("MonthCalendar1")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, Layout, ::testing::Values(Size{756, 456}, Size{1180, 760}),
+                         [](const auto& info) {
+                           return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                         });
+
+TEST_F(WindowTest, ListsHaveTheirColumnsAndPopups) {
+  start();
+  auto* book = view_->list("ListView1");
+  ASSERT_EQ(book->columnCount(), 5);
+  EXPECT_EQ(book->horizontalHeaderItem(1)->text(), QStringLiteral("Имя, Фамилия"));
+  auto* events = view_->list("lvEvent");
+  ASSERT_EQ(events->columnCount(), 8);
+  EXPECT_EQ(events->columnWidth(0), 1) << "the index column stays hidden";
+  EXPECT_EQ(view_->list("lvSMS")->columnCount(), 7);
+  EXPECT_EQ(view_->popupMenu("pmSMS")->actions().size(), 7);
+  EXPECT_EQ(view_->popupMenu("PopupMenu1")->actions().size(), 8);
+
+  // A row of the model shows, and a selection in the widget goes back to the model.
+  model_->lvSMS.add("3").subItems = {{"+7900", -1}, {"date", -1}};
+  view_->sync();
+  ASSERT_EQ(view_->list("lvSMS")->rowCount(), 1);
+  EXPECT_EQ(view_->list("lvSMS")->item(0, 1)->text(), QStringLiteral("+7900"));
+  view_->list("lvSMS")->selectRow(0);
+  EXPECT_TRUE(model_->lvSMS.rows[0].selected);
+}
+
+}  // namespace
+}  // namespace quorvex::ui
