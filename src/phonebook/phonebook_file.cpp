@@ -1,0 +1,178 @@
+#include "phonebook/phonebook_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#include "codec/delphi_text.h"
+#include "codec/errors.h"
+
+namespace quorvex::phonebook {
+
+using text::IntToStr;
+
+namespace {
+
+// Cuts a line field by field: the text before the next ";", then through it.
+class FieldCutter {
+ public:
+  explicit FieldCutter(std::string_view s) : s_(s) {}
+  std::string_view rest() const { return s_; }
+  std::string next() {
+    const std::size_t at = s_.find(';');
+    if (at == std::string_view::npos) return {};
+    std::string field(s_.substr(0, at));
+    s_.remove_prefix(at + 1);
+    return field;
+  }
+  std::int32_t nextInt() {
+    const std::size_t at = s_.find(';');
+    const std::int32_t v =
+        text::StrToInt(at == std::string_view::npos ? std::string_view() : s_.substr(0, at));
+    if (at != std::string_view::npos) s_.remove_prefix(at + 1);
+    return v;
+  }
+  std::uint8_t nextByte() { return static_cast<std::uint8_t>(nextInt()); }
+
+ private:
+  std::string_view s_;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+std::string FormatPhoneLine(const TAbonentInfo& r, std::int32_t phoneFirst) {
+  const std::int64_t fileNumber = static_cast<std::int64_t>(r.Index) + phoneFirst - 1;
+  return "PHONE;" + IntToStr(fileNumber) + ";" + r.Name + ";" + r.Number + ";" +
+         IntToStr(r.NumberType) + ";" + IntToStr(r.Attr6) + ";" + IntToStr(r.AlertId) + ";" +
+         IntToStr(r.Attr8) + ";" + IntToStr(r.Attr9) + ";" + IntToStr(r.Category) + ";" +
+         IntToStr(r.IconId) + ";" + IntToStr(r.Attr12) + ";" + IntToStr(r.Attr13);
+}
+
+std::string FormatSimLine(const TAbonentInfo& r, std::int32_t simFirst) {
+  const std::int64_t fileNumber = static_cast<std::int64_t>(r.Index) - simFirst + 1;
+  return "SIM;" + IntToStr(fileNumber) + ";" + r.Name + ";" + r.Number;
+}
+
+std::string FormatPhoneBookFile(const std::vector<TAbonentInfo>& records, std::int32_t phoneFirst,
+                                std::int32_t simFirst) {
+  std::string out;
+  for (const TAbonentInfo& r : records) {
+    if (IsFree(r) || r.Index == 0) continue;
+    out += r.OnSim != 0 ? FormatSimLine(r, simFirst) : FormatPhoneLine(r, phoneFirst);
+    out += "\r\n";
+  }
+  return out;
+}
+
+FileEntry ParseFileLine(std::string_view line, std::int32_t phoneLast, Family family) {
+  FieldCutter c(line);
+  const std::string kind = c.next();
+  const std::int32_t n = c.nextInt();
+  FileEntry e;
+  TAbonentInfo& r = e.record;
+  if (kind == "PHONE") {
+    e.slot = static_cast<std::int64_t>(n) - 1;
+    r.OnSim = 0;
+    r.Index = n;
+    // Ten fields follow the name. A line with more holds a name with ";" in it, which the
+    // file cannot quote: the name runs up to the tenth ";" from the end, rather than the
+    // fields shifting until the last one fails to convert and the whole load ends.
+    const std::string_view rest = c.rest();
+    if (std::count(rest.begin(), rest.end(), ';') > 10) {
+      std::size_t at = rest.size();
+      for (int k = 0; k < 10; ++k) at = rest.rfind(';', at - 1);
+      r.Name = std::string(rest.substr(0, at));
+      c = FieldCutter(rest.substr(at + 1));
+    } else {
+      r.Name = c.next();
+    }
+    r.Number = c.next();
+    r.NumberType = c.nextByte();
+    r.Attr6 = c.nextByte();
+    r.AlertId = c.nextInt();
+    r.Attr8 = c.nextByte();
+    r.Attr9 = c.nextByte();
+    r.Category = c.nextByte();
+    r.IconId = c.nextInt();
+    r.Attr12 = c.nextByte();
+    r.Attr13 = static_cast<std::uint8_t>(text::StrToInt(text::Trim(c.rest())));
+  } else {
+    const std::int64_t index = static_cast<std::int64_t>(phoneLast) + n;
+    e.slot = index - 1;
+    r.OnSim = 1;
+    r.Index = static_cast<std::int32_t>(index);
+    r.Name = c.next();
+    r.Number = std::string(c.rest());
+    r.NumberType = HasGroups(family) ? 8 : 7;
+    r.AlertId = 255;
+    r.Attr12 = 255;
+  }
+  r.NumberFormat = NumberFormatFor(r.Number, r.NumberType);
+  return e;
+}
+
+std::vector<std::string_view> SplitFileLines(std::string_view content) {
+  std::vector<std::string_view> lines;
+  std::size_t pos = 0;
+  do {
+    const std::size_t end = content.find_first_of("\r\n", pos);
+    if (end == std::string_view::npos) {
+      lines.push_back(content.substr(pos));
+      break;
+    }
+    lines.push_back(content.substr(pos, end - pos));
+    pos = end +
+          (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
+  } while (pos < content.size());
+  return lines;
+}
+
+std::string ReadTextFile(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+  if (!f) throw MakeInOutError(errno);
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    const std::size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
+    content.append(buffer, n);
+    if (n < sizeof buffer) {
+      if (std::ferror(f.get())) throw MakeInOutError(errno ? errno : EIO);
+      break;
+    }
+  }
+  return content;
+}
+
+void WriteTextFile(const std::string& path, std::string_view content) {
+  const std::string temporary = path + ".tmp";
+  {
+    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(temporary.c_str(), "wb"));
+    if (!f) throw MakeInOutError(errno);
+    const bool written = std::fwrite(content.data(), 1, content.size(), f.get()) == content.size();
+    const int writeErrno = errno;
+    const bool flushed = std::fflush(f.get()) == 0;
+    const int flushErrno = errno;
+    if (!written || !flushed) {
+      f.reset();
+      std::remove(temporary.c_str());
+      throw MakeInOutError(!written ? writeErrno : flushErrno);
+    }
+    if (std::fclose(f.release()) != 0) {
+      const int closeErrno = errno;
+      std::remove(temporary.c_str());
+      throw MakeInOutError(closeErrno);
+    }
+  }
+  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int renameErrno = errno;
+    std::remove(temporary.c_str());
+    throw MakeInOutError(renameErrno);
+  }
+}
+
+}  // namespace quorvex::phonebook

@@ -1,0 +1,101 @@
+// The phone book section of the main window as plain data and handlers: the record table,
+// the group names and storage bounds, the list ListView1, the progress bars, the record and
+// options dialogs, and every operation of the section. The window mirrors the state and
+// forwards clicks; the CLI and the tests drive it directly. Each operation opens its own
+// port object and frees it when it ends, whatever happens.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/busy.h"
+#include "core/list_model.h"
+#include "phonebook/add_record_dialog.h"
+#include "phonebook/controls.h"
+#include "phonebook/option_dialog.h"
+#include "phonebook/records.h"
+
+namespace quorvex::phonebook {
+
+// How the list draws a row: the colour of its text and its icon.
+struct RowDrawing {
+  std::uint32_t color = 0;  // 0 = black, the default
+  int image = kNoImage;
+};
+
+class PhoneBookSection {
+ public:
+  PhoneBookSection();
+
+  // ---- State.
+  std::vector<TAbonentInfo> Records;
+  std::vector<std::string> GroupNames;
+  std::int32_t PhoneFirst = 0, PhoneLast = 0, SimFirst = 0, SimLast = 0;
+  bool ContinueFlag = false;
+
+  ListModel ListView1;
+  ProgressBar pbReadAllRecords;
+  ProgressBar pbFullRecord;  // "Занято:"
+  LabelControl Label9;       // the load's "Записано n из m", hidden otherwise
+  Widget sbAddRecord;
+  // The popup items PopupMenu1Popup enables.
+  Widget N2, pmDelete, pmSaveBook;
+
+  TfrmAddRecord frmAddRecord;
+  TfrmOption frmOption;
+
+  // ---- What the window provides.
+  // The main window's busy state (SetControlsEnabled); the read and the load enter it and
+  // leave it again however they end. Unset: a front end without one.
+  SetControlsEnabledFn SetControlsEnabled;
+  // A read replaces the records, so the recipient lists the message dialog built from the
+  // earlier read are emptied.
+  std::function<void()> RecordsReplaced;
+
+  // ---- Operations.
+  // "Читать все" (also N4, pmRefresh, F5 and after erasing several rows).
+  void sbReadAllClick(AppState& app);
+  // "Очистить": the rows go, the records stay.
+  void SpeedButton3Click();
+  // "Добавить" (also N5, N6, Ins).
+  void sbAddRecordClick(AppState& app);
+  // Editing the selected, focused row (double click; N2 and N9 when the list has rows).
+  void ListView1DblClick(AppState& app);
+  // Erasing the selected rows (pmDelete, N7, Del). Catches everything it meets.
+  void pmDeleteClick(AppState& app);
+  // Writing every row back (N10); lets the window take input between rows.
+  void sbWriteAllClick(AppState& app);
+  void sbStopClick() { ContinueFlag = false; }
+  void PopupMenu1Popup();
+  // Saving to a file (pmSaveBook, mnuBackUp) and loading one (pmLoadRecord, mnuRestore).
+  void pmSaveBookClick(AppState& app);
+  void pmLoadRecordClick(AppState& app);
+  // "Настройка".
+  void mnuOptionClick(UserInterface& ui) { frmOption.Show(ui); }
+
+  // The menu items that only forward.
+  void N2Click(AppState& app) {
+    if (!ListView1.rows.empty()) ListView1DblClick(app);
+  }
+  void N10Click(AppState& app) { sbWriteAllClick(app); }
+
+  // Blue with image 39 for a row whose record has Attr6 = 1; black without icon otherwise,
+  // also for a row whose caption names no slot of Records.
+  RowDrawing ListView1CustomDrawItem(const ListRow& row) const;
+  // Puts the drawing of every row into the rows' drawing hints.
+  void RefreshRowDrawing();
+
+ private:
+  void enterBusy();
+  void leaveBusy();
+  // The record of index i, or null when i names no slot.
+  TAbonentInfo* recordAt(std::int64_t index);
+  std::vector<std::string> freeIndices() const;
+  // Taken[i - 1]: index i holds (or may hold) an entry; `except` is left free.
+  std::vector<bool> takenIndices(std::int64_t except) const;
+};
+
+}  // namespace quorvex::phonebook

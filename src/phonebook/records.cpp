@@ -1,0 +1,357 @@
+#include "phonebook/records.h"
+
+#include "codec/delphi_text.h"
+#include "codec/ru.h"
+#include "codec/ucs2.h"
+
+namespace quorvex::phonebook {
+
+using text::Copy;
+using text::Delete;
+using text::IntToStr;
+using text::Pos;
+
+namespace {
+
+// A reply being cut from the front, as the Delphi-style Delete(s, 1, n) would cut it, without
+// copying the rest at every step.
+class Cutter {
+ public:
+  explicit Cutter(std::string_view s) : s_(s) {}
+
+  std::string_view rest() const { return s_; }
+  void skip(std::size_t n) { s_.remove_prefix(std::min(n, s_.size())); }
+  // The text before the first sep; empty when there is none (Copy(s, 1, Pos - 1)).
+  std::string_view before(char sep) const {
+    const std::size_t at = s_.find(sep);
+    return at == std::string_view::npos ? std::string_view() : s_.substr(0, at);
+  }
+  // Deletes through the first sep plus `extra` characters; with no sep only the extra ones
+  // go (Delete(s, 1, Pos + extra)).
+  void through(char sep, std::size_t extra = 0) {
+    const std::size_t at = s_.find(sep);
+    skip(at == std::string_view::npos ? extra : at + 1 + extra);
+  }
+  std::int32_t nextInt() {
+    const std::int32_t v = text::StrToIntDecimal(before(','));
+    through(',');
+    return v;
+  }
+  std::uint8_t nextByte() { return static_cast<std::uint8_t>(nextInt()); }
+  std::string nextHexText() {
+    std::string t = Ucs2HexToText(before(','));
+    through(',');
+    return t;
+  }
+
+ private:
+  std::string_view s_;
+};
+
+std::string Quoted(std::string_view number) {
+  std::string out = "\"";
+  out += number;
+  out += '"';
+  return out;
+}
+
+}  // namespace
+
+TAbonentInfo FreeSlot(std::int32_t index) {
+  TAbonentInfo r;
+  r.Index = index;
+  r.Name = std::string(kFreeName);
+  return r;
+}
+
+void FreeRecord(TAbonentInfo& r) {
+  r.Name = std::string(kFreeName);
+  r.Number.clear();
+  r.NumberFormat = 145;
+  r.NumberType = 0;
+  r.Attr6 = 0;
+  r.AlertId = 255;
+  r.Attr8 = 0;
+  r.Attr9 = 1;
+  r.Category = 0;
+  r.IconId = kNoIcon;
+  r.IconText.clear();
+  r.Attr12 = 255;
+  r.Attr13 = 0;
+  r.Tail1 = 0;
+  r.Tail2 = 0;
+}
+
+bool IsFree(const TAbonentInfo& record) {
+  return record.Name == kFreeName;
+}
+
+Family FamilyOf(std::string_view model) {
+  static constexpr std::string_view kClassic[] = {"T720", "T720i", "V60", "V66",
+                                                  "V60i", "V66i",  "V70"};
+  static constexpr std::string_view kGrouped[] = {"C350", "C330", "V150"};
+  static constexpr std::string_view kGroupedText[] = {"C450", "C550"};
+  for (std::string_view m : kClassic)
+    if (model == m) return Family::Classic;
+  for (std::string_view m : kGrouped)
+    if (model == m) return Family::Grouped;
+  for (std::string_view m : kGroupedText)
+    if (model == m) return Family::GroupedText;
+  return Family::None;
+}
+
+bool HasGroups(Family family) {
+  return family == Family::Grouped || family == Family::GroupedText;
+}
+
+bool IsT720(std::string_view model) {
+  return model == "T720" || model == "T720i";
+}
+
+const std::array<std::string, 7>& TypeListTexts() {
+  static const std::array<std::string, 7> texts = {Ru("Рабочий"),   Ru("Домашний"), Ru("Основной"),
+                                                   Ru("Мобильный"), Ru("Факс"),     Ru("Пейджер"),
+                                                   "E-Mail"};
+  return texts;
+}
+
+const std::array<std::string, 8>& TypeItems() {
+  static const std::array<std::string, 8> items = {
+      Ru("Рабочий"), Ru("Домашний"), Ru("Основной"), Ru("Мобильный"),
+      Ru("Факс"),    Ru("Пейджер"),  "E-mail",       Ru("Лист рассылки")};
+  return items;
+}
+
+const std::array<std::string, 16>& IconCaptions() {
+  static const std::array<std::string, 16> captions = {
+      Ru("ужасно"),   Ru("дружок"), Ru("малыш"),      Ru("робот"), Ru("милашка"), Ru("босс"),
+      Ru("мерзость"), Ru("семья"),  Ru("звезда"),     Ru("умник"), Ru("штучка"),  Ru("нло"),
+      Ru("скин"),     Ru("фанат"),  Ru("очарование"), Ru("нет")};
+  return captions;
+}
+
+const std::vector<std::string>& DesignGroupNames() {
+  static const std::vector<std::string> names = {"General", "Busines", "Personal", "VIPs"};
+  return names;
+}
+
+const std::array<std::string, 3>& AlertItems() {
+  static const std::array<std::string, 3> items = {Ru("Бесшумный"), Ru("(здесь введите номер)"),
+                                                   Ru("По умолчанию")};
+  return items;
+}
+
+std::optional<std::string> AlertText(std::int32_t alert) {
+  if (alert == 0) return AlertItems()[0];
+  if (alert == 255) return AlertItems()[2];
+  if (alert > 0 && alert < 255) return IntToStr(alert);
+  return std::nullopt;
+}
+
+std::uint8_t NumberFormatFor(std::string_view number, int type) {
+  if (!number.empty() && number[0] == '+') return 145;
+  return type == 6 ? 128 : 129;
+}
+
+std::string CutModelName(std::string reply) {
+  const int model = Pos("MODEL=", reply);
+  if (model > 0) Delete(reply, 1, model + 5);
+  Delete(reply, Pos("\"", reply), 1);
+  Delete(reply, Pos("\r\n\r\nOK\r\n", reply), 8);
+  return reply;
+}
+
+void CutStorageBounds(std::string_view reply, std::int32_t& first, std::int32_t& last) {
+  const std::string trimmed = text::Trim(reply);
+  Cutter c(trimmed);
+  c.skip(7);
+  first = text::StrToIntDecimal(c.before('-'));
+  c.through('-');
+  last = text::StrToIntDecimal(c.before(','));
+}
+
+std::int32_t CutGroupCount(std::string_view reply) {
+  Cutter c(reply);
+  c.skip(12);
+  return text::StrToIntDecimal(c.before(')'));
+}
+
+std::string CutGroupName(std::string_view reply) {
+  const std::string trimmed = text::Trim(reply);
+  if (!trimmed.empty() && trimmed[0] == 'O') return {};
+  Cutter c(trimmed);
+  c.skip(7);
+  c.through(',');
+  return Ucs2HexToText(c.before(','));
+}
+
+TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t simFirst) {
+  TAbonentInfo r;
+  Cutter c(line);
+  c.skip(7);
+  r.Index = text::StrToIntDecimal(c.before(','));
+  r.OnSim = r.Index >= simFirst ? 1 : 0;
+  c.through(',', 1);  // and the opening quote of the number
+  r.Number = std::string(c.before('"'));
+  c.through('"', 1);  // and the comma after the closing quote
+  r.NumberFormat = c.nextByte();
+  r.Name = c.nextHexText();
+  r.NumberType = c.nextByte();
+  r.Attr6 = c.nextByte();
+  r.AlertId = c.nextInt();
+  r.Attr8 = c.nextByte();
+  if (HasGroups(family)) {
+    r.Attr9 = c.nextByte();
+    r.Category = c.nextByte();
+    r.IconId = c.nextInt();
+    r.Attr12 = c.nextByte();
+    if (family == Family::GroupedText) {
+      r.Attr13 = c.nextByte();
+      r.IconText = Ucs2HexToText(c.before(','));
+    } else {
+      r.Attr13 = static_cast<std::uint8_t>(text::StrToIntDecimal(c.rest()));
+    }
+  } else {
+    r.Attr9 = static_cast<std::uint8_t>(text::StrToIntDecimal(c.rest()));
+    r.Attr12 = 255;
+  }
+  return r;
+}
+
+std::vector<std::string_view> SplitChunkReply(std::string_view text, int most) {
+  std::vector<std::string_view> lines;
+  Cutter c(text);
+  while (static_cast<int>(lines.size()) < most && !c.rest().empty()) {
+    const std::size_t end = c.rest().find("\r\n");
+    // Without a line end the line is empty (and fails to parse), as a cut at position 0 gives.
+    const std::string_view entry =
+        end == std::string_view::npos ? std::string_view() : c.rest().substr(0, end);
+    lines.push_back(entry);
+    c.skip(entry.size() + 4);  // the line, its CR LF and the empty line after it
+  }
+  return lines;
+}
+
+std::string DialogWriteCommand(const DialogEntry& e, Family family) {
+  if (family == Family::None) return {};
+  std::string cmd = "AT+MPBW=" + IntToStr(e.index) + "," + Quoted(e.number) + "," +
+                    IntToStr(NumberFormatFor(e.number, e.type)) + "," + e.nameHex + "," +
+                    IntToStr(e.type) + ",0," + IntToStr(e.alert) + ",0,1";
+  if (family == Family::Grouped) {
+    cmd += "," + IntToStr(e.group) + "," + e.icon + ",255,0";
+  } else if (family == Family::GroupedText) {
+    cmd += "," + IntToStr(e.group) + ",255,255,0," + e.iconText + ",0,0";
+  }
+  return cmd;
+}
+
+std::string RecordWriteCommand(const TAbonentInfo& r, Family family) {
+  std::string cmd = "AT+MPBW=" + IntToStr(r.Index) + "," + Quoted(r.Number) + "," +
+                    IntToStr(r.NumberFormat) + "," + TextToUcs2Hex(r.Name) + "," +
+                    IntToStr(r.NumberType) + "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) +
+                    "," + IntToStr(r.Attr8) + "," + IntToStr(r.Attr9);
+  if (HasGroups(family)) {
+    cmd += "," + IntToStr(r.Category) + "," + IntToStr(r.IconId) + "," + IntToStr(r.Attr12) + "," +
+           IntToStr(r.Attr13);
+  }
+  if (family == Family::GroupedText) {
+    cmd += "," + TextToUcs2Hex(r.IconText) + "," + IntToStr(r.Tail1) + "," + IntToStr(r.Tail2);
+  }
+  return cmd;
+}
+
+std::string EraseCommand(std::int32_t index) {
+  return "AT+MPBW=" + IntToStr(index);
+}
+
+std::vector<ListColumn> BaseColumns() {
+  return {
+      {"#", 45, ListColumn::Align::Left, kNoImage},
+      {Ru("Имя, Фамилия"), 150, ListColumn::Align::Left, kNoImage},
+      {Ru("Номер телефона"), 120, ListColumn::Align::Left, kNoImage},
+      {Ru("Тип"), 120, ListColumn::Align::Left, kNoImage},
+      {"IDs", 100, ListColumn::Align::Center, kNoImage},
+  };
+}
+
+void AddGroupColumns(ListModel& list) {
+  if (list.columns.size() == kGroupedColumns) list.columns.resize(kBaseColumns);
+  if (list.columns.size() == kBaseColumns) {
+    list.columns.push_back({Ru("Иконка"), 100, ListColumn::Align::Left, kNoImage});
+    list.columns.push_back({Ru("Группа"), 100, ListColumn::Align::Left, kNoImage});
+  }
+  ++list.revision;
+}
+
+std::optional<ListCell> ReadTypeCell(std::uint8_t type, Family family, std::string_view model) {
+  if (type <= 6) return ListCell{TypeListTexts()[type], type};
+  if (type == 7) {
+    if (IsT720(model)) return ListCell{"SIM", kSimTypeImage};
+    if (HasGroups(family)) return ListCell{TypeItems()[7], 7};
+    return std::nullopt;
+  }
+  if (type == 8) {
+    if (HasGroups(family)) return ListCell{"SIM", kSimTypeImage};
+    return std::nullopt;
+  }
+  return ListCell{};
+}
+
+int IconItemImage(int item) {
+  return item >= 0 && item <= 14 ? item + kFirstIconImage : kNoImage;
+}
+
+ListCell IconCell(std::int32_t iconId) {
+  if (iconId >= 0 && iconId <= 14) return {IconCaptions()[iconId], IconItemImage(iconId)};
+  if (iconId == kNoIcon) return {IconCaptions()[15], kNoImage};
+  return {};
+}
+
+ListCell GroupCell(std::uint8_t category, const std::vector<std::string>& groupNames) {
+  if (category >= 1 && category <= groupNames.size()) return {groupNames[category - 1], kNoImage};
+  return {};
+}
+
+ListRow EntryRow(const TAbonentInfo& r, Family family, std::string_view model,
+                 const std::vector<std::string>& groupNames) {
+  ListRow row;
+  row.caption = IntToStr(r.Index);
+  row.subItems.push_back({r.Name, kNoImage});
+  row.subItems.push_back({r.Number, kNoImage});
+  if (auto type = ReadTypeCell(r.NumberType, family, model)) row.subItems.push_back(*type);
+  row.subItems.push_back({AlertText(r.AlertId).value_or(std::string()), kNoImage});
+  if (HasGroups(family)) {
+    if (family == Family::GroupedText) {
+      row.subItems.push_back({r.IconText, kNoImage});
+    } else {
+      row.subItems.push_back(IconCell(r.IconId));
+    }
+    row.subItems.push_back(GroupCell(r.Category, groupNames));
+  }
+  return row;
+}
+
+ListRow LoadedRow(const TAbonentInfo& r, Family family,
+                  const std::vector<std::string>& groupItems) {
+  ListRow row;
+  row.caption = IntToStr(r.Index);
+  row.subItems.push_back({r.Name, kNoImage});
+  row.subItems.push_back({r.Number, kNoImage});
+  const bool sim =
+      (r.NumberType == 7 && family == Family::Classic) || (r.NumberType == 8 && HasGroups(family));
+  if (sim) {
+    row.subItems.push_back({"SIM", kSimTypeImage});
+  } else if (r.NumberType < TypeItems().size()) {
+    row.subItems.push_back({TypeItems()[r.NumberType], r.NumberType});
+  } else {
+    row.subItems.push_back({});
+  }
+  row.subItems.push_back({AlertText(r.AlertId).value_or(std::string()), kNoImage});
+  if (HasGroups(family)) {
+    row.subItems.push_back(IconCell(r.IconId));
+    row.subItems.push_back(GroupCell(r.Category, groupItems));
+  }
+  return row;
+}
+
+}  // namespace quorvex::phonebook

@@ -1,0 +1,181 @@
+// What the phone book tests share: a scripted user interface that records every box, and a
+// simulated handset started from a given state.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "codec/ru.h"
+#include "core/app_state.h"
+#include "core/user_interface.h"
+#include "phonebook/phonebook_section.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+
+namespace quorvex::phonebook::testing {
+
+struct Box {
+  std::string text;
+  MsgKind kind;
+  MsgButtons buttons;
+  bool operator==(const Box&) const = default;
+};
+
+inline std::ostream& operator<<(std::ostream& os, const Box& b) {
+  return os << "[" << static_cast<int>(b.kind) << "/" << static_cast<int>(b.buttons) << "] "
+            << b.text;
+}
+
+class FakeUi : public UserInterface {
+ public:
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
+    boxes.push_back({text, kind, buttons});
+    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
+    if (answers.empty()) return MsgResult::No;
+    const MsgResult r = answers.front();
+    answers.pop_front();
+    return r;
+  }
+  void showStandardError(const std::string& message) override { errors.push_back(message); }
+  std::optional<std::string> chooseOpenFile(const std::string& filter) override {
+    filters.push_back(filter);
+    return nextFile();
+  }
+  std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                            const std::string& ext) override {
+    filters.push_back(filter);
+    defaultExts.push_back(ext);
+    return nextFile();
+  }
+  void processEvents(bool paintOnly) override {
+    pumps.push_back(paintOnly);
+    if (onPump) onPump();
+  }
+  void pause(int) override {}
+  LocalTime now() override { return {}; }
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string&) override {}
+  void showModal(ModalDialog& dialog) override {
+    dialogs.push_back(dialog.dialogName());
+    if (onModal) onModal(dialog);
+  }
+
+  std::vector<Box> boxes;
+  std::vector<std::string> errors;
+  std::deque<MsgResult> answers;
+  std::deque<std::optional<std::string>> files;
+  std::vector<std::string> filters, defaultExts;
+  std::vector<bool> pumps;
+  std::function<void()> onPump;
+  std::vector<std::string> dialogs;
+  std::function<void(ModalDialog&)> onModal;
+
+ private:
+  std::optional<std::string> nextFile() {
+    if (files.empty()) return std::nullopt;
+    auto f = files.front();
+    files.pop_front();
+    return f;
+  }
+};
+
+inline std::filesystem::path ScratchDir() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+  for (char& c : name)
+    if (c == '/') c = '_';
+  const auto dir =
+      std::filesystem::temp_directory_path() / ("qv-pb-" + std::to_string(::getpid()) + "-" + name);
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
+// An entry as the handset state holds it.
+inline sim::PhoneEntry Entry(std::string number, std::string name, int type = 3) {
+  sim::PhoneEntry e;
+  e.number = std::move(number);
+  e.format = !e.number.empty() && e.number[0] == '+' ? 145 : (type == 6 ? 128 : 129);
+  e.name = std::move(name);
+  e.type = type;
+  return e;
+}
+
+inline sim::HandsetState Book(int phoneSize, int simSize, std::map<int, sim::PhoneEntry> entries) {
+  sim::HandsetState st = sim::EmptyState();
+  st.phoneSize = phoneSize;
+  st.simSize = simSize;
+  st.entries = std::move(entries);
+  return st;
+}
+
+// A handset of a model with a given state, the app state pointing at it, and a section.
+class Handset {
+ public:
+  Handset(const std::string& model, const sim::HandsetState& state,
+          const std::function<void(sim::SimOptions&)>& tune = {})
+      : dir_(ScratchDir()) {
+    sim::SaveStateFile((dir_ / "handset.txt").string(), state);
+    sim::SimOptions o;
+    o.model = model;
+    o.demoData = false;
+    o.stateFile = (dir_ / "handset.txt").string();
+    if (tune) tune(o);
+    phone_ = std::make_unique<sim::PhoneSim>(o);
+    phone_->start();
+    app_ = std::make_unique<AppState>(ui);
+    app_->setOverride({phone_->slavePath(), 115200, 1000});
+    app_->LoadPortSettings();
+  }
+  ~Handset() {
+    phone_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  AppState& app() { return *app_; }
+  sim::PhoneSim& phone() { return *phone_; }
+  const std::filesystem::path& dir() const { return dir_; }
+
+  // The commands sent since the last call.
+  std::vector<std::string> sent() {
+    auto t = phone_->transcript();
+    phone_->clearTranscript();
+    return t;
+  }
+
+  FakeUi ui;
+  PhoneBookSection section;
+
+ private:
+  std::filesystem::path dir_;
+  std::unique_ptr<sim::PhoneSim> phone_;
+  std::unique_ptr<AppState> app_;
+};
+
+// The commands of a read before its chunks: model, bounds, combined storage, character set.
+inline std::vector<std::string> ReadPrologue() {
+  return {"AT+CGMM",    "AT +CPBS=ME", "AT+MPBR=?",  "AT +CPBS=SM", "AT+MPBR=?",
+          "AT+CPBS=MT", "AT+MPBR=?",   "AT+CPBS=MT", "AT+CSCS=UCS2"};
+}
+
+inline std::vector<std::string> Concat(std::vector<std::string> a,
+                                       const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+// The texts of a row: caption, then every sub-item.
+inline std::vector<std::string> Texts(const ListRow& row) {
+  std::vector<std::string> t{row.caption};
+  for (const ListCell& c : row.subItems) t.push_back(c.text);
+  return t;
+}
+
+}  // namespace quorvex::phonebook::testing

@@ -1,0 +1,303 @@
+// "Читать все" against the simulated handset: the exact commands, the records, the rows and
+// the columns, and what remains when the read fails.
+#include <gtest/gtest.h>
+
+#include "codec/delphi_text.h"
+#include "phonebook_fixture.h"
+
+namespace quorvex::phonebook {
+namespace {
+
+using testing::Book;
+using testing::Box;
+using testing::Concat;
+using testing::Entry;
+using testing::Handset;
+using testing::ReadPrologue;
+using testing::Texts;
+using V = std::vector<std::string>;
+
+std::vector<std::string> Chunks(int total) {
+  V out;
+  for (int s = 1; s <= total; s += 30)
+    out.push_back("AT+MPBR=" + std::to_string(s) + "," + std::to_string(std::min(s + 29, total)));
+  return out;
+}
+
+struct TotalCase {
+  int phone, sim;
+};
+
+class ReadTotals : public ::testing::TestWithParam<TotalCase> {};
+
+TEST_P(ReadTotals, ChunksOfThirtyInTheCombinedStorage) {
+  const auto [phone, sim] = GetParam();
+  const int total = phone + sim;
+  Handset h("V60", Book(phone, sim, {}));
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.sent(), Concat(ReadPrologue(), Chunks(total)));
+  EXPECT_EQ(h.section.Records.size(), static_cast<std::size_t>(total));
+  for (int k = 0; k < total; ++k)
+    EXPECT_EQ(h.section.Records[static_cast<std::size_t>(k)], FreeSlot(k + 1));
+  EXPECT_TRUE(h.section.ListView1.rows.empty());
+  EXPECT_EQ(h.section.pbFullRecord.Max, total);
+  EXPECT_EQ(h.section.pbReadAllRecords.Position, 0);
+  // One repaint per chunk, and never the user's input.
+  EXPECT_EQ(h.ui.pumps, std::vector<bool>(Chunks(total).size(), true));
+  EXPECT_TRUE(h.ui.boxes.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Totals, ReadTotals,
+                         ::testing::Values(TotalCase{0, 0}, TotalCase{20, 10}, TotalCase{50, 15}),
+                         [](const auto& info) {
+                           return "Total" + std::to_string(info.param.phone + info.param.sim);
+                         });
+
+TEST(Read, ExactChunkTexts) {
+  EXPECT_EQ(Chunks(30), V{"AT+MPBR=1,30"});
+  EXPECT_EQ(Chunks(65), (V{"AT+MPBR=1,30", "AT+MPBR=31,60", "AT+MPBR=61,65"}));
+}
+
+sim::HandsetState GroupedBook() {
+  sim::HandsetState st = Book(40, 10, {});
+  st.groups = {{"General", 255}, {"", 255}, {Ru("Семья"), 255}};
+  sim::PhoneEntry a = Entry("+79161234501", Ru("Иван Петров"), 3);
+  a.category = 3;
+  a.icon = 7;
+  sim::PhoneEntry b = Entry("ola@x.ru", "Olga", 6);
+  b.category = 1;
+  b.attr6 = 1;
+  sim::PhoneEntry c = Entry("112", Ru("Скорая"), 0);
+  st.entries = {{3, a}, {17, b}, {41, c}};
+  return st;
+}
+
+TEST(Read, GroupedHandsetRecordsRowsGroupsAndColumns) {
+  Handset h("C350", GroupedBook());
+  int busy = 0, idle = 0;
+  h.section.SetControlsEnabled = [&](bool enabled) { ++(enabled ? idle : busy); };
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.sent(),
+            Concat(Concat(ReadPrologue(), {"AT +MPGR=?", "AT +MPGR=1", "AT +MPGR=2", "AT +MPGR=3"}),
+                   Chunks(50)));
+  EXPECT_EQ(busy, 1);
+  EXPECT_EQ(idle, 1);
+  auto& s = h.section;
+  EXPECT_EQ(s.GroupNames, (V{"General", "", Ru("Семья")}));
+  EXPECT_EQ((std::vector<int>{s.PhoneFirst, s.PhoneLast, s.SimFirst, s.SimLast}),
+            (std::vector<int>{1, 40, 41, 50}));
+  ASSERT_EQ(s.Records.size(), 50u);
+  // Entries 3 and 17 arrived in slots 1 and 2 of their chunk and sit at their own now.
+  EXPECT_EQ(s.Records[2].Name, Ru("Иван Петров"));
+  EXPECT_EQ(s.Records[2].Index, 3);
+  EXPECT_EQ(s.Records[2].IconId, 7);
+  EXPECT_EQ(s.Records[16].Number, "ola@x.ru");
+  EXPECT_EQ(s.Records[16].NumberFormat, 128);
+  EXPECT_EQ(s.Records[40].OnSim, 1);
+  EXPECT_EQ(s.Records[40].NumberType, 8);
+  EXPECT_EQ(s.Records[16].OnSim, 0);
+  for (int k : {0, 1, 3, 15, 17, 29, 30, 39, 41, 49}) EXPECT_EQ(s.Records[k], FreeSlot(k + 1)) << k;
+
+  ASSERT_EQ(s.ListView1.columns.size(), 7u);
+  EXPECT_EQ(s.ListView1.columns[5].caption, Ru("Иконка"));
+  ASSERT_EQ(s.ListView1.rows.size(), 3u);
+  EXPECT_EQ(Texts(s.ListView1.rows[0]), (V{"3", Ru("Иван Петров"), "+79161234501", Ru("Мобильный"),
+                                           Ru("По умолчанию"), Ru("семья"), Ru("Семья")}));
+  EXPECT_EQ(Texts(s.ListView1.rows[1]),
+            (V{"17", "Olga", "ola@x.ru", "E-Mail", Ru("По умолчанию"), Ru("нет"), "General"}));
+  EXPECT_EQ(Texts(s.ListView1.rows[2]),
+            (V{"41", Ru("Скорая"), "112", "SIM", Ru("По умолчанию"), Ru("нет"), ""}));
+  EXPECT_EQ(s.ListView1.rows[0].subItems[4].image, 16);
+  EXPECT_EQ(s.ListView1.rows[1].subItems[4].image, kNoImage);
+  // Attr6 = 1 is drawn blue with image 39; the others black without icon.
+  EXPECT_EQ(s.ListView1.rows[1].textColor, kHighlightColor);
+  EXPECT_EQ(s.ListView1.rows[1].image, kHighlightImage);
+  EXPECT_EQ(s.ListView1.rows[0].textColor, 0u);
+  EXPECT_EQ(s.ListView1.rows[0].image, kNoImage);
+  EXPECT_EQ(s.pbFullRecord.Position, 3);
+  EXPECT_TRUE(s.sbAddRecord.enabled);
+}
+
+TEST(Read, GroupedTextHandsetKeepsTheIconText) {
+  sim::HandsetState st = Book(25, 5, {});
+  sim::PhoneEntry e = Entry("+1", "Pic", 1);
+  e.iconText = "Pic01";
+  e.category = 2;
+  st.entries = {{2, e}};
+  st.groups = {{"A", 255}, {"B", 255}};
+  Handset h("C550", st);
+  h.section.sbReadAllClick(h.app());
+  ASSERT_EQ(h.section.ListView1.rows.size(), 1u);
+  EXPECT_EQ(Texts(h.section.ListView1.rows[0]),
+            (V{"2", "Pic", "+1", Ru("Домашний"), Ru("По умолчанию"), "Pic01", "B"}));
+  EXPECT_EQ(h.section.Records[1].IconText, "Pic01");
+}
+
+TEST(Read, ClassicAfterGroupedKeepsTheColumnsEmpty) {
+  Handset grouped("C350", GroupedBook());
+  PhoneBookSection& s = grouped.section;
+  s.sbReadAllClick(grouped.app());
+  ASSERT_EQ(s.ListView1.columns.size(), 7u);
+  // The same section reads a Classic handset next.
+  sim::HandsetState classic = Book(10, 2, {{1, Entry("+1", "A", 7)}, {2, Entry("+2", "B", 3)}});
+  Handset other("V60", classic);
+  s.sbReadAllClick(other.app());
+  EXPECT_EQ(s.ListView1.columns.size(), 7u);
+  ASSERT_EQ(s.ListView1.rows.size(), 2u);
+  // A V60 has no text for code 7: the alert moves into the type column.
+  EXPECT_EQ(Texts(s.ListView1.rows[0]), (V{"1", "A", "+1", Ru("По умолчанию")}));
+  EXPECT_EQ(Texts(s.ListView1.rows[1]), (V{"2", "B", "+2", Ru("Мобильный"), Ru("По умолчанию")}));
+  EXPECT_EQ(s.GroupNames, (V{"General", "", Ru("Семья")})) << "kept from the earlier read";
+}
+
+TEST(Read, T720ShowsItsCodeSevenAsSim) {
+  Handset h("T720", Book(5, 2, {{6, Entry("+5", "S", 3)}}));
+  h.section.sbReadAllClick(h.app());
+  ASSERT_EQ(h.section.ListView1.rows.size(), 1u);
+  EXPECT_EQ(Texts(h.section.ListView1.rows[0]), (V{"6", "S", "+5", "SIM", Ru("По умолчанию")}));
+  EXPECT_EQ(h.section.ListView1.columns.size(), 5u);
+}
+
+TEST(Read, ARefusedChunkLeavesFreeSlotsAndTheReadGoesOn) {
+  Handset h("V66",
+            Book(60, 5, {{5, Entry("+5", "A")}, {40, Entry("+40", "B")}, {62, Entry("+62", "C")}}),
+            [](sim::SimOptions& o) { o.errorOn = {"AT+MPBR=31,60"}; });
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.sent(), Concat(ReadPrologue(), Chunks(65)));
+  const auto& r = h.section.Records;
+  ASSERT_EQ(r.size(), 65u);
+  EXPECT_EQ(r[4].Name, "A");
+  EXPECT_EQ(r[39], FreeSlot(40));
+  EXPECT_EQ(r[61].Name, "C");
+  ASSERT_EQ(h.section.ListView1.rows.size(), 2u);
+  EXPECT_TRUE(h.ui.boxes.empty());
+}
+
+TEST(Read, TwoReadsGiveTheSameRecordsAlsoAfterAnEraseInBetween) {
+  Handset h("C350", GroupedBook());
+  h.section.sbReadAllClick(h.app());
+  const auto first = h.section.Records;
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.section.Records, first);
+  {
+    TBlockSerial port;
+    port.RaiseOnError = true;
+    port.OpenPort(h.phone().slavePath());
+    port.RunAtCommand("AT+CPBS=AD");
+    port.RunAtCommand("AT+MPBW=17");
+  }
+  h.section.sbReadAllClick(h.app());
+  std::vector<TAbonentInfo> expected = first;
+  expected[16] = FreeSlot(17);
+  EXPECT_EQ(h.section.Records, expected);
+  EXPECT_EQ(h.section.ListView1.rows.size(), 2u);
+}
+
+TEST(Read, RecordsReplacedIsToldOnce) {
+  Handset h("C330", GroupedBook());
+  int told = 0;
+  h.section.RecordsReplaced = [&] { ++told; };
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(told, 1);
+}
+
+TEST(Read, RefusedStorageOrCharacterSet) {
+  {
+    Handset h("V70", Book(5, 5, {}), [](sim::SimOptions& o) { o.errorOn = {"AT+CPBS=MT"}; });
+    h.section.sbReadAllClick(h.app());
+    EXPECT_EQ(
+        h.ui.boxes,
+        (std::vector<Box>{{Ru("Нет доступа а справочнику."), MsgKind::Error, MsgButtons::Ok}}));
+    EXPECT_EQ(h.sent().back(), "AT+CPBS=MT");
+  }
+  {
+    Handset h("V70", Book(5, 5, {{1, Entry("+1", "A")}}),
+              [](sim::SimOptions& o) { o.errorOn = {"AT+CSCS"}; });
+    h.section.ListView1.add("old");
+    h.section.sbReadAllClick(h.app());
+    EXPECT_TRUE(h.ui.boxes.empty());
+    EXPECT_EQ(h.sent().back(), "AT+CSCS=UCS2");
+    ASSERT_EQ(h.section.ListView1.rows.size(), 1u) << "the list is left as it was";
+    EXPECT_EQ(h.section.ListView1.rows[0].caption, "old");
+  }
+}
+
+TEST(Read, AFailureLeavesTheBusyStateAndKeepsTheRowsSoFar) {
+  // Answers the prologue and the first chunk, then hangs up in the second.
+  Handset h("V60", Book(60, 0, {{2, Entry("+2", "A")}, {35, Entry("+35", "B")}}),
+            [](sim::SimOptions& o) { o.hangupAfter = 10; });
+  std::vector<bool> busy;
+  h.section.SetControlsEnabled = [&](bool enabled) { busy.push_back(enabled); };
+  EXPECT_THROW(h.section.sbReadAllClick(h.app()), ESynaSerError);
+  EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+  EXPECT_EQ(h.section.pbReadAllRecords.Position, 0);
+  ASSERT_EQ(h.section.ListView1.rows.size(), 1u);
+  // Not re-sorted: the entry of index 2 is where it arrived, in slot 1.
+  EXPECT_EQ(h.section.Records[0].Index, 2);
+  EXPECT_EQ(h.section.Records[1], TAbonentInfo{});
+}
+
+TEST(Read, AModelOfNoFamilyIsReadAsClassic) {
+  Handset h("E398", GroupedBook());
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.sent(), Concat(ReadPrologue(), Chunks(50)));
+  EXPECT_EQ(h.section.ListView1.columns.size(), 5u);
+  ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
+  // Code 8 of the SIM entry has no text here either.
+  EXPECT_EQ(Texts(h.section.ListView1.rows[2]), (V{"41", Ru("Скорая"), "112", Ru("По умолчанию")}));
+  EXPECT_EQ(h.section.Records[2].Attr12, 255);
+}
+
+TEST(Read, AMalformedReplyEndsTheReadWithTheConversionError) {
+  Handset h("V60", Book(10, 0, {}), [](sim::SimOptions& o) { o.errorOn = {"AT+MPBR=?"}; });
+  try {
+    h.section.sbReadAllClick(h.app());
+    ADD_FAILURE() << "no conversion error";
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(std::string(e.what()), "'' is not a valid integer value");
+  }
+  EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT +CPBS=ME", "AT+MPBR=?"}));
+}
+
+TEST(Read, ClearRemovesTheRowsOnly) {
+  Handset h("C350", GroupedBook());
+  h.section.sbReadAllClick(h.app());
+  const auto records = h.section.Records;
+  h.section.SpeedButton3Click();
+  EXPECT_TRUE(h.section.ListView1.rows.empty());
+  EXPECT_EQ(h.section.pbFullRecord.Position, 0);
+  EXPECT_FALSE(h.section.sbAddRecord.enabled);
+  EXPECT_EQ(h.section.Records, records);
+  EXPECT_TRUE(h.sent().size() > 0);
+}
+
+TEST(Read, PopupEnablesItsItemsOnSelectedRows) {
+  Handset h("C350", GroupedBook());
+  PhoneBookSection& s = h.section;
+  s.PopupMenu1Popup();
+  EXPECT_FALSE(s.N2.enabled || s.pmDelete.enabled || s.pmSaveBook.enabled);
+  s.sbReadAllClick(h.app());
+  s.PopupMenu1Popup();
+  EXPECT_FALSE(s.N2.enabled || s.pmDelete.enabled || s.pmSaveBook.enabled);
+  s.ListView1.rows[2].selected = true;
+  s.PopupMenu1Popup();
+  EXPECT_TRUE(s.N2.enabled && s.pmDelete.enabled && s.pmSaveBook.enabled);
+}
+
+TEST(Read, DrawingNeedsARecord) {
+  PhoneBookSection s;
+  s.Records = {FreeSlot(1)};
+  s.Records[0].Attr6 = 1;
+  ListRow row;
+  for (const char* caption : {"x", "0", "2", ""}) {
+    row.caption = caption;
+    EXPECT_EQ(s.ListView1CustomDrawItem(row).color, 0u) << caption;
+    EXPECT_EQ(s.ListView1CustomDrawItem(row).image, kNoImage) << caption;
+  }
+  row.caption = "1";
+  EXPECT_EQ(s.ListView1CustomDrawItem(row).color, kHighlightColor);
+  EXPECT_EQ(s.ListView1CustomDrawItem(row).image, kHighlightImage);
+}
+
+}  // namespace
+}  // namespace quorvex::phonebook

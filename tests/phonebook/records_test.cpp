@@ -1,0 +1,305 @@
+// The pure parts of the phone book: families, reply cutters, the entry-line parser, the write
+// commands and the rows a read shows.
+#include "phonebook/records.h"
+
+#include <gtest/gtest.h>
+
+#include "codec/errors.h"
+#include "codec/ru.h"
+
+namespace quorvex::phonebook {
+namespace {
+
+TEST(Families, ExactModelNames) {
+  const std::pair<const char*, Family> cases[] = {
+      {"T720", Family::Classic}, {"T720i", Family::Classic},    {"V60", Family::Classic},
+      {"V66", Family::Classic},  {"V60i", Family::Classic},     {"V66i", Family::Classic},
+      {"V70", Family::Classic},  {"C350", Family::Grouped},     {"C330", Family::Grouped},
+      {"V150", Family::Grouped}, {"C450", Family::GroupedText}, {"C550", Family::GroupedText},
+      {"C650", Family::None},    {"c350", Family::None},        {"C350 ", Family::None},
+      {"", Family::None},
+  };
+  for (const auto& [model, family] : cases) EXPECT_EQ(FamilyOf(model), family) << model;
+}
+
+TEST(ReplyCutters, ModelStorageAndGroups) {
+  EXPECT_EQ(CutModelName("\r\n+CGMM: \"GSM900\",\"GSM1800\",\"MODEL=C350\"\r\n\r\nOK\r\n"), "C350");
+  EXPECT_EQ(CutModelName("\r\nERROR\r\n"), "\r\nERROR\r\n");
+
+  std::int32_t first = -7, last = -7;
+  CutStorageBounds("\r\n+MPBR: 1-500,40,24,8,4\r\n\r\nOK\r\n", first, last);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(last, 500);
+  CutStorageBounds("\r\n+MPBR: 501-750,40,24,8,4\r\n\r\nOK\r\n", first, last);
+  EXPECT_EQ(first, 501);
+  EXPECT_EQ(last, 750);
+  // A silent handset's empty reply: the first value fails and neither is assigned.
+  first = last = 3;
+  EXPECT_THROW(CutStorageBounds("", first, last), EConvertError);
+  EXPECT_EQ(first, 3);
+  // The first value is kept when only the second fails.
+  EXPECT_THROW(CutStorageBounds("\r\n+MPBR: 1-x,40\r\n", first, last), EConvertError);
+  EXPECT_EQ(first, 1);
+  EXPECT_EQ(last, 3);
+
+  EXPECT_EQ(CutGroupCount("\r\n+MPGR: (1-4),16\r\n\r\nOK\r\n"), 4);
+  EXPECT_EQ(CutGroupCount("\r\n+MPGR: (1-12),16\r\n\r\nOK\r\n"), 12);
+  EXPECT_THROW(CutGroupCount("\r\nOK\r\n"), EConvertError);
+
+  EXPECT_EQ(CutGroupName("\r\n+MPGR: 1,00560049005000730031,255\r\n\r\nOK\r\n"), "VIPs1");
+  EXPECT_EQ(CutGroupName("\r\nOK\r\n"), "");
+  EXPECT_EQ(CutGroupName("\r\n+MPGR: 2,0421043C,255\r\n\r\nOK\r\n"), Ru("См"));
+}
+
+struct LineCase {
+  const char* name;
+  std::string line;
+  Family family;
+  TAbonentInfo want;
+};
+
+TAbonentInfo Rec(std::int32_t index, std::string number, std::uint8_t format, std::string name,
+                 std::uint8_t type, std::uint8_t attr6, std::int32_t alert, std::uint8_t attr8,
+                 std::uint8_t attr9, std::uint8_t category, std::int32_t icon, std::uint8_t attr12,
+                 std::uint8_t attr13, std::string iconText = {}, std::uint8_t onSim = 0) {
+  TAbonentInfo r;
+  r.OnSim = onSim;
+  r.Index = index;
+  r.Number = std::move(number);
+  r.NumberFormat = format;
+  r.Name = std::move(name);
+  r.NumberType = type;
+  r.Attr6 = attr6;
+  r.AlertId = alert;
+  r.Attr8 = attr8;
+  r.Attr9 = attr9;
+  r.Category = category;
+  r.IconId = icon;
+  r.Attr12 = attr12;
+  r.Attr13 = attr13;
+  r.IconText = std::move(iconText);
+  return r;
+}
+
+class EntryLines : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(EntryLines, CutIntoTheRecord) {
+  const LineCase& c = GetParam();
+  EXPECT_EQ(ParseEntryLine(c.line, c.family, 501), c.want);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Layouts, EntryLines,
+    ::testing::Values(
+        LineCase{"Classic", "+MPBR: 5,\"+700\",145,0418043C044F,3,0,255,0,1", Family::Classic,
+                 Rec(5, "+700", 145, Ru("Имя"), 3, 0, 255, 0, 1, 0, 0, 255, 0)},
+        LineCase{"NoFamilyReadAsClassic", "+MPBR: 7,\"555\",129,0041,2,1,5,0,1", Family::None,
+                 Rec(7, "555", 129, "A", 2, 1, 5, 0, 1, 0, 0, 255, 0)},
+        LineCase{"Grouped", "+MPBR: 12,\"a@b.ru\",128,00410042,6,0,0,0,1,3,14,255,0",
+                 Family::Grouped, Rec(12, "a@b.ru", 128, "AB", 6, 0, 0, 0, 1, 3, 14, 255, 0)},
+        LineCase{"GroupedTextIgnoresTheTail",
+                 "+MPBR: 3,\"+7916\",145,0042,1,0,255,0,1,2,255,255,0,00500031,7,9",
+                 Family::GroupedText,
+                 Rec(3, "+7916", 145, "B", 1, 0, 255, 0, 1, 2, 255, 255, 0, "P1")},
+        LineCase{"FirstSimIndexIsOnSim", "+MPBR: 501,\"112\",129,0053,8,0,255,0,1,0,255,255,0",
+                 Family::Grouped,
+                 Rec(501, "112", 129, "S", 8, 0, 255, 0, 1, 0, 255, 255, 0, {}, 1)},
+        LineCase{"EightBitFieldsKeepTheirLowBits", "+MPBR: 1,\"1\",401,,258,0,300,0,257",
+                 Family::Classic, Rec(1, "1", 145, "", 2, 0, 300, 0, 1, 0, 0, 255, 0)}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(EntryLines, MalformedLinesRaiseTheConversionErrorWithoutReadingOutside) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"", "'' is not a valid integer value"},
+      {"+MPBR:", "'' is not a valid integer value"},
+      {"+MPBR: x,\"1\",129,0041,0,0,255,0,1", "'x' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0", "'' is not a valid integer value"},
+      {"+MPBR: 1,\"12345", "'' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,00zz,0,0,255,0,1", "'$00zz' is not a valid integer value"},
+      // A Grouped line read with the Classic layout: the rest is no number.
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0,1,1,255,255,0",
+       "'1,1,255,255,0' is not a valid integer value"},
+  };
+  for (const auto& [line, message] : cases) {
+    try {
+      ParseEntryLine(line, Family::Classic, 501);
+      ADD_FAILURE() << "no error for " << line;
+    } catch (const EConvertError& e) {
+      EXPECT_EQ(std::string(e.what()), message) << line;
+    }
+  }
+}
+
+TEST(ChunkReplies, EntryLinesEachFollowedByAnEmptyLine) {
+  using V = std::vector<std::string_view>;
+  EXPECT_EQ(SplitChunkReply("", 30), V{});
+  EXPECT_EQ(SplitChunkReply("+MPBR: 1\r\n\r\n+MPBR: 2\r\n\r\n", 30), (V{"+MPBR: 1", "+MPBR: 2"}));
+  EXPECT_EQ(SplitChunkReply("+MPBR: 1\r\n\r\n+MPBR: 2\r\n\r\n", 1), V{"+MPBR: 1"});
+  // A last line without its line end is no entry line: it gives empty lines, which fail.
+  EXPECT_EQ(SplitChunkReply("+MPBR: 1\r\n\r\n+MPBR: 2", 30), (V{"+MPBR: 1", "", ""}));
+}
+
+TEST(DialogCommands, TheThreeLayouts) {
+  DialogEntry e;
+  e.index = 5;
+  e.number = "+700";
+  e.nameHex = "0418043C044F";
+  e.type = 3;
+  e.alert = 255;
+  e.group = 2;
+  e.icon = "255";
+  e.iconText = Ru("нет");
+  EXPECT_EQ(DialogWriteCommand(e, Family::Classic),
+            "AT+MPBW=5,\"+700\",145,0418043C044F,3,0,255,0,1");
+  EXPECT_EQ(DialogWriteCommand(e, Family::Grouped),
+            "AT+MPBW=5,\"+700\",145,0418043C044F,3,0,255,0,1,2,255,255,0");
+  EXPECT_EQ(DialogWriteCommand(e, Family::GroupedText),
+            "AT+MPBW=5,\"+700\",145,0418043C044F,3,0,255,0,1,2,255,255,0," + Ru("нет") + ",0,0");
+  EXPECT_EQ(DialogWriteCommand(e, Family::None), "");
+}
+
+TEST(NumberFormats, PlusThenEmailThenTheRest) {
+  EXPECT_EQ(NumberFormatFor("+7916", 6), 145);  // "+" wins even for an e-mail type
+  EXPECT_EQ(NumberFormatFor("a@b.ru", 6), 128);
+  EXPECT_EQ(NumberFormatFor("a@b.ru", 3), 129);
+  EXPECT_EQ(NumberFormatFor("", 0), 129);
+}
+
+TEST(RecordCommands, EveryFieldOfTheFamily) {
+  TAbonentInfo r = Rec(9, "+1", 145, "Ab", 3, 1, 7, 2, 1, 4, 11, 200, 5, "P", 0);
+  r.Tail1 = 6;
+  r.Tail2 = 8;
+  EXPECT_EQ(RecordWriteCommand(r, Family::Classic), "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1");
+  EXPECT_EQ(RecordWriteCommand(r, Family::None), "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1");
+  EXPECT_EQ(RecordWriteCommand(r, Family::Grouped),
+            "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1,4,11,200,5");
+  EXPECT_EQ(RecordWriteCommand(r, Family::GroupedText),
+            "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1,4,11,200,5,0050,6,8");
+  EXPECT_EQ(EraseCommand(42), "AT+MPBW=42");
+}
+
+TEST(Columns, IconAndGroupPairNeverDoubles) {
+  ListModel list;
+  list.columns = BaseColumns();
+  AddGroupColumns(list);
+  AddGroupColumns(list);
+  ASSERT_EQ(list.columns.size(), 7u);
+  EXPECT_EQ(list.columns[5].caption, Ru("Иконка"));
+  EXPECT_EQ(list.columns[6].caption, Ru("Группа"));
+  EXPECT_EQ(list.columns[4].align, ListColumn::Align::Center);
+}
+
+struct RowCase {
+  const char* name;
+  TAbonentInfo record;
+  Family family;
+  const char* model;
+  std::vector<std::string> texts;  // caption, then the sub-items
+  std::vector<int> images;         // of the sub-items
+};
+
+class ReadRows : public ::testing::TestWithParam<RowCase> {};
+
+TEST_P(ReadRows, ShowTheTablesTexts) {
+  const RowCase& c = GetParam();
+  const std::vector<std::string> groups = {"General", Ru("Семья")};
+  const ListRow row = EntryRow(c.record, c.family, c.model, groups);
+  std::vector<std::string> texts{row.caption};
+  std::vector<int> images;
+  for (const ListCell& cell : row.subItems) {
+    texts.push_back(cell.text);
+    images.push_back(cell.image);
+  }
+  EXPECT_EQ(texts, c.texts);
+  EXPECT_EQ(images, c.images);
+  EXPECT_EQ(row.image, kNoImage);
+}
+
+const int N = kNoImage;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadRows,
+    ::testing::Values(RowCase{"ClassicMobile",
+                              Rec(5, "+700", 145, "A", 3, 0, 255, 0, 1, 0, 0, 255, 0),
+                              Family::Classic,
+                              "V60",
+                              {"5", "A", "+700", Ru("Мобильный"), Ru("По умолчанию")},
+                              {N, N, 3, N}},
+                      RowCase{"T720SimType",
+                              Rec(1, "1", 129, "A", 7, 0, 0, 0, 1, 0, 0, 255, 0),
+                              Family::Classic,
+                              "T720",
+                              {"1", "A", "1", "SIM", Ru("Бесшумный")},
+                              {N, N, 8, N}},
+                      // No text for the code: the alert moves into the type column.
+                      RowCase{"V60CodeSevenHasNoTypeCell",
+                              Rec(1, "1", 129, "A", 7, 0, 12, 0, 1, 0, 0, 255, 0),
+                              Family::Classic,
+                              "V60",
+                              {"1", "A", "1", "12"},
+                              {N, N, N}},
+                      RowCase{"GroupedNoIconAndGroup",
+                              Rec(2, "2", 129, "B", 8, 0, 255, 0, 1, 2, 255, 255, 0),
+                              Family::Grouped,
+                              "C350",
+                              {"2", "B", "2", "SIM", Ru("По умолчанию"), Ru("нет"), Ru("Семья")},
+                              {N, N, 8, N, N, N}},
+                      RowCase{"GroupedListAndIcon",
+                              Rec(3, "3", 129, "C", 7, 0, 0, 0, 1, 1, 14, 255, 0),
+                              Family::Grouped,
+                              "V150",
+                              {"3", "C", "3", Ru("Лист рассылки"), Ru("Бесшумный"),
+                               Ru("очарование"), "General"},
+                              {N, N, 7, N, 23, N}},
+                      RowCase{"GroupedTextShowsTheIconText",
+                              Rec(4, "4", 129, "D", 0, 0, 9, 0, 1, 1, 3, 255, 0, "P"),
+                              Family::GroupedText,
+                              "C450",
+                              {"4", "D", "4", Ru("Рабочий"), "9", "P", "General"},
+                              {N, N, 0, N, N, N}},
+                      // Values outside the tables give empty cells, never a text from beyond them.
+                      RowCase{"OutOfRangeValuesGiveEmptyCells",
+                              Rec(6, "6", 129, "E", 40, 0, 300, 0, 1, 3, 20, 255, 0),
+                              Family::Grouped,
+                              "C350",
+                              {"6", "E", "6", "", "", "", ""},
+                              {N, N, N, N, N, N}},
+                      RowCase{"CategoryZeroIsNoGroup",
+                              Rec(7, "7", 129, "F", 1, 0, 255, 0, 1, 0, -1, 255, 0),
+                              Family::Grouped,
+                              "C330",
+                              {"7", "F", "7", Ru("Домашний"), Ru("По умолчанию"), "", ""},
+                              {N, N, 1, N, N, N}}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(LoadedRows, TypeTextsFromTheDialogAndSimPerFamily) {
+  const std::vector<std::string> items = {"General", "Busines"};
+  ListRow classic = LoadedRow(Rec(501, "1", 129, "S", 7, 0, 255, 0, 0, 0, 0, 255, 0, {}, 1),
+                              Family::Classic, items);
+  EXPECT_EQ(classic.subItems[2].text, "SIM");
+  EXPECT_EQ(classic.subItems[2].image, kSimTypeImage);
+  EXPECT_EQ(classic.subItems.size(), 4u);
+
+  ListRow grouped =
+      LoadedRow(Rec(9, "1", 129, "S", 8, 0, 255, 0, 0, 2, 0, 255, 0), Family::Grouped, items);
+  EXPECT_EQ((std::vector<std::string>{grouped.subItems[2].text, grouped.subItems[4].text,
+                                      grouped.subItems[5].text}),
+            (std::vector<std::string>{"SIM", Ru("ужасно"), "Busines"}));
+  // Code 7 on a Grouped handset is the distribution list; 6 is the dialog's "E-mail".
+  EXPECT_EQ(LoadedRow(Rec(1, "1", 129, "", 7, 0, 0, 0, 1, 0, 255, 255, 0), Family::Grouped, items)
+                .subItems[2]
+                .text,
+            Ru("Лист рассылки"));
+  EXPECT_EQ(LoadedRow(Rec(1, "x", 128, "", 6, 0, 0, 0, 1, 0, 0, 255, 0), Family::Classic, items)
+                .subItems[2]
+                .text,
+            "E-mail");
+  // A group beyond the group box and a code beyond the type box: empty cells.
+  ListRow beyond =
+      LoadedRow(Rec(1, "1", 129, "", 9, 0, 0, 0, 1, 3, 255, 255, 0), Family::Grouped, items);
+  EXPECT_EQ(beyond.subItems[2].text, "");
+  EXPECT_EQ(beyond.subItems[5].text, "");
+}
+
+}  // namespace
+}  // namespace quorvex::phonebook
