@@ -1,0 +1,92 @@
+// The date book section of the main window as plain data and handlers: the list lvEvent,
+// the progress display, the free share, the calendar box, the auto-delete setting, the
+// event dialog, and every operation of the section. The window mirrors the state and
+// forwards clicks and keys; the CLI and the tests drive it directly. Each operation opens
+// its own port object and frees it when it ends, whatever happens.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/busy.h"
+#include "core/list_model.h"
+#include "datebook/controls.h"
+#include "datebook/event_dialog.h"
+
+namespace quorvex::datebook {
+
+// lvEvent's columns: "#", "Заголовок", "Начало", "Начать за ... ", "Дата", "Длительность",
+// "Повтор", "Состояние".
+std::vector<ListColumn> EventColumns();
+
+class DateBookSection {
+ public:
+  DateBookSection();
+
+  // ---- State.
+  ListModel lvEvent;
+  ProgressBar pbReadEvent;
+  Label Label5;        // "Чтение записи:"
+  Label lblReadEvent;  // indices read
+  Label lblAllEvent;   // "из " and the number of indices
+  Label Label8;        // "Свободно: " and the free share
+  Label sbReadAllEvents, sbAddEvent, sbDeleteEvent, SpeedButton5, SpeedButton2;
+  CheckBox CheckBox1;  // "Показать календарь"
+  Widget MonthCalendar1;
+  CalendarDate MonthCalendar1Date;
+  RadioGroup RadioGroup1;  // "Автоудаление сообщений"
+  // pmEvent's items; pmEventPopup enables them.
+  Widget ppmReadAllEvents, ppmAddEvent, ppmEditEvent, ppmDelete, ppmClear;
+
+  TfrmAddEvent frmAddEvent;
+
+  // ---- What the front end provides.
+  // The main window's busy state; the read enters it and leaves it however it ends.
+  SetControlsEnabledFn SetControlsEnabled;
+  // The decimal separator of the user's locale, for the free share.
+  char DecimalSeparator = '.';
+  // Shows the event dialog modally. Unset: through the seam (UserInterface::showModal).
+  std::function<void(TfrmAddEvent&)> ShowEventDialog;
+
+  // ---- Operations.
+  // The section became visible: the calendar shows today and is ticked, the counters are
+  // reset, and the whole date book is read.
+  void ShowSection(AppState& app);
+  // "Прочитать события" (also ppmReadAllEvents, N14, F5, and after every change).
+  void sbReadAllEventsClick(AppState& app);
+  // "Очистить список": the rows go, UsedSlots stays.
+  void SpeedButton5Click();
+  void CheckBox1Click();
+  // "Добавить событие" (also ppmAddEvent, N15, Ins).
+  void sbAddEventClick(AppState& app);
+  // Editing the selected row that has the focus (double click, ppmEditEvent, N17).
+  void lvEventDblClick(AppState& app);
+  // "Удалить" (also ppmDelete, N16, Del). Catches everything it meets.
+  void sbDeleteEventClick(AppState& app);
+  // "Применить параметры": the auto-delete setting of RadioGroup1.
+  void SpeedButton2Click(AppState& app);
+  void pmEventPopup();
+
+  // The menu items that only forward.
+  void ppmReadAllEventsClick(AppState& app) { sbReadAllEventsClick(app); }
+  void N14Click(AppState& app) { sbReadAllEventsClick(app); }
+  void ppmAddEventClick(AppState& app) { sbAddEventClick(app); }
+  void N15Click(AppState& app) { sbAddEventClick(app); }
+  void ppmEditEventClick(AppState& app) { lvEventDblClick(app); }
+  void N17Click(AppState& app) { lvEventDblClick(app); }
+  void ppmDeleteClick(AppState& app) { sbDeleteEventClick(app); }
+  void N16Click(AppState& app) { sbDeleteEventClick(app); }
+  void ppmClearClick() { SpeedButton5Click(); }
+
+ private:
+  void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used);
+  void showDialog(UserInterface& ui);
+  void write(AppState& app);
+};
+
+// The value "AT+MDBAD=" carries for each item of RadioGroup1 (weeks, 0 = never).
+inline constexpr int kAutoDeleteWeeks[] = {0, 1, 2, 4, 8};
+
+}  // namespace quorvex::datebook

@@ -1,0 +1,109 @@
+// What the date book tests share: a user interface that records every call (boxes, pumps,
+// pauses, modal dialogs) and answers from a script, and a scratch working directory with
+// portcfg.ini pointing at a simulated handset.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/user_interface.h"
+#include "serial/port_settings.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+
+namespace quorvex::testing {
+
+struct ShownBox {
+  std::string text;
+  MsgKind kind;
+  MsgButtons buttons;
+  bool operator==(const ShownBox&) const = default;
+};
+
+class RecordingUi : public UserInterface {
+ public:
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
+    boxes.push_back({text, kind, buttons});
+    log.push_back("box");
+    return MsgResult::Ok;
+  }
+  void showStandardError(const std::string& message) override { errors.push_back(message); }
+  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
+  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
+    return {};
+  }
+  void processEvents(bool) override {
+    ++pumps;
+    if (onPump) onPump();
+  }
+  void pause(int ms) override {
+    pauses.push_back(ms);
+    log.push_back("pause " + std::to_string(ms));
+  }
+  LocalTime now() override { return clock; }
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string&) override {}
+  void showModal(ModalDialog& dialog) override {
+    shown.push_back(dialog.dialogName());
+    log.push_back("modal " + dialog.dialogName());
+    if (onModal) onModal(dialog);
+  }
+
+  LocalTime clock{2026, 3, 5, 9, 5, 42};
+  std::function<void()> onPump;
+  std::function<void(ModalDialog&)> onModal;
+  int pumps = 0;
+  std::vector<ShownBox> boxes;
+  std::vector<std::string> errors;
+  std::vector<int> pauses;
+  std::vector<std::string> shown;
+  std::vector<std::string> log;
+};
+
+// A test with its own scratch directory; the handset is started on demand.
+class HandsetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("qv-db-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
+  }
+  void TearDown() override {
+    phone_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+
+  sim::PhoneSim& startPhone(const sim::HandsetState& state, sim::SimOptions options = {},
+                            int timeoutMs = 3000) {
+    options.stateFile = path("handset.txt");
+    sim::SaveStateFile(options.stateFile, state);
+    phone_ = std::make_unique<sim::PhoneSim>(options);
+    phone_->start();
+    SavePortSettings({phone_->slavePath(), 115200, timeoutMs}, path("portcfg.ini"));
+    return *phone_;
+  }
+
+  sim::PhoneSim& phone() { return *phone_; }
+
+  std::filesystem::path dir_;
+  RecordingUi ui_;
+  std::unique_ptr<AppState> app_;
+  std::unique_ptr<sim::PhoneSim> phone_;
+};
+
+}  // namespace quorvex::testing
