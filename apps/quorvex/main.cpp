@@ -3,7 +3,8 @@
 // main window closes.
 //
 // QUORVEX_STARTUP_PROBE=1 in the environment prints the milliseconds from the start of the
-// process to the first idle moment of the shown window on stderr, then ends the program.
+// process to the first idle moment of the shown and painted window on stderr, then ends the
+// program.
 #include <time.h>
 #include <unistd.h>
 
@@ -42,6 +43,19 @@ double MillisecondsSinceProcessStart() {
   return (static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9 - startTicks / ticks) * 1000.0;
 }
 
+// Notes the first time the window paints.
+class PaintWatch : public QObject {
+ public:
+  explicit PaintWatch(QWidget* window) : QObject(window) { window->installEventFilter(this); }
+  bool seen = false;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* e) override {
+    if (e->type() == QEvent::Paint) seen = true;
+    return false;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,12 +71,20 @@ int main(int argc, char** argv) {
   window.show();
 
   if (const char* probe = std::getenv("QUORVEX_STARTUP_PROBE"); probe && *probe) {
-    QTimer::singleShot(0, &window, [&window] {
-      const bool exposed = window.windowHandle() && window.windowHandle()->isExposed();
-      std::fprintf(stderr, "quorvex: idle %.0f ms after process start (window %s)\n",
-                   MillisecondsSinceProcessStart(), exposed ? "exposed" : "not yet exposed");
-      QApplication::quit();
+    // Idle means: the window is on the screen, has painted itself, and the event loop has
+    // nothing left to do.
+    auto* painted = new PaintWatch(&window);
+    auto* poll = new QTimer(&window);
+    QObject::connect(poll, &QTimer::timeout, &window, [&window, painted, poll] {
+      if (!painted->seen || !window.windowHandle() || !window.windowHandle()->isExposed()) return;
+      poll->stop();
+      QTimer::singleShot(0, &window, [] {
+        std::fprintf(stderr, "quorvex: idle %.0f ms after process start\n",
+                     MillisecondsSinceProcessStart());
+        QApplication::quit();
+      });
     });
+    poll->start(0);
   }
   return QApplication::exec();
 }
