@@ -192,6 +192,26 @@ void QtUserInterface::openUrl(const std::string& url) {
   QDesktopServices::openUrl(QUrl(ToQ(url)));
 }
 
+void QtUserInterface::registerDialog(const std::string& name, DialogView view) {
+  dialogViews_[name] = std::move(view);
+}
+
+void QtUserInterface::showModal(ModalDialog& dialog) {
+  if (beforeEvents) beforeEvents();
+  if (scripted_) {
+    dialogs.push_back(dialog.dialogName());
+    if (scriptDialog) scriptDialog(dialog);
+    if (!dialog.closed()) dialog.closeByFrame();
+    return;
+  }
+  auto it = dialogViews_.find(dialog.dialogName());
+  if (it == dialogViews_.end()) {
+    dialog.closeByFrame();
+    return;
+  }
+  it->second(dialog);
+}
+
 void QtUserInterface::runModal(QDialog& dialog) {
   if (beforeEvents) beforeEvents();
   if (scripted_) {

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,11 @@ class QtUserInterface : public UserInterface {
   LocalTime now() override;
   void setBusyCursor(bool busy) override;
   void openUrl(const std::string& url) override;
+  // A dialog model of the core: shown by the view registered under its name. A model
+  // without a view is closed by its frame, as the seam's default does.
+  void showModal(ModalDialog& dialog) override;
+  using DialogView = std::function<void(ModalDialog&)>;
+  void registerDialog(const std::string& name, DialogView view);
 
   // Shows a dialog modally and returns when it closes; scripted, it only shows it.
   void runModal(QDialog& dialog);
@@ -60,11 +66,15 @@ class QtUserInterface : public UserInterface {
   std::deque<MsgResult> answers;
   std::deque<std::optional<std::string>> files;
   std::deque<std::optional<QFont>> fonts;
+  // Acts in a dialog model's place (fills it, presses its buttons); without it the dialog
+  // closes by its frame.
+  std::function<void(ModalDialog&)> scriptDialog;
   std::optional<LocalTime> clock;  // a fixed local time instead of the computer's
 
  private:
   MsgResult record(Box box);
 
+  std::map<std::string, DialogView> dialogViews_;
   bool scripted_ = false;
   bool busy_ = false;
 };

@@ -179,5 +179,47 @@ TEST_F(WindowTest, TheAboutBoxShowsTheVersionAndItsLinksOpen) {
   EXPECT_FALSE(about->isVisible());
 }
 
+// A dialog model of a section, as the seam shows it.
+class Probe : public ModalDialog {
+ public:
+  std::string dialogName() const override { return "TfrmProbe"; }
+  void closeByFrame() override {
+    byFrame = true;
+    close();
+  }
+  void show() { open(); }
+  void press() { close(); }
+  bool byFrame = false;
+};
+
+TEST_F(WindowTest, ADialogModelGoesToTheViewRegisteredForIt) {
+  start();
+  Probe probe;
+  probe.show();
+  ShowModal(ui_, probe);  // scripted without a script: the frame closes it
+  EXPECT_TRUE(probe.byFrame);
+  EXPECT_EQ(ui_.dialogs.back(), "TfrmProbe");
+
+  probe = Probe();
+  probe.show();
+  ui_.scriptDialog = [](ModalDialog& d) { static_cast<Probe&>(d).press(); };
+  ShowModal(ui_, probe);
+  EXPECT_TRUE(probe.closed());
+  EXPECT_FALSE(probe.byFrame) << "the script pressed its button";
+
+  ui_.setScripted(false);
+  int shown = 0;
+  ui_.registerDialog("TfrmProbe", [&](ModalDialog& d) {
+    ++shown;
+    static_cast<Probe&>(d).press();
+  });
+  probe = Probe();
+  probe.show();
+  ShowModal(ui_, probe);
+  EXPECT_EQ(shown, 1);
+  EXPECT_FALSE(probe.byFrame);
+  ui_.setScripted(true);
+}
+
 }  // namespace
 }  // namespace quorvex::ui
