@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_ui.h"
+#include "cli/datebook_commands.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
@@ -129,6 +130,18 @@ void RunSms(Run& run) {
   }
 }
 
+void RunDateBook(Run& run) {
+  try {
+    RunDateBookCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const DateBookUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
+void RunDateBookList(Run& run) {
+  RunDateBookCommand(run.app, run.ui, {"read"}, std::cout);
+}
+
 void RunSmsInbox(Run& run) {
   RunSmsCommand(run.app, run.ui, {"read", "inbox"}, std::cout);
 }
@@ -141,6 +154,7 @@ struct DemoPart {
 };
 constexpr DemoPart kDemoParts[] = {
     {"Информация", RunInfo},
+    {"Ежедневник", RunDateBookList},
     {"SMS", RunSmsInbox},
 };
 
@@ -173,11 +187,12 @@ const std::map<std::string, Command>& Commands() {
         "Sets the handset's clock to this computer's local time (\"Синхронизировать\")\n"
         "and prints the result box on stderr.",
         RunClock}},
+      {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
-        "the information section and the incoming messages.",
+        "the information section, the date book and the incoming messages.",
         RunDemo}},
   };
   return commands;

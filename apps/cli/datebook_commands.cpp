@@ -1,0 +1,276 @@
+#include "cli/datebook_commands.h"
+
+#include <langinfo.h>
+#include <locale.h>
+
+#include <map>
+#include <optional>
+#include <ostream>
+
+#include "codec/cp1251.h"
+#include "codec/delphi_text.h"
+#include "codec/errors.h"
+#include "datebook/date_book_reply.h"
+#include "datebook/date_book_section.h"
+
+namespace quorvex::cli {
+
+const char* const kDateBookSynopsis =
+    "datebook read | add OPTIONS | edit CAPTION OPTIONS | delete --select CAPTIONS | "
+    "autodelete WEEKS";
+const char* const kDateBookHelp =
+    "Runs the date book section's handlers; every subcommand but autodelete reads the whole\n"
+    "date book first, as the section does when it is shown.\n"
+    "  read                       prints lvEvent, then the line \"Свободно: ...\"\n"
+    "  add OPTIONS                \"Добавить событие\" with the dialog filled from OPTIONS and\n"
+    "                             \"Создать\" pressed; prints lvEvent\n"
+    "  edit CAPTION OPTIONS       the same for the row CAPTION, written back to its index\n"
+    "  delete --select CAPTIONS   deletes the rows named (comma-separated); prints lvEvent\n"
+    "  autodelete WEEKS           \"Применить параметры\" with 0, 1, 2, 4 or 8 weeks\n"
+    "OPTIONS: --title TEXT --date YYYY-MM-DD --time HH:MM --alarm on|off --duration MIN\n"
+    "         --lead MIN --repeat ITEM (a caption of the list or its position from 0).\n"
+    "An option not given leaves the control as the operation prepared it; when the dialog\n"
+    "refuses what was filled in, \"Отмена\" is pressed next and nothing is written.";
+
+namespace {
+
+using datebook::CalendarDate;
+using datebook::DateBookSection;
+using datebook::TfrmAddEvent;
+using datebook::TimeOfDay;
+
+using Usage = DateBookUsageError;
+
+// A cell on one output line: control characters written as \r, \n, \t or \xNN.
+std::string Cell(const std::string& cp1251) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : cp1251) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 32 || u == 127) {
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    } else {
+      out.push_back(c);
+    }
+  }
+  return Cp1251ToUtf8(out);
+}
+
+void PrintList(const ListModel& list, std::ostream& out) {
+  for (const ListRow& row : list.rows) {
+    out << Cell(row.caption);
+    for (const ListCell& c : row.subItems) out << '\t' << Cell(c.text);
+    out << '\n';
+  }
+  out.flush();
+}
+
+// The decimal separator of the user's numeric locale; "." where none is set up.
+char LocaleDecimalSeparator() {
+  locale_t loc = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+  if (loc == static_cast<locale_t>(nullptr)) return '.';
+  const char* radix = ::nl_langinfo_l(RADIXCHAR, loc);
+  const char sep = radix != nullptr && radix[0] != '\0' && radix[1] == '\0' ? radix[0] : '.';
+  ::freelocale(loc);
+  return sep;
+}
+
+struct Options {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> named;
+};
+
+Options Parse(const std::vector<std::string>& args, const std::vector<std::string>& allowed) {
+  Options o;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      o.positional.push_back(a);
+      continue;
+    }
+    std::string name = a, value;
+    const std::size_t eq = a.find('=');
+    if (eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    } else {
+      if (i + 1 >= args.size()) throw Usage(a + " needs a value");
+      value = args[++i];
+    }
+    bool known = false;
+    for (const std::string& k : allowed) known = known || k == name;
+    if (!known) throw Usage("unknown option " + Cp1251ToUtf8(name));
+    o.named[name] = value;
+  }
+  return o;
+}
+
+int Number(const std::string& name, const std::string& value) {
+  try {
+    return text::StrToIntDecimal(value);
+  } catch (const EConvertError&) {
+    throw Usage(name + " needs a number, not '" + Cp1251ToUtf8(value) + "'");
+  }
+}
+
+// Digits at fixed places, as "YYYY-MM-DD" and "HH:MM" are written.
+std::optional<int> FixedDigits(const std::string& s, std::size_t at, std::size_t count) {
+  int v = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
+    v = v * 10 + (s[k] - '0');
+  }
+  return v;
+}
+
+// The dialog as the user would fill it; only the options given change a control.
+struct DialogInput {
+  std::optional<std::string> title;
+  std::optional<CalendarDate> date;
+  std::optional<TimeOfDay> time;
+  std::optional<int> alarm, duration, lead, repeat;
+
+  static DialogInput From(const Options& o) {
+    DialogInput in;
+    const auto has = [&](const char* n) { return o.named.count(n) > 0; };
+    if (has("--title")) in.title = o.named.at("--title");
+    if (has("--date")) {
+      const std::string& s = o.named.at("--date");
+      const auto y = FixedDigits(s, 0, 4), m = FixedDigits(s, 5, 2), d = FixedDigits(s, 8, 2);
+      const CalendarDate date{y.value_or(0), m.value_or(0), d.value_or(0)};
+      if (s.size() != 10 || s[4] != '-' || s[7] != '-' || !y || !m || !d ||
+          !datebook::IsValidDate(date))
+        throw Usage("--date takes a date as YYYY-MM-DD, not '" + Cp1251ToUtf8(s) + "'");
+      in.date = date;
+    }
+    if (has("--time")) {
+      const std::string& s = o.named.at("--time");
+      const auto h = FixedDigits(s, 0, 2), m = FixedDigits(s, 3, 2);
+      if (s.size() != 5 || s[2] != ':' || !h || !m || *h > 23 || *m > 59)
+        throw Usage("--time takes a time as HH:MM, not '" + Cp1251ToUtf8(s) + "'");
+      in.time = TimeOfDay{*h, *m, 0};
+    }
+    if (has("--alarm")) {
+      const std::string& s = o.named.at("--alarm");
+      if (s != "on" && s != "off") throw Usage("--alarm takes on or off");
+      in.alarm = s == "on" ? 1 : 0;
+    }
+    if (has("--duration")) in.duration = Number("--duration", o.named.at("--duration"));
+    if (has("--lead")) in.lead = Number("--lead", o.named.at("--lead"));
+    if (has("--repeat")) {
+      const std::string& s = o.named.at("--repeat");
+      const auto& items = datebook::RepeatTexts();
+      for (std::size_t k = 0; k < items.size(); ++k)
+        if (items[k] == s || std::to_string(k) == s) in.repeat = static_cast<int>(k);
+      if (!in.repeat) throw Usage("--repeat takes one of the six items or 0 to 5");
+    }
+    return in;
+  }
+
+  void fill(TfrmAddEvent& d) const {
+    if (title) d.edtEventTitle = *title;
+    if (date) d.dtpStartDate = *date;
+    if (time) d.dtpStartTime = *time;
+    if (alarm) d.RadioGroup1.itemIndex = *alarm;
+    if (duration) d.seDuration.setValue(*duration);
+    if (lead) d.seAl_time.setValue(*lead);
+    if (repeat) {
+      d.cbRepeat.select(*repeat);
+      d.cbRepeatChange();
+    }
+  }
+};
+
+const std::vector<std::string> kDialogOptions = {"--title",    "--date", "--time",  "--alarm",
+                                                 "--duration", "--lead", "--repeat"};
+
+void Select(ListModel& list, const std::string& captions) {
+  std::vector<std::string> wanted;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = captions.find(',', start);
+    wanted.push_back(captions.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  list.focused = -1;
+  for (std::size_t i = 0; i < list.rows.size(); ++i) {
+    ListRow& row = list.rows[i];
+    row.selected = false;
+    for (const std::string& w : wanted) row.selected = row.selected || row.caption == w;
+    if (row.selected && list.focused < 0) list.focused = static_cast<int>(i);
+  }
+  ++list.revision;
+}
+
+}  // namespace
+
+void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
+                        std::ostream& out) {
+  if (args.empty()) throw Usage("datebook needs a subcommand");
+  const std::string& verb = args[0];
+  DateBookSection section;
+  section.DecimalSeparator = LocaleDecimalSeparator();
+
+  if (verb == "autodelete") {
+    const Options o = Parse(args, {});
+    if (o.positional.size() != 1) throw Usage("datebook autodelete needs WEEKS");
+    const int weeks = Number("WEEKS", o.positional[0]);
+    int item = -1;
+    for (std::size_t k = 0; k < std::size(datebook::kAutoDeleteWeeks); ++k)
+      if (datebook::kAutoDeleteWeeks[k] == weeks) item = static_cast<int>(k);
+    if (item < 0) throw Usage("WEEKS is 0, 1, 2, 4 or 8");
+    section.RadioGroup1.itemIndex = item;
+    RunHandler(ui, [&] { section.SpeedButton2Click(app); });
+    return;
+  }
+
+  Options o;
+  DialogInput input;
+  if (verb == "read") {
+    o = Parse(args, {});
+    if (!o.positional.empty()) throw Usage("datebook read takes no arguments");
+  } else if (verb == "add" || verb == "edit") {
+    o = Parse(args, kDialogOptions);
+    if (o.positional.size() != (verb == "edit" ? 1u : 0u))
+      throw Usage(verb == "edit" ? "datebook edit needs CAPTION"
+                                 : "datebook add takes only options");
+    input = DialogInput::From(o);
+  } else if (verb == "delete") {
+    o = Parse(args, {"--select"});
+    if (!o.positional.empty() || !o.named.count("--select"))
+      throw Usage("datebook delete needs --select CAPTIONS");
+  } else {
+    throw Usage("unknown datebook subcommand " + Cp1251ToUtf8(verb));
+  }
+
+  section.ShowEventDialog = [&](TfrmAddEvent& d) {
+    input.fill(d);
+    if (!d.SpeedButton1Click(ui)) d.SpeedButton2Click();
+  };
+  if (!RunHandler(ui, [&] { section.ShowSection(app); })) return;
+  if (verb == "read") {
+    PrintList(section.lvEvent, out);
+    out << Cell(section.Label8.caption) << '\n' << std::flush;
+    return;
+  }
+  bool ok = true;
+  if (verb == "add") ok = RunHandler(ui, [&] { section.sbAddEventClick(app); });
+  if (verb == "edit") {
+    Select(section.lvEvent, o.positional[0]);
+    ok = RunHandler(ui, [&] { section.lvEventDblClick(app); });
+  }
+  if (verb == "delete") {
+    Select(section.lvEvent, o.named.at("--select"));
+    ok = RunHandler(ui, [&] { section.sbDeleteEventClick(app); });
+  }
+  if (ok) PrintList(section.lvEvent, out);
+}
+
+}  // namespace quorvex::cli
