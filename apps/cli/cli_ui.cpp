@@ -94,6 +94,10 @@ LocalTime CliUserInterface::now() {
   return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+void CliUserInterface::showModal(ModalDialog& dialog) {
+  if (dialogScript) dialogScript(dialog);
+}
+
 void CliUserInterface::openUrl(const std::string& url) {
   err_ << "[url] " << url << '\n';
 }

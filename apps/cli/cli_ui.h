@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -24,6 +25,11 @@ class CliUserInterface : public UserInterface {
   LocalTime now() override;
   void setBusyCursor(bool) override {}
   void openUrl(const std::string& url) override;
+  void showModal(ModalDialog& dialog) override;
+
+  // What the run does in a dialog it shows (fills it in and presses its buttons); without
+  // it a dialog is closed by its frame.
+  std::function<void(ModalDialog&)> dialogScript;
 
   // Files the open and save dialogs answer, in order.
   void queueFile(std::string path) { files_.push_back(std::move(path)); }

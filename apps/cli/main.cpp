@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cli/cli_ui.h"
-#include "cli/datebook_commands.h"
+#include "cli/phonebook_commands.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
@@ -130,16 +130,16 @@ void RunSms(Run& run) {
   }
 }
 
-void RunDateBook(Run& run) {
+void RunPhoneBook(Run& run) {
   try {
-    RunDateBookCommand(run.app, run.ui, run.args, std::cout);
-  } catch (const DateBookUsageError& e) {
+    RunPhoneBookCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const PhoneBookUsageError& e) {
     throw UsageError{e.what()};
   }
 }
 
-void RunDateBookList(Run& run) {
-  RunDateBookCommand(run.app, run.ui, {"read"}, std::cout);
+void RunPhoneBookList(Run& run) {
+  RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
 
 void RunSmsInbox(Run& run) {
@@ -154,7 +154,7 @@ struct DemoPart {
 };
 constexpr DemoPart kDemoParts[] = {
     {"Информация", RunInfo},
-    {"Ежедневник", RunDateBookList},
+    {"Справочник", RunPhoneBookList},
     {"SMS", RunSmsInbox},
 };
 
@@ -187,12 +187,12 @@ const std::map<std::string, Command>& Commands() {
         "Sets the handset's clock to this computer's local time (\"Синхронизировать\")\n"
         "and prints the result box on stderr.",
         RunClock}},
-      {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
+      {"phonebook", {kPhoneBookSynopsis, kPhoneBookHelp, RunPhoneBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
-        "the information section, the date book and the incoming messages.",
+        "the information section, the phone book and the incoming messages.",
         RunDemo}},
   };
   return commands;

@@ -41,12 +41,13 @@ TfrmAddRecord::TfrmAddRecord() {
   cbIcon.text = "255";
 }
 
-void TfrmAddRecord::Show(UserInterface& ui) {
+void TfrmAddRecord::Show(UserInterface& ui, const std::function<void()>& shown) {
   // A dialog closed without "Записать" must never leave an earlier command to be sent.
   DialogAccepted = false;
   RecordCommand.clear();
   open();
   FormShow();
+  if (shown) shown();
   ShowModal(ui, *this);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,9 +50,10 @@ class TfrmAddRecord : public ModalDialog {
   int RecordCount = 0;
   std::vector<bool> Taken;
 
-  // Opens the dialog, runs FormShow and shows it modally through the seam. Returns when it
-  // has closed; closing by the frame counts as "Отмена".
-  void Show(UserInterface& ui);
+  // Opens the dialog, runs FormShow, then `shown` (what a caller sets over FormShow's
+  // defaults), and shows it modally through the seam. Returns when it has closed; closing by
+  // the frame counts as "Отмена".
+  void Show(UserInterface& ui, const std::function<void()>& shown = {});
 
   void FormShow();
   // "Записать": on a missing field or an index outside the table an error box, and the

@@ -218,7 +218,8 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
     d.cbType.select(7);
   }
   d.cbType.text = typeText;
-  d.cbIDs.text = ListView1.cellText(row, kColAlert);
+  const std::string alertText = ListView1.cellText(row, kColAlert);
+  d.cbIDs.text = alertText;
   if (family == Family::Grouped) {
     const int icon = d.cbIcon.indexOf(iconText);
     if (icon >= 0) d.cbIcon.select(icon);
@@ -241,7 +242,12 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   d.Label8.caption = Ru("Модель телефона: ") + model;
   d.RecordCount = static_cast<int>(Records.size());
   d.Taken = takenIndices(IntOf(old).value_or(0));
-  d.Show(ui);
+  // Showing the dialog puts the default alert in its box; an edit keeps the entry's own, or
+  // changing only a name would quietly reset it.
+  d.Show(ui, [&d, &alertText] {
+    d.cbIDs.itemIndex = -1;
+    d.cbIDs.text = alertText;
+  });
   if (!d.DialogAccepted) return;
   // Without a command for this model the old entry stays where it is: erasing it alone
   // would lose it.

@@ -267,6 +267,20 @@ TEST(Edit, KeepingTheIndexErasesAndWritesTheSameIndex) {
   EXPECT_EQ(h.phone().state().entries.at(3).name, Ru("Иван"));
 }
 
+TEST(Edit, TheEntrysAlertIsKeptUnlessChanged) {
+  sim::HandsetState st = Book(10, 0, {{2, Entry("+2", "B", 1)}});
+  st.entries[2].alert = 17;
+  Handset h("V60", st);
+  ReadFirst(h);
+  SelectRow(h.section, "2");
+  std::string shownAlert;
+  Fill(h, [&](TfrmAddRecord& d) { shownAlert = d.cbIDs.text; });
+  h.section.ListView1DblClick(h.app());
+  EXPECT_EQ(shownAlert, "17");
+  EXPECT_EQ(h.sent().back(), "AT+MPBW=2,\"+2\",145,0042,1,0,17,0,1");
+  EXPECT_EQ(h.section.Records[1].AlertId, 17);
+}
+
 TEST(Edit, MovingToAFreeIndexFreesTheOldSlot) {
   Handset h("V60", Book(10, 0, {{2, Entry("+2", "B", 1)}, {4, Entry("+4", "D")}}));
   ReadFirst(h);
