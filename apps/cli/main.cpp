@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/cli_ui.h"
+#include "cli/datebook_commands.h"
 #include "cli/phonebook_commands.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
@@ -142,6 +143,18 @@ void RunPhoneBookList(Run& run) {
   RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
 
+void RunDateBook(Run& run) {
+  try {
+    RunDateBookCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const DateBookUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
+void RunDateBookList(Run& run) {
+  RunDateBookCommand(run.app, run.ui, {"read"}, std::cout);
+}
+
 void RunSmsInbox(Run& run) {
   RunSmsCommand(run.app, run.ui, {"read", "inbox"}, std::cout);
 }
@@ -155,6 +168,7 @@ struct DemoPart {
 constexpr DemoPart kDemoParts[] = {
     {"Информация", RunInfo},
     {"Справочник", RunPhoneBookList},
+    {"Ежедневник", RunDateBookList},
     {"SMS", RunSmsInbox},
 };
 
@@ -188,11 +202,12 @@ const std::map<std::string, Command>& Commands() {
         "and prints the result box on stderr.",
         RunClock}},
       {"phonebook", {kPhoneBookSynopsis, kPhoneBookHelp, RunPhoneBook}},
+      {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
-        "the information section, the phone book and the incoming messages.",
+        "the information section, the phone book, the date book and the incoming messages.",
         RunDemo}},
   };
   return commands;
