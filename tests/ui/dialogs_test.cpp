@@ -3,6 +3,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBlock>
@@ -177,6 +178,42 @@ TEST_F(WindowTest, TheAboutBoxShowsTheVersionAndItsLinksOpen) {
             (std::vector<std::string>{kAuthorHomepage, std::string("mailto:") + kAuthorEmail}));
   QTest::mouseClick(Child<QPushButton>(about, "OKButton"), Qt::LeftButton);
   EXPECT_FALSE(about->isVisible());
+}
+
+struct BoxCase {
+  MsgKind kind;
+  MsgButtons buttons;
+  QMessageBox::Icon icon;
+  QMessageBox::StandardButtons shown;
+};
+
+TEST(MessageBoxes, CarryTheProgramsCaptionTheKindsIconAndTheButtonsAskedFor) {
+  const BoxCase cases[] = {
+      {MsgKind::Message, MsgButtons::Ok, QMessageBox::NoIcon, QMessageBox::Ok},
+      {MsgKind::Error, MsgButtons::Ok, QMessageBox::Critical, QMessageBox::Ok},
+      {MsgKind::Warning, MsgButtons::OkCancel, QMessageBox::Warning,
+       QMessageBox::Ok | QMessageBox::Cancel},
+      {MsgKind::Information, MsgButtons::Ok, QMessageBox::Information, QMessageBox::Ok},
+      {MsgKind::Question, MsgButtons::YesNo, QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No},
+      {MsgKind::Question, MsgButtons::YesNoCancel, QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel},
+  };
+  for (const BoxCase& c : cases) {
+    auto box = MakeMessageBox(Ru("Удалить все сообщения?!\r\nДа"), c.kind, c.buttons, nullptr);
+    EXPECT_EQ(box->windowTitle(), QStringLiteral("Quorvex"));
+    EXPECT_EQ(box->text(), QStringLiteral("Удалить все сообщения?!\nДа"));
+    EXPECT_EQ(box->icon(), c.icon);
+    EXPECT_EQ(box->standardButtons(), c.shown);
+  }
+}
+
+TEST(FileDialogFilters, BecomeQtNameFilters) {
+  EXPECT_EQ(QtNameFilters("All files (*.*)|*.*|Text File (*.txt)|*.txt|CSV File (*.csv)|*.csv"),
+            (QStringList{QStringLiteral("All files (*.*)"), QStringLiteral("Text File (*.txt)"),
+                         QStringLiteral("CSV File (*.csv)")}));
+  EXPECT_EQ(QtNameFilters("Archive|*.txt|dangling"),
+            QStringList{QStringLiteral("Archive (*.txt)")});
 }
 
 // A dialog model of a section, as the seam shows it.
