@@ -238,6 +238,7 @@ TEST(Load, ATimeOutAsksAndNoEndsTheWriting) {
   // Answers the reading phase (6), the two set-up commands and one write, then nothing.
   Handset h("V60", Book(10, 5, {}), [](sim::SimOptions& o) { o.silentAfter = 9; });
   h.app().setOverride({h.phone().slavePath(), 115200, 150});
+  h.app().LoadPortSettings();
   const fs::path file = h.dir() / "book.csv";
   WriteTextFile(file.string(),
                 "PHONE;1;A;+1;3;0;255;0;1;0;0;255;0\r\n"
