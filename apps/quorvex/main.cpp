@@ -18,9 +18,11 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/sms_binding.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_user_interface.h"
+#include "ui/sms_view.h"
 
 namespace {
 
@@ -66,6 +68,9 @@ int main(int argc, char** argv) {
   quorvex::ui::QtUserInterface ui;
   quorvex::TfrmMain model(ui);
   quorvex::ui::MainWindowView window(model, ui);
+  quorvex::sms::SmsSection messages;
+  quorvex::SmsBinding messagesBinding(model, messages);
+  quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
   model.FormCreate();
   window.sync();
   window.show();
