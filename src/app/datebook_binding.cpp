@@ -1,0 +1,91 @@
+#include "app/datebook_binding.h"
+
+namespace quorvex {
+
+using datebook::DateBookSection;
+
+DateBookBinding::DateBookBinding(TfrmMain& main, DateBookSection& section)
+    : main_(main), section_(section) {}
+
+void DateBookBinding::pull() {
+  ListModel& shown = main_.lvEvent;
+  ListModel& rows = section_.lvEvent;
+  // The window's list holds the section's rows (push put them there); only the user's
+  // selection and focus come back.
+  if (shown.rows.size() == rows.rows.size()) {
+    for (std::size_t i = 0; i < rows.rows.size(); ++i)
+      rows.rows[i].selected = shown.rows[i].selected;
+    rows.focused = shown.focused;
+  }
+  section_.CheckBox1.checked = main_.control("CheckBox1").checked;
+  section_.RadioGroup1.itemIndex = main_.RadioGroup1ItemIndex;
+  const LocalTime& d = main_.MonthCalendar1Date;
+  section_.MonthCalendar1Date = {d.year, d.month, d.day};
+  // Showing the section resets the counters in the window before it reads.
+  section_.lblReadEvent.caption = main_.control("lblReadEvent").caption;
+  section_.lblAllEvent.caption = main_.control("lblAllEvent").caption;
+}
+
+void DateBookBinding::push() {
+  const ListModel& rows = section_.lvEvent;
+  ListModel& shown = main_.lvEvent;
+  if (rows.revision != pushedRevision_) {
+    shown.rows = rows.rows;
+    shown.focused = rows.focused;
+    ++shown.revision;
+    pushedRevision_ = rows.revision;
+  }
+  main_.pbReadEvent.MinValue = section_.pbReadEvent.Min;
+  main_.pbReadEvent.MaxValue = section_.pbReadEvent.Max;
+  main_.pbReadEvent.Progress = section_.pbReadEvent.Position;
+  main_.control("Label5").caption = section_.Label5.caption;
+  main_.control("lblReadEvent").caption = section_.lblReadEvent.caption;
+  main_.control("lblAllEvent").caption = section_.lblAllEvent.caption;
+  main_.control("Label8").caption = section_.Label8.caption;
+  main_.control("CheckBox1").checked = section_.CheckBox1.checked;
+  main_.control("MonthCalendar1").visible = section_.MonthCalendar1.visible;
+  const datebook::CalendarDate& d = section_.MonthCalendar1Date;
+  main_.MonthCalendar1Date.year = d.year;
+  main_.MonthCalendar1Date.month = d.month;
+  main_.MonthCalendar1Date.day = d.day;
+  main_.RadioGroup1ItemIndex = section_.RadioGroup1.itemIndex;
+  const std::pair<const char*, const datebook::Widget*> items[] = {
+      {"ppmReadAllEvents", &section_.ppmReadAllEvents},
+      {"ppmAddEvent", &section_.ppmAddEvent},
+      {"ppmEditEvent", &section_.ppmEditEvent},
+      {"ppmDelete", &section_.ppmDelete},
+      {"ppmClear", &section_.ppmClear}};
+  for (const auto& [name, item] : items) main_.menuItem(name).enabled = item->enabled;
+}
+
+void DateBookBinding::run(const std::function<void()>& operation) {
+  struct PushOnExit {
+    DateBookBinding& b;
+    ~PushOnExit() { b.push(); }
+  } pushOnExit{*this};
+  pull();
+  operation();
+}
+
+void BindDateBook(TfrmMain& main, DateBookBinding& binding) {
+  DateBookSection& s = binding.section();
+  AppState& app = main.app;
+  // The busy state is the window's; the rows read so far go to the window with it.
+  s.SetControlsEnabled = [&main, &binding](bool enabled) {
+    binding.push();
+    main.SetControlsEnabled(enabled);
+  };
+  const auto op = [&main, &binding](const char* name, std::function<void()> fn) {
+    main.bind(name, [&binding, fn = std::move(fn)] { binding.run(fn); });
+  };
+  op("sbReadAllEventsClick", [&s, &app] { s.sbReadAllEventsClick(app); });
+  op("sbAddEventClick", [&s, &app] { s.sbAddEventClick(app); });
+  op("lvEventDblClick", [&s, &app] { s.lvEventDblClick(app); });
+  op("sbDeleteEventClick", [&s, &app] { s.sbDeleteEventClick(app); });
+  op("SpeedButton5Click", [&s] { s.SpeedButton5Click(); });
+  op("SpeedButton2Click", [&s, &app] { s.SpeedButton2Click(app); });
+  op("CheckBox1Click", [&s] { s.CheckBox1Click(); });
+  op("pmEventPopup", [&s] { s.pmEventPopup(); });
+}
+
+}  // namespace quorvex
