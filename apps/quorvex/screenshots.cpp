@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/sms_binding.h"
 #include "codec/ru.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
@@ -18,6 +19,7 @@
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_user_interface.h"
+#include "ui/sms_view.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +62,9 @@ int main(int argc, char** argv) {
   ui.setScripted(true);  // dialogs open without waiting; they are grabbed below
   quorvex::TfrmMain model(ui);
   quorvex::ui::MainWindowView window(model, ui);
+  quorvex::sms::SmsSection messages;
+  quorvex::SmsBinding messagesBinding(model, messages);
+  quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
   model.FormCreate();
   window.sync();
   window.show();
@@ -83,6 +88,40 @@ int main(int argc, char** argv) {
   model.click("sbSMS");
   window.sync();
   Save(window, out, "sms");
+  // Each message folder read, and the new message dialog with a text being typed.
+  const std::pair<int, const char*> folders[] = {{1, "sms-incoming"},
+                                                 {2, "sms-unsent"},
+                                                 {3, "sms-sent"},
+                                                 {4, "sms-drafts"},
+                                                 {5, "sms-archive"}};
+  for (const auto& [state, name] : folders) {
+    model.tvSMSSelected = state;
+    model.fire("tvSMSClick");
+    if (state == 1) {
+      model.lvSMS.selectOnly(1);
+      model.fire("lvSMSClick");
+    }
+    window.sync();
+    Save(window, out, name);
+  }
+  model.click("sbReadAll");  // the recipients come from the phone book list
+  ui.scriptDialog = [&](quorvex::ModalDialog& d) {
+    auto& modal = static_cast<quorvex::SaveSmsModal&>(d);
+    modal.form().cbAbonentsItemIndex = modal.form().cbAbonentsItems.empty() ? -1 : 0;
+    modal.form().cbAbonentsText = modal.form().cbAbonentsItems.empty()
+                                      ? std::string("+79161234501")
+                                      : modal.form().cbAbonentsItems[0].caption;
+    modal.form().rgLanguage.itemIndex = 1;
+    modal.form().RadioGroup.itemIndex = 1;
+    modal.form().SetMemoText(quorvex::Ru("Буду в 19:00, встречай у входа"));
+    messagesView.saveSmsDialog()->attach(modal);
+    messagesView.saveSmsDialog()->show();
+    Save(*messagesView.saveSmsDialog(), out, "sms-new-message");
+    messagesView.saveSmsDialog()->hide();
+  };
+  model.click("sbSMS");
+  model.click("sbSMSNew");
+  ui.scriptDialog = nullptr;
   window.resize(1100, 720);
   model.click("sbDateBook");
   window.sync();

@@ -13,7 +13,9 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "messages/message_rows.h"
 #include "ui/images.h"
+#include "ui/list_view.h"
 #include "ui/main_window_view.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
@@ -225,8 +227,42 @@ bool SaveSmsDialog::filterKey(QKeyEvent& e) {
   return false;  // the memo types it
 }
 
+namespace {
+
+// The list's design widths fit a narrower font than the desktop's: the columns whose texts
+// are known in advance get the room their longest text needs in bold (unread rows), with
+// the icon beside it.
+void FitMessageColumns(ListModel& list, const QFont& font) {
+  QFont bold = font;
+  bold.setBold(true);
+  const QFontMetrics m(bold);
+  constexpr int kMargins = 10, kIcon = 16 + 4;
+  const struct {
+    int column;
+    QString text;
+    int icon;
+  } longest[] = {
+      {1 + sms::kNumber, QStringLiteral("+79035551212"), 0},
+      {1 + sms::kDateTime, QStringLiteral("26/12/07,18:02:11+12"), 0},
+      {1 + sms::kKind, QStringLiteral("исходящее"), kIcon},
+      {1 + sms::kStatus, QStringLiteral("не отправлено"), kIcon},
+  };
+  for (const auto& l : longest) {
+    if (l.column >= static_cast<int>(list.columns.size())) continue;
+    ListColumn& c = list.columns[static_cast<std::size_t>(l.column)];
+    c.width = std::max(c.width, m.horizontalAdvance(l.text) + l.icon + kMargins);
+  }
+  ++list.revision;
+}
+
+}  // namespace
+
 SmsView::SmsView(MainWindowView& window, QtUserInterface& ui, SmsBinding& binding)
     : ui_(ui), previous_(ui.beforeEvents), dialog_(new SaveSmsDialog(ui, &window)) {
+  if (ListView* list = window.list("lvSMS")) {
+    FitMessageColumns(window.model().lvSMS, list->font());
+    list->sync();
+  }
   ui_.beforeEvents = [this, &binding] {
     binding.feed();
     if (previous_) previous_();
