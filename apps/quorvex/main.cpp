@@ -17,8 +17,11 @@
 #include <sstream>
 #include <string>
 
+#include "app/datebook_binding.h"
 #include "app/main_window.h"
 #include "app/sms_binding.h"
+#include "datebook/date_book_section.h"
+#include "ui/datebook_view.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
 #include "ui/phonebook_view.h"
@@ -73,6 +76,10 @@ int main(int argc, char** argv) {
   quorvex::sms::SmsSection messages;
   quorvex::SmsBinding messagesBinding(model, messages);
   quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
+  quorvex::datebook::DateBookSection dateBook;
+  quorvex::DateBookBinding dateBookBinding(model, dateBook);
+  quorvex::BindDateBook(model, dateBookBinding);
+  quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);
   model.FormCreate();
   window.sync();
   window.show();
