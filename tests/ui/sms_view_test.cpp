@@ -134,11 +134,13 @@ TEST_F(SmsWindowTest, AReadShowsItsRowsAtEveryPump) {
   openSection();
   std::vector<int> seen;
   // Each pump of the read lets the window show the rows read so far.
-  ui_.beforeEvents = [this, &seen, inner = ui_.beforeEvents] {
+  const auto inner = ui_.beforeEvents;
+  ui_.beforeEvents = [this, &seen, inner] {
     if (inner) inner();
     seen.push_back(list()->rowCount());
   };
   clickNode(1);
+  ui_.beforeEvents = inner;
   EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4})) << "one pump per message";
 }
 
@@ -243,6 +245,12 @@ TEST_F(SmsWindowTest, TheKeysAndMenuItemsRunTheSectionsHandlers) {
       {"N22", [this] { view_->action("N22")->trigger(); }, "sbSMSDeleteAllClick"},
       {"mnuSaveSMS", [this] { view_->action("mnuSaveSMS")->trigger(); }, "sbSMSSaveClick"},
       {"sbSMSSave", [this] { click("sbSMSSave"); }, "sbSMSSaveClick"},
+      {"pmSMSSave", [this] { view_->action("pmSMSSave")->trigger(); }, "sbSMSSaveClick"},
+      {"pmSMSRead", [this] { view_->action("pmSMSRead")->trigger(); }, "pmSMSReadClick"},
+      {"pmSMSDelete", [this] { view_->action("pmSMSDelete")->trigger(); }, "sbDeleteSMSClick"},
+      {"sbDeleteSMS", [this] { click("sbDeleteSMS"); }, "sbDeleteSMSClick"},
+      {"sbSMSDeleteAll", [this] { click("sbSMSDeleteAll"); }, "sbSMSDeleteAllClick"},
+      {"pmSendSMS", [this] { view_->action("pmSendSMS")->trigger(); }, "pmSendSMSClick"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -335,6 +343,32 @@ TEST_F(SmsWindowTest, TheNewMessageGoesOutWithTheChosenRecipientsNumber) {
   EXPECT_EQ(sent[2], "00480069");
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].text, Ru("Сообщение отправлено и записано в \"Иходящие\"."));
+}
+
+TEST_F(SmsWindowTest, SendingFromThePhoneBookUsesTheSelectedRowsNumber) {
+  openSection();
+  ListRow& row = model_->ListView1.add("7");
+  row.subItems = {{Ru("Анна")}, {"+79161234501"}, {Ru("Мобильный"), 3}, {""}};
+  model_->ListView1.selectOnly(0);
+  ui_.scriptDialog = [this](ModalDialog& m) {
+    dialog()->attach(dynamic_cast<SaveSmsModal&>(m));
+    dialog()->show();
+    EXPECT_EQ(dialog()->cbAbonents()->currentText(), QStringLiteral("Анна"));
+    EXPECT_TRUE(dialog()->action(1)->isChecked()) << "store and send";
+    dialog()->cbAbonents()->setEditText(QStringLiteral("+000"));  // not what is used
+    dialog()->action(0)->click();                                 // nor this
+    TypeInto(dialog()->memo1(), QStringLiteral("Hi"));
+    QTest::mouseClick(dialog()->okButton(), Qt::LeftButton);
+  };
+  view_->action("mnuSendSMS")->trigger();
+  const Trace sent = phone_->transcript();
+  ASSERT_EQ(sent.size(), 4u);
+  EXPECT_EQ(sent[1], "AT+CMGW=\"+79161234501\"");
+  EXPECT_EQ(sent[2], "00480069");
+  EXPECT_EQ(sent[3].rfind("AT+CMSS=", 0), 0u);
+  // The dialog is left empty for the next use.
+  EXPECT_EQ(section_.frmSaveSMS.Memo1, "");
+  EXPECT_EQ(section_.frmSaveSMS.RadioGroup.itemIndex, 0);
 }
 
 TEST_F(SmsWindowTest, CancellingTheDialogSendsNothingAndFreesThePort) {
