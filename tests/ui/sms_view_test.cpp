@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "app/sms_binding.h"
@@ -528,6 +529,39 @@ TEST_F(SaveSmsDialogTest, ATypedNumberIsTheRecipient) {
   QTest::mouseClick(dialog_->okButton(), Qt::LeftButton);
   EXPECT_TRUE(modal_.closed());
   EXPECT_EQ(form_.Recipient, "+4930123456");
+}
+
+TEST(SaveSmsDialogRun, TheModalLoopEndsWhenTheModelCloses) {
+  QtUserInterface ui;
+  ui.setScripted(true);
+  SaveSmsDialog dialog(ui, nullptr);
+  sms::TfrmSaveSMS form;
+  form.cbAbonentsText = "+111";
+  struct Case {
+    const char* how;
+    std::function<void()> finish;
+    bool confirmed;
+  };
+  const Case cases[] = {
+      {"Ok",
+       [&] {
+         TypeInto(dialog.memo1(), QStringLiteral("x"));
+         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+       },
+       true},
+      {"the frame's close box", [&] { dialog.close(); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.how);
+    form.Confirmed = false;
+    SaveSmsModal modal(form);
+    modal.begin();
+    QTimer::singleShot(0, &dialog, c.finish);
+    dialog.run(modal);
+    EXPECT_TRUE(modal.closed());
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(form.Confirmed, c.confirmed);
+  }
 }
 
 }  // namespace
