@@ -18,7 +18,9 @@
 #include "ui/dialogs.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
+#include "ui/phonebook_view.h"
 #include "ui/qt_user_interface.h"
+#include "phonebook_shots.h"
 #include "ui/sms_view.h"
 
 namespace fs = std::filesystem;
@@ -62,6 +64,7 @@ int main(int argc, char** argv) {
   ui.setScripted(true);  // dialogs open without waiting; they are grabbed below
   quorvex::TfrmMain model(ui);
   quorvex::ui::MainWindowView window(model, ui);
+  const auto phoneBook = quorvex::ui::InstallPhoneBook(model, window, ui);
   quorvex::sms::SmsSection messages;
   quorvex::SmsBinding messagesBinding(model, messages);
   quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
@@ -82,6 +85,7 @@ int main(int argc, char** argv) {
   model.click("sbPhoneBook");
   window.sync();
   Save(window, out, "phone-book");
+  quorvex::ui::SavePhoneBookShots(model, window, ui, *phoneBook, out);
   model.click("sbDateBook");
   window.sync();
   Save(window, out, "date-book");
