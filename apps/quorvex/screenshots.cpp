@@ -10,11 +10,14 @@
 #include <filesystem>
 #include <string>
 
+#include "app/datebook_binding.h"
 #include "app/main_window.h"
 #include "app/sms_binding.h"
 #include "codec/ru.h"
+#include "datebook/date_book_section.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
+#include "ui/datebook_view.h"
 #include "ui/dialogs.h"
 #include "ui/look.h"
 #include "ui/main_window_view.h"
@@ -68,6 +71,10 @@ int main(int argc, char** argv) {
   quorvex::sms::SmsSection messages;
   quorvex::SmsBinding messagesBinding(model, messages);
   quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
+  quorvex::datebook::DateBookSection dateBook;
+  quorvex::DateBookBinding dateBookBinding(model, dateBook);
+  quorvex::BindDateBook(model, dateBookBinding);
+  quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);
   model.FormCreate();
   window.sync();
   window.show();
@@ -131,6 +138,18 @@ int main(int argc, char** argv) {
   window.sync();
   Save(window, out, "date-book-large");
   window.resize(756, 456);
+
+  // The event dialog as "Добавить событие" opens it.
+  model.click("sbDateBook");
+  ui.scriptDialog = [&](quorvex::ModalDialog& d) {
+    auto& event = static_cast<quorvex::datebook::TfrmAddEvent&>(d);
+    event.edtEventTitle = quorvex::Ru("Встреча с поставщиком");
+    dateBookView.eventDialog().begin(event);
+    Save(dateBookView.eventDialog(), out, "event-dialog");
+    dateBookView.eventDialog().hide();
+  };
+  model.click("sbAddEvent");
+  ui.scriptDialog = nullptr;
 
   model.clickMenu("mnuPortConfig");
   Save(*window.commConfigDialog(), out, "port-settings");

@@ -29,7 +29,12 @@ bool KeyPreview::eventFilter(QObject* receiver, QEvent* event) {
   lastEvent_ = event;
   lastReceiver_ = w;
   if (travelling || w->window() != window_) return false;
-  return onKey_(*static_cast<QKeyEvent*>(event));
+  const bool eaten = onKey_(*static_cast<QKeyEvent*>(event));
+  // A dialog the key opened has seen keys of its own meanwhile: this key still travels on
+  // from here, and must not be previewed again on its way up.
+  lastEvent_ = event;
+  lastReceiver_ = w;
+  return eaten;
 }
 
 }  // namespace quorvex::ui
