@@ -7,9 +7,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProgressBar>
 #include <QToolButton>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
@@ -297,6 +299,47 @@ TEST_F(PhoneBookViewTest, HighlightedEntriesAreBlueWithTheirIcon) {
   EXPECT_TRUE(list->item(0, 0)->icon().isNull());
 }
 
+TEST_F(PhoneBookViewTest, TheReadMovesItsBarsAtEveryPumpAndShowsTheRowsAtTheEnd) {
+  startPhone();
+  struct Seen {
+    int value, maximum, rows;
+  };
+  std::vector<Seen> seen;
+  auto* bar = widget<QProgressBar>("pbFullRecord");
+  const auto inner = ui_.beforeEvents;
+  ui_.beforeEvents = [&, inner] {
+    if (inner) inner();
+    seen.push_back({bar->value(), bar->maximum(), view_->list("ListView1")->rowCount()});
+  };
+  click("sbReadAll");
+  ui_.beforeEvents = inner;
+  const int total = static_cast<int>(phoneBook_->section().Records.size());
+  const int rows = view_->list("ListView1")->rowCount();
+  ASSERT_GT(rows, 0);
+  ASSERT_GE(seen.size(), static_cast<std::size_t>((total + 29) / 30));
+  int last = 0;
+  for (const Seen& s : seen) {
+    EXPECT_GE(s.value, last) << "the count of entries only grows";
+    last = s.value;
+    EXPECT_EQ(s.rows, 0) << "no list rebuilt in the middle of the read";
+  }
+  EXPECT_EQ(last, rows) << "the last pump shows every entry counted";
+  EXPECT_EQ(seen.back().maximum, total);
+  EXPECT_TRUE(widget("sbAddRecord")->isEnabled());
+  EXPECT_TRUE(widget("sbReadAll")->isEnabled());
+}
+
+TEST_F(PhoneBookViewTest, TheHotKeysReachTheSection) {
+  auto& phone = startPhone();
+  key(Qt::Key_F5);
+  ASSERT_FALSE(phone.transcript().empty());
+  EXPECT_EQ(phone.transcript().front(), "AT+CGMM");
+  ASSERT_GT(view_->list("ListView1")->rowCount(), 0);
+  ui_.dialogs.clear();
+  key(Qt::Key_Insert);
+  EXPECT_EQ(ui_.dialogs, (std::vector<std::string>{"TfrmAddRecord"}));
+}
+
 TEST_F(PhoneBookViewTest, TheListShowsAFullPhoneBookQuickly) {
   start();
   auto& s = phoneBook_->section();
@@ -317,18 +360,28 @@ TEST_F(PhoneBookViewTest, TheListShowsAFullPhoneBookQuickly) {
   }
   ++s.ListView1.revision;
   s.RefreshRowDrawing();
+  // The processor time of this thread is what the widget costs; the wall clock also counts
+  // whatever else the machine runs at the moment, so it is printed but not judged.
+  const auto cpuNow = [] {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+  };
   QElapsedTimer timer;
   timer.start();
+  const double cpuStart = cpuNow();
   phoneBook_->binding().showState();
   view_->sync();
   QApplication::processEvents();
-  const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-  std::printf("[ figure ] the list shows %d rows in %.3f s\n", kRows, seconds);
+  const double cpu = cpuNow() - cpuStart;
+  const double wall = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+  std::printf("[ figure ] the list shows %d rows in %.3f s of processor time (%.3f s wall)\n",
+              kRows, cpu, wall);
   ListView* list = view_->list("ListView1");
   ASSERT_EQ(list->rowCount(), kRows);
   EXPECT_EQ(list->item(kRows - 1, 1)->text(), QStringLiteral("Entry 7650"));
 #if !defined(__SANITIZE_ADDRESS__)
-  EXPECT_LT(seconds, 0.3);
+  EXPECT_LT(cpu, 0.3);
 #endif
 }
 
