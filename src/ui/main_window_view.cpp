@@ -731,7 +731,7 @@ void MainWindowView::layoutDateBook(QWidget* panel) {
   const QRect list(4, 4, w - 8, check.top() - 2 - 4);
   widget("lvEvent")->setGeometry(list);
   const int calendarTop = check.top() + 4;
-  const int calendarWidth = 192;
+  const int calendarWidth = 176;
   calendar_->setGeometry(p6.left() - 4 - calendarWidth, calendarTop, calendarWidth,
                          h - 4 - calendarTop);
   const int bw = 130;
@@ -756,7 +756,7 @@ void MainWindowView::layoutDateBook(QWidget* panel) {
     l->setGeometry(lx, yLabel, width, kLabelHeight);
     lx += width + 4;
   }
-  widget("Label8")->setGeometry(lx + 6, yLabel, calendar_->x() - 4 - lx - 6, kLabelHeight);
+  widget("Label8")->setGeometry(lx + 2, yLabel, calendar_->x() - 2 - lx - 2, kLabelHeight);
 }
 
 void MainWindowView::layoutSMS(QWidget* panel) {

@@ -461,5 +461,23 @@ TEST_F(DateBookWindow, ALinkFailureMidReadKeepsTheRowsReadAndShowsTheError) {
   EXPECT_TRUE(ui_.boxes[0].standardError);
 }
 
+TEST_F(DateBookWindow, TheCountersAndTheFreeShareFitBesideTheCalendar) {
+  start();
+  showDateBook();
+  // The longest texts a read of up to 1000 indices gives, at the smallest window.
+  model_->control("lblReadEvent").caption = "1000";
+  model_->control("lblAllEvent").caption = Ru("из 1000");
+  model_->control("Label8").caption = Ru("Свободно: 99,9%");
+  view_->sync();
+  view_->layoutSections();
+  const QRect calendar = view_->widget("MonthCalendar1")->geometry();
+  for (const char* name : {"Label5", "lblReadEvent", "lblAllEvent", "Label8"}) {
+    SCOPED_TRACE(name);
+    auto* label = static_cast<QLabel*>(view_->widget(name));
+    EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    EXPECT_LE(label->geometry().right(), calendar.left());
+  }
+}
+
 }  // namespace
 }  // namespace quorvex::ui
