@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimeEdit>
+#include <QTimer>
 #include <filesystem>
 #include <memory>
 
@@ -477,6 +478,31 @@ TEST_F(DateBookWindow, TheCountersAndTheFreeShareFitBesideTheCalendar) {
     EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
     EXPECT_LE(label->geometry().right(), calendar.left());
   }
+}
+
+TEST_F(DateBookWindow, TheSeamShowsTheRegisteredDialogModallyUntilTheModelCloses) {
+  start();
+  ui_.setScripted(false);  // the real modal loop; the keys come from inside it
+  TfrmAddEvent& model = section_.frmAddEvent;
+  model.edtEventTitle = "Tea";
+  std::vector<bool> visibleDuringLoop;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto& dialog = dateBook_->eventDialog();
+    if (!dialog.isVisible() || QApplication::activeModalWidget() != &dialog) return;
+    poll.stop();
+    visibleDuringLoop.push_back(true);
+    for (int i = 0; i < 6; ++i)
+      QTest::keyClick(static_cast<QWidget*>(dialog.focusWidget()), Qt::Key_Return);
+  });
+  poll.start();
+  QTimer::singleShot(3000, [&] { dateBook_->eventDialog().hide(); });  // never hang
+  model.Show(ui_);
+  EXPECT_EQ(visibleDuringLoop.size(), 1u);
+  EXPECT_TRUE(model.Confirmed);
+  EXPECT_FALSE(dateBook_->eventDialog().isVisible());
+  EXPECT_EQ(model.WriteCommand.substr(0, 22), "AT+MDBW=0,005400650061");
 }
 
 }  // namespace
