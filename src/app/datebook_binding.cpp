@@ -42,13 +42,9 @@ void DateBookBinding::push() {
   main_.control("lblReadEvent").caption = section_.lblReadEvent.caption;
   main_.control("lblAllEvent").caption = section_.lblAllEvent.caption;
   main_.control("Label8").caption = section_.Label8.caption;
-  main_.control("CheckBox1").checked = section_.CheckBox1.checked;
+  // The check box, the calendar's date and the auto-delete choice belong to the window: the
+  // user changes them there, and a push between operations must not take them back.
   main_.control("MonthCalendar1").visible = section_.MonthCalendar1.visible;
-  const datebook::CalendarDate& d = section_.MonthCalendar1Date;
-  main_.MonthCalendar1Date.year = d.year;
-  main_.MonthCalendar1Date.month = d.month;
-  main_.MonthCalendar1Date.day = d.day;
-  main_.RadioGroup1ItemIndex = section_.RadioGroup1.itemIndex;
   const std::pair<const char*, const datebook::Widget*> items[] = {
       {"ppmReadAllEvents", &section_.ppmReadAllEvents},
       {"ppmAddEvent", &section_.ppmAddEvent},

@@ -441,7 +441,10 @@ TEST_F(DateBookWindow, ClearCalendarBoxAndAutoDelete) {
 
   const std::pair<int, const char*> choices[] = {{3, "AT+MDBAD=4"}, {0, "AT+MDBAD=0"}};
   for (const auto& [item, command] : choices) {
-    view_->findChild<QRadioButton*>(QStringLiteral("RadioGroup1_%1").arg(item))->click();
+    auto* radio = view_->findChild<QRadioButton*>(QStringLiteral("RadioGroup1_%1").arg(item));
+    radio->click();
+    ui_.processEvents(false);  // the window mirrors the section meanwhile; the choice stays
+    EXPECT_TRUE(radio->isChecked());
     QTest::mouseClick(view_->widget("SpeedButton2"), Qt::LeftButton);
     EXPECT_EQ(phone_->transcript().back(), command);
   }
