@@ -15,6 +15,9 @@ struct ListColumn {
   int width = 50;
   enum class Align { Left, Center, Right } align = Align::Left;
   int image = kNoImage;  // header image (the sort mark), from the shared image list
+  // The sort column: its header shows the caption left-aligned with the image to its right,
+  // whatever the column's own alignment (which its cells keep).
+  bool sortMark = false;
 };
 
 struct ListCell {
@@ -35,8 +38,8 @@ struct ListRow {
 struct ListModel {
   std::vector<ListColumn> columns;
   std::vector<ListRow> rows;
-  int focused = -1;   // row with the focus, -1 none
-  int revision = 0;   // bumped by every change, so a view knows when to refresh
+  int focused = -1;  // row with the focus, -1 none
+  int revision = 0;  // bumped by every change, so a view knows when to refresh
 
   void clear() {
     rows.clear();
