@@ -82,6 +82,10 @@ void BindDateBook(TfrmMain& main, DateBookBinding& binding) {
   op("SpeedButton2Click", [&s, &app] { s.SpeedButton2Click(app); });
   op("CheckBox1Click", [&s] { s.CheckBox1Click(); });
   op("pmEventPopup", [&s] { s.pmEventPopup(); });
+  op("lvEventColumnClick", [&s, &main] {
+    ColumnClick(s.lvEvent, main.clickedColumn, main.sort);
+    CopyHeaderMarks(s.lvEvent, main.lvEvent);
+  });
 }
 
 }  // namespace quorvex

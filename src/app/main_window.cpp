@@ -281,6 +281,11 @@ void TfrmMain::bindOwnHandlers() {
   bind("sbPhoneBookClick", [this] { sbPhoneBookClick(); });
   bind("sbDateBookClick", [this] { sbDateBookClick(); });
   bind("sbSMSClick", [this] { sbSMSClick(); });
+  // The window's own lists sort where no section owns them; a section's binding replaces
+  // these with the sort of the section's list.
+  bind("ListView1ColumnClick", [this] { ColumnClick(ListView1, clickedColumn, sort); });
+  bind("lvEventColumnClick", [this] { ColumnClick(lvEvent, clickedColumn, sort); });
+  bind("lvSMSColumnClick", [this] { ColumnClick(lvSMS, clickedColumn, sort); });
 
   bind("btnSendCommandClick", [this] { terminal.btnSendCommandClick(app); });
   bind("sbClearClick", [this] { terminal.sbClearClick(); });

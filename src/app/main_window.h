@@ -12,6 +12,7 @@
 
 #include "core/app_state.h"
 #include "core/list_model.h"
+#include "core/list_sort.h"
 #include "core/user_interface.h"
 #include "info/about_help.h"
 #include "info/phone_info.h"
@@ -99,6 +100,8 @@ class TfrmMain {
   // cbCommandClick) and the column whose header was clicked (the lists' ColumnClick).
   int pickedCommand = -1;
   int clickedColumn = -1;
+  // SortDescending and SortColumn, one pair for the three lists.
+  ListSortState sort;
 
   // Start-up, in its fixed order. A missing or unreadable portcfg.ini ends in the standard
   // error box and the later steps are skipped; the window stays as designed.

@@ -48,6 +48,8 @@ PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
   bindOperation("PopupMenu1Popup", [&s] { s.PopupMenu1Popup(); });
   bindOperation("pmSaveBookClick", [&s, &app] { s.pmSaveBookClick(app); });
   bindOperation("pmLoadRecordClick", [&s, &app] { s.pmLoadRecordClick(app); });
+  bindOperation("ListView1ColumnClick",
+                [this, &s] { ColumnClick(s.ListView1, window_.clickedColumn, window_.sort); });
   bindOperation("mnuOptionClick", [&s, &app] { s.mnuOptionClick(app.ui()); });
   showState();
 }

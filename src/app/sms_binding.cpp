@@ -70,6 +70,10 @@ SmsBinding::SmsBinding(TfrmMain& main, sms::SmsSection& section) : main_(main), 
   on("sbDeleteSMSClick", [this, &app] { section_.sbDeleteSMSClick(app); });
   on("sbSMSDeleteAllClick", [this, &app] { section_.sbSMSDeleteAllClick(app); });
   on("pmMarkasReadClick", [this, &app] { section_.pmMarkasReadClick(app); });
+  on("lvSMSColumnClick", [this] {
+    ColumnClick(section_.lvSMS, main_.clickedColumn, main_.sort);
+    CopyHeaderMarks(section_.lvSMS, main_.lvSMS);
+  });
   on("sbSMSSaveClick", [this] { section_.sbSMSSaveClick(main_.ui()); });
   feed();
 }

@@ -1,7 +1,9 @@
 #include "ui/list_view.h"
 
 #include <QHeaderView>
+#include <QPainter>
 #include <QSignalBlocker>
+#include <QStyle>
 
 #include "ui/images.h"
 #include "ui/qt_text.h"
@@ -32,10 +34,35 @@ QTableWidgetItem* Cell(const std::string& text, int image, Qt::Alignment align) 
 // width was meant for; a hidden column stays hidden.
 int ShownWidth(const ListColumn& col, const QHeaderView& header) {
   if (col.width <= 1) return col.width;
-  const int caption = header.fontMetrics().horizontalAdvance(ToQ(col.caption)) + 16 +
-                      (col.image != kNoImage ? 20 : 0);
+  const int caption =
+      header.fontMetrics().horizontalAdvance(ToQ(col.caption)) + 16 + (col.sortMark ? 20 : 0);
   return std::max(col.width, caption);
 }
+
+// A header that draws a column's sort mark after its caption rather than before it, the
+// caption itself left-aligned.
+class SortMarkHeader : public QHeaderView {
+ public:
+  explicit SortMarkHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent) {}
+
+ protected:
+  void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override {
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    const QVariant mark = model()->headerData(logicalIndex, orientation(), kSortMarkRole);
+    if (!mark.isValid() || !rect.isValid()) return;
+    const QString caption = model()->headerData(logicalIndex, orientation()).toString();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    const int extent = 16;
+    QRect image(rect.left() + 2 * margin + fontMetrics().horizontalAdvance(caption),
+                rect.top() + (rect.height() - extent) / 2, extent, extent);
+    // In a column too narrow for both the mark stays visible over the caption's end.
+    if (image.right() > rect.right() - margin) image.moveRight(rect.right() - margin);
+    painter->save();
+    painter->setClipRect(rect);
+    TypeImage(mark.toInt()).paint(painter, image);
+    painter->restore();
+  }
+};
 
 }  // namespace
 
@@ -46,6 +73,7 @@ ListView::ListView(ListModel& model, QWidget* parent) : QTableWidget(parent), mo
   setShowGrid(true);
   setWordWrap(false);
   setContextMenuPolicy(Qt::CustomContextMenu);
+  setHorizontalHeader(new SortMarkHeader(this));
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   horizontalHeader()->setHighlightSections(false);
@@ -89,8 +117,13 @@ void ListView::sync() {
   for (std::size_t c = 0; c < model_.columns.size(); ++c) {
     const ListColumn& col = model_.columns[c];
     auto* header = new QTableWidgetItem(ToQ(col.caption));
-    header->setTextAlignment(AlignmentOf(col.align));
-    if (col.image != kNoImage) header->setIcon(TypeImage(col.image));
+    if (col.sortMark) {
+      header->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+      if (col.image != kNoImage) header->setData(kSortMarkRole, col.image);
+    } else {
+      // Only the sort column shows an image; the others keep their caption and alignment.
+      header->setTextAlignment(AlignmentOf(col.align));
+    }
     setHorizontalHeaderItem(static_cast<int>(c), header);
     // A column one pixel wide is hidden on purpose and stays so.
     horizontalHeader()->setSectionResizeMode(

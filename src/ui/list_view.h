@@ -10,6 +10,10 @@
 
 namespace quorvex::ui {
 
+// The header item data that holds the sort mark's image index; the header draws that image
+// to the right of the caption.
+inline constexpr int kSortMarkRole = Qt::UserRole + 1;
+
 class ListView : public QTableWidget {
  public:
   ListView(ListModel& model, QWidget* parent = nullptr);

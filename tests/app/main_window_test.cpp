@@ -423,6 +423,31 @@ TEST_F(MainWindowTest, BindingAHandlerReachesItFromEveryItemThatStandsForIt) {
   EXPECT_EQ(reads, 4);
 }
 
+// Without a section the header clicks sort the window's own lists, with one direction for
+// all three.
+TEST_F(MainWindowTest, HeaderClicksSortTheListsWithOneDirection) {
+  startWithoutPhone();
+  for (ListModel* list : {&main().ListView1, &main().lvEvent, &main().lvSMS})
+    for (const char* text : {"b", "C", "a"}) list->add("1").subItems = {{text, kNoImage}};
+  const struct {
+    const char* handler;
+    ListModel* list;
+    const char* first;
+    int image;
+  } clicks[] = {{"ListView1ColumnClick", &main().ListView1, "a", 25},
+                {"lvSMSColumnClick", &main().lvSMS, "C", 24},
+                {"lvEventColumnClick", &main().lvEvent, "a", 25},
+                {"lvEventColumnClick", &main().lvEvent, "C", 24}};
+  for (const auto& c : clicks) {
+    SCOPED_TRACE(c.handler);
+    main().clickedColumn = 1;
+    main().fire(c.handler);
+    EXPECT_EQ(c.list->rows.front().subItems[0].text, c.first);
+    EXPECT_EQ(c.list->columns[1].image, c.image);
+    EXPECT_EQ(main().sort.SortColumn, 1);
+  }
+}
+
 TEST_F(MainWindowTest, TheWindowsOwnMenuItems) {
   startWithoutPhone();
   writeFile("info.txt", "first");
