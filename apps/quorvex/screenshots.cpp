@@ -161,6 +161,26 @@ int main(int argc, char** argv) {
   Save(*window.aboutDialog(), out, "about");
   window.aboutDialog()->hide();
 
+  // Each list sorted by a header click; the direction is shared, so the second list sorts
+  // descending and the third ascending again.
+  model.click("sbPhoneBook");
+  model.clickedColumn = 1;
+  model.fire("ListView1ColumnClick");
+  window.sync();
+  Save(window, out, "phone-book-sorted");
+  model.click("sbDateBook");
+  model.clickedColumn = 1;
+  model.fire("lvEventColumnClick");
+  window.sync();
+  Save(window, out, "date-book-sorted");
+  model.click("sbSMS");
+  model.tvSMSSelected = 1;
+  model.fire("tvSMSClick");
+  model.clickedColumn = 1;
+  model.fire("lvSMSColumnClick");
+  window.sync();
+  Save(window, out, "sms-sorted");
+
   auto box = quorvex::ui::MakeMessageBox(quorvex::kHotKeyHelp, quorvex::MsgKind::Message,
                                          quorvex::MsgButtons::Ok, &window);
   box->show();
