@@ -48,8 +48,11 @@ PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
   bindOperation("PopupMenu1Popup", [&s] { s.PopupMenu1Popup(); });
   bindOperation("pmSaveBookClick", [&s, &app] { s.pmSaveBookClick(app); });
   bindOperation("pmLoadRecordClick", [&s, &app] { s.pmLoadRecordClick(app); });
-  bindOperation("ListView1ColumnClick",
-                [this, &s] { ColumnClick(s.ListView1, window_.clickedColumn, window_.sort); });
+  bindOperation("ListView1ColumnClick", [this, &s] {
+    // A sort in the middle of writing every row would write some rows twice and skip others.
+    if (s.writingAll()) return;
+    ColumnClick(s.ListView1, window_.clickedColumn, window_.sort);
+  });
   bindOperation("mnuOptionClick", [&s, &app] { s.mnuOptionClick(app.ui()); });
   showState();
 }

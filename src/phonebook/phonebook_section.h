@@ -69,6 +69,9 @@ class PhoneBookSection {
   // Writing every row back (N10); lets the window take input between rows.
   void sbWriteAllClick(AppState& app);
   void sbStopClick() { ContinueFlag = false; }
+  // True while "Записать все" goes through the rows: it takes their order as it finds it, so
+  // the rows must not be reordered under it.
+  bool writingAll() const { return writingAll_; }
   void PopupMenu1Popup();
   // Saving to a file (pmSaveBook, mnuBackUp) and loading one (pmLoadRecord, mnuRestore).
   void pmSaveBookClick(AppState& app);
@@ -96,6 +99,8 @@ class PhoneBookSection {
   std::vector<std::string> freeIndices() const;
   // Taken[i - 1]: index i holds (or may hold) an entry; `except` is left free.
   std::vector<bool> takenIndices(std::int64_t except) const;
+
+  bool writingAll_ = false;
 };
 
 }  // namespace quorvex::phonebook

@@ -475,6 +475,11 @@ void PhoneBookSection::sbWriteAllClick(AppState& app) {
   if (ListView1.rows.empty()) return;
   UserInterface& ui = app.ui();
   ContinueFlag = true;
+  writingAll_ = true;
+  struct Writing {
+    bool& flag;
+    ~Writing() { flag = false; }
+  } writing{writingAll_};
   struct ProgressReset {
     ProgressBar& bar;
     ~ProgressReset() { bar.setPosition(0); }

@@ -185,5 +185,33 @@ TEST_F(ListSortWindowTest, AfterASortTheDeleteKeyErasesTheRowTheUserSelected) {
   EXPECT_EQ(shown("ListView1", 0), expected);
 }
 
+TEST_F(ListSortWindowTest, AHeaderClickWhileEveryRowIsWrittenLeavesTheOrderAlone) {
+  auto& phone = startPhone();
+  click("sbReadAll");
+  std::vector<std::string> read = shown("ListView1", 0);
+  ASSERT_GE(read.size(), 3u);
+  bool clicked = false;
+  ui_.beforeEvents = [&] {
+    if (clicked) return;
+    clicked = true;
+    clickHeader("ListView1", 0);
+    clickHeader("ListView1", 0);
+  };
+  phone.clearTranscript();
+  model_->clickMenu("N10");
+  ui_.beforeEvents = nullptr;
+  ASSERT_TRUE(clicked);
+  // Every entry written once, in the order the write found them.
+  std::vector<std::string> written;
+  for (const std::string& c : phone.transcript())
+    if (c.rfind("AT+MPBW=", 0) == 0) written.push_back(c.substr(8, c.find(',') - 8));
+  EXPECT_EQ(written, read);
+  EXPECT_EQ(shown("ListView1", 0), read);
+  EXPECT_FALSE(phoneBook_->section().writingAll());
+  // Afterwards the header sorts again.
+  clickHeader("ListView1", 0);
+  EXPECT_NE(shown("ListView1", 0), read);
+}
+
 }  // namespace
 }  // namespace quorvex::ui
