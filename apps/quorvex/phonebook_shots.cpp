@@ -24,7 +24,7 @@ void Grab(QWidget& w, const QString& dir, const QString& name) {
 void SavePhoneBookShots(TfrmMain& model, MainWindowView& window, QtUserInterface& ui,
                         PhoneBookView& phoneBook, const QString& dir) {
   const PortSettings before = model.app.settings();
-  for (const char* handset : {"T720", "C350"}) {
+  for (const char* handset : {"T720", "C350", "C450"}) {
     sim::SimOptions options;
     options.model = handset;
     sim::PhoneSim phone(options);
