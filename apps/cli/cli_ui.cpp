@@ -24,6 +24,35 @@ std::string ForTerminal(const std::string& cp1251) {
   return Cp1251ToUtf8(lines);
 }
 
+std::string OneLine(const std::string& cp1251) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string out;
+  for (char c : cp1251) {
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (u < 32 || u == 127) {
+      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+    } else {
+      out.push_back(c);
+    }
+  }
+  return Cp1251ToUtf8(out);
+}
+
+void PrintList(const ListModel& list, std::ostream& out) {
+  for (const ListRow& row : list.rows) {
+    out << OneLine(row.caption);
+    for (const ListCell& c : row.subItems) out << '\t' << OneLine(c.text);
+    out << '\n';
+  }
+  out.flush();
+}
+
 namespace {
 const char* KindName(MsgKind kind) {
   switch (kind) {

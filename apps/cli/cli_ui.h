@@ -7,6 +7,7 @@
 #include <iosfwd>
 #include <string>
 
+#include "core/list_model.h"
 #include "core/user_interface.h"
 
 namespace quorvex::cli {
@@ -44,5 +45,12 @@ class CliUserInterface : public UserInterface {
 
 // A cp1251 text as UTF-8 with CR LF (and lone CR) turned into newlines.
 std::string ForTerminal(const std::string& cp1251);
+
+// A value as one line of UTF-8 output: control characters (an "ERROR" answer leaves CR LF in
+// a field) are written as \r, \n, \t or \xNN, so every value stays on its line.
+std::string OneLine(const std::string& cp1251);
+
+// A list as the CLI prints it: one row a line, the caption and each sub-item, TAB between.
+void PrintList(const ListModel& list, std::ostream& out);
 
 }  // namespace quorvex::cli

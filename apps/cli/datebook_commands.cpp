@@ -41,36 +41,6 @@ using datebook::TimeOfDay;
 
 using Usage = DateBookUsageError;
 
-// A cell on one output line: control characters written as \r, \n, \t or \xNN.
-std::string Cell(const std::string& cp1251) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string out;
-  for (char c : cp1251) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (u < 32 || u == 127) {
-      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
-    } else {
-      out.push_back(c);
-    }
-  }
-  return Cp1251ToUtf8(out);
-}
-
-void PrintList(const ListModel& list, std::ostream& out) {
-  for (const ListRow& row : list.rows) {
-    out << Cell(row.caption);
-    for (const ListCell& c : row.subItems) out << '\t' << Cell(c.text);
-    out << '\n';
-  }
-  out.flush();
-}
-
 // The decimal separator of the user's numeric locale; "." where none is set up.
 char LocaleDecimalSeparator() {
   locale_t loc = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
@@ -257,7 +227,7 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
   if (!RunHandler(ui, [&] { section.ShowSection(app); })) return;
   if (verb == "read") {
     PrintList(section.lvEvent, out);
-    out << Cell(section.Label8.caption) << '\n' << std::flush;
+    out << OneLine(section.Label8.caption) << '\n' << std::flush;
     return;
   }
   bool ok = true;

@@ -72,28 +72,6 @@ void RunAt(Run& run) {
     std::cout << ForTerminal(reply) << std::flush;
 }
 
-// A field as one line of output: control characters (an "ERROR" answer leaves CR LF in a
-// field) are written as \r, \n, \t or \xNN so that every value stays on its line.
-std::string OneLine(const std::string& cp1251) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string out;
-  for (char c : cp1251) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (u < 32 || u == 127) {
-      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
-    } else {
-      out.push_back(c);
-    }
-  }
-  return Cp1251ToUtf8(out);
-}
-
 void PrintInfo(const PhoneInfoSection& info, std::ostream& out) {
   const auto& labels = InfoLabels();
   const std::string values[] = {

@@ -43,36 +43,6 @@ int FolderNode(const std::string& name) {
   return it->second;
 }
 
-// A cell on one output line: control characters as \r, \n, \t or \xNN.
-std::string Cell(const std::string& cp1251) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string out;
-  for (char c : cp1251) {
-    const auto u = static_cast<unsigned char>(c);
-    if (c == '\r') {
-      out += "\\r";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (u < 32 || u == 127) {
-      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
-    } else {
-      out.push_back(c);
-    }
-  }
-  return Cp1251ToUtf8(out);
-}
-
-void PrintList(const ListModel& list, std::ostream& out) {
-  for (const ListRow& row : list.rows) {
-    out << Cell(row.caption);
-    for (const ListCell& c : row.subItems) out << '\t' << Cell(c.text);
-    out << '\n';
-  }
-  out.flush();
-}
-
 std::vector<std::string> SplitCaptions(const std::string& list) {
   std::vector<std::string> captions;
   std::size_t start = 0;
@@ -191,7 +161,7 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   if (!RunHandler(ui, [&] { section.tvSMSClick(app); })) return;
   if (verb == "read") {
     PrintList(section.lvSMS, out);
-    out << Cell(section.tvSMS[static_cast<std::size_t>(node)].caption) << '\n' << std::flush;
+    out << OneLine(section.tvSMS[static_cast<std::size_t>(node)].caption) << '\n' << std::flush;
     return;
   }
   if (found->select) Select(section.lvSMS, SplitCaptions(o.named.at("--select")));
