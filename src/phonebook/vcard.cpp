@@ -1,0 +1,251 @@
+#include "phonebook/vcard.h"
+
+#include "codec/cp1251.h"
+#include "codec/ru.h"
+#include "phonebook/phonebook_file.h"
+#include "phonebook/phonebook_section.h"
+
+namespace quorvex::phonebook {
+
+namespace {
+
+constexpr std::size_t kLineOctets = 75;
+
+// The octets of the UTF-8 sequence a lead byte starts (1 for a stray byte).
+std::size_t SequenceLength(char lead) {
+  const auto b = static_cast<unsigned char>(lead);
+  if (b >= 0xF0) return 4;
+  if (b >= 0xE0) return 3;
+  if (b >= 0xC0) return 2;
+  return 1;
+}
+
+bool NeedsQuotedPrintable(std::string_view utf8) {
+  for (const char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b >= 0x80 || b < 0x20 || b == '=') return true;
+  }
+  return false;
+}
+
+// 2.1 knows only the backslash before ";" of a compound value; the backslash itself is
+// escaped too, so that an importer taking "\n" for a line break cannot misread a name.
+std::string EscapeText21(std::string_view utf8) {
+  std::string out;
+  for (const char c : utf8) {
+    if (c == ';' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string Escape(std::string_view utf8, VCardVersion version) {
+  return version == VCardVersion::V30 ? EscapeText30(utf8) : EscapeText21(utf8);
+}
+
+// A property of 2.1: plain when the value is short ASCII, quoted-printable otherwise (the
+// only way 2.1 can fold a value without changing it).
+std::string Line21(std::string head, std::string_view value) {
+  if (!NeedsQuotedPrintable(value) && head.size() + 1 + value.size() <= kLineOctets) {
+    return head + ":" + std::string(value) + "\r\n";
+  }
+  bool ascii = true;
+  for (const char c : value) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (!ascii) head += ";CHARSET=UTF-8";
+  head += ";ENCODING=QUOTED-PRINTABLE";
+  return QuotedPrintableLine(head, value);
+}
+
+std::string Line(VCardVersion version, std::string head, std::string_view escapedValue) {
+  if (version == VCardVersion::V21) return Line21(std::move(head), escapedValue);
+  return FoldLine30(head + ":" + std::string(escapedValue));
+}
+
+std::string TypeParam(const std::vector<std::string_view>& types, VCardVersion version) {
+  std::string out;
+  if (version == VCardVersion::V30) {
+    for (std::size_t k = 0; k < types.size(); ++k) out += (k == 0 ? ";TYPE=" : ",") + std::string(types[k]);
+  } else {
+    for (std::string_view t : types) out += ";" + std::string(t);
+  }
+  return out;
+}
+
+void AppendCard(std::string& out, const TAbonentInfo& r, const std::vector<std::string>& groups,
+                Family family, VCardVersion version) {
+  const std::string name = Cp1251ToUtf8(r.Name);
+  const std::string number = Cp1251ToUtf8(r.Number);
+  out += "BEGIN:VCARD\r\n";
+  out += version == VCardVersion::V30 ? "VERSION:3.0\r\n" : "VERSION:2.1\r\n";
+  // The handset keeps one name field; it goes whole into the given name, where address books
+  // show it first, and FN repeats it as it is.
+  out += Line(version, "N", ";" + Escape(name, version) + ";;;");
+  out += Line(version, "FN", Escape(name, version));
+  if (r.NumberType == kEmailType) {
+    out += Line(version, "EMAIL" + TypeParam({"INTERNET"}, version), Escape(number, version));
+  } else {
+    std::vector<std::string_view> types = TelTypesFor(r, family);
+    if (types.empty()) types = {"VOICE"};
+    // A number is no text value: only the line layout applies, no escaping.
+    out += Line(version, "TEL" + TypeParam(types, version), number);
+  }
+  if (r.Category >= 1 && r.Category <= groups.size() && !groups[r.Category - 1].empty()) {
+    out += Line(version, "CATEGORIES", Escape(Cp1251ToUtf8(groups[r.Category - 1]), version));
+  }
+  out += std::string(kStorageProperty) + (r.OnSim != 0 ? ":SIM\r\n" : ":PHONE\r\n");
+  out += "END:VCARD\r\n";
+}
+
+}  // namespace
+
+const std::vector<TelTypeRow>& TelTypeTable() {
+  using C = TelTypeRow::Code;
+  static const std::vector<TelTypeRow> table = {
+      {C::Fax, {"FAX"}, {}},
+      {C::Pager, {"PAGER"}, {}},
+      {C::Mobile, {"CELL", "VOICE"}, {"MOBILE", "IPHONE"}},
+      {C::Work, {"WORK", "VOICE"}, {}},
+      {C::Home, {"HOME", "VOICE"}, {}},
+      {C::List, {"X-LIST", "VOICE"}, {}},
+      {C::Main, {"PREF", "VOICE"}, {"MAIN", "X-MAIN"}},
+  };
+  return table;
+}
+
+std::optional<std::uint8_t> NumberTypeOf(TelTypeRow::Code code, Family family) {
+  using C = TelTypeRow::Code;
+  switch (code) {
+    case C::Work: return 0;
+    case C::Home: return 1;
+    case C::Main: return 2;
+    case C::Mobile: return 3;
+    case C::Fax: return 4;
+    case C::Pager: return 5;
+    case C::List:
+      if (HasGroups(family)) return 7;
+      return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::uint8_t SimNumberType(Family family) {
+  return HasGroups(family) ? 8 : 7;
+}
+
+std::vector<std::string_view> TelTypesFor(const TAbonentInfo& r, Family family) {
+  if (r.OnSim != 0 && r.NumberType == SimNumberType(family)) return {};
+  for (const TelTypeRow& row : TelTypeTable()) {
+    const auto code = NumberTypeOf(row.code, family);
+    if (code && *code == r.NumberType) return row.types;
+  }
+  return {};
+}
+
+std::uint8_t NumberTypeFromTel(const std::set<std::string>& types, Family family) {
+  for (const TelTypeRow& row : TelTypeTable()) {
+    const auto code = NumberTypeOf(row.code, family);
+    if (!code) continue;
+    bool match = types.count(std::string(row.types.front())) > 0;
+    for (std::string_view alias : row.aliases) match = match || types.count(std::string(alias)) > 0;
+    if (match) return *code;
+  }
+  return 2;
+}
+
+std::string EscapeText30(std::string_view utf8) {
+  std::string out;
+  for (std::size_t k = 0; k < utf8.size(); ++k) {
+    const char c = utf8[k];
+    if (c == '\\' || c == ',' || c == ';') {
+      out += '\\';
+      out += c;
+    } else if (c == '\r' || c == '\n') {
+      out += "\\n";
+      if (c == '\r' && k + 1 < utf8.size() && utf8[k + 1] == '\n') ++k;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
+std::string FoldLine30(std::string_view line) {
+  std::string out;
+  std::size_t used = 0;  // octets on the current physical line
+  for (std::size_t k = 0; k < line.size();) {
+    const std::size_t length = std::min(SequenceLength(line[k]), line.size() - k);
+    if (used + length > kLineOctets) {
+      out += "\r\n ";
+      used = 1;
+    }
+    out.append(line.substr(k, length));
+    used += length;
+    k += length;
+  }
+  out += "\r\n";
+  return out;
+}
+
+std::string QuotedPrintableLine(std::string_view head, std::string_view utf8) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out(head);
+  out += ':';
+  std::size_t used = out.size();
+  for (std::size_t k = 0; k < utf8.size();) {
+    // The octets of one UTF-8 sequence stay on one line: readers that decode line by line
+    // would otherwise see two broken characters.
+    const std::size_t length = std::min(SequenceLength(utf8[k]), utf8.size() - k);
+    std::string piece;
+    for (std::size_t i = k; i < k + length; ++i) {
+      const auto b = static_cast<unsigned char>(utf8[i]);
+      // A blank at the end of the value would be lost by a reader trimming lines.
+      const bool last = i + 1 == utf8.size();
+      if (b >= 0x21 && b <= 0x7E && b != '=') {
+        piece += static_cast<char>(b);
+      } else if (b == ' ' && !last) {
+        piece += ' ';
+      } else {
+        piece += {'=', kHex[b >> 4], kHex[b & 0xF]};
+      }
+    }
+    // Room for the piece and the "=" of a soft line break.
+    if (used + piece.size() + 1 > kLineOctets) {
+      out += "=\r\n";
+      used = 0;
+    }
+    out += piece;
+    used += piece.size();
+    k += length;
+  }
+  out += "\r\n";
+  return out;
+}
+
+std::string FormatVCards(const std::vector<TAbonentInfo>& records,
+                         const std::vector<std::string>& groupNames, Family family,
+                         VCardVersion version) {
+  std::string out;
+  for (const TAbonentInfo& r : records) {
+    if (r.Index == 0 || IsFree(r)) continue;
+    AppendCard(out, r, groupNames, family, version);
+  }
+  return out;
+}
+
+void ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVersion version) {
+  UserInterface& ui = app.ui();
+  if (section.ListView1.rows.empty()) {
+    ui.messageBox(Ru("Список пуст, сохранять нечего !"), MsgKind::Information, MsgButtons::Ok);
+    return;
+  }
+  std::string model;
+  {
+    const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
+    model = CutModelName(port->RunAtCommand("AT+CGMM"));
+  }
+  const std::optional<std::string> path = ui.chooseSaveFile(kVCardFilter, kVCardExt);
+  if (!path) return;
+  WriteTextFile(*path, FormatVCards(section.Records, section.GroupNames, FamilyOf(model), version));
+}
+
+}  // namespace quorvex::phonebook
