@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-  libbenchmark-dev pkg-config libjpeg62-turbo-dev
+  libbenchmark-dev pkg-config libjpeg62-turbo-dev libical-dev
   qt6-base-dev xvfb xauth fonts-dejavu-core)
 missing=()
 for p in "${packages[@]}"; do

@@ -142,6 +142,7 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
     if (i < static_cast<std::int64_t>(slots.size())) slots[static_cast<std::size_t>(i)] = holds;
     if (holds) {
       const DateBookEntry e = ParseDateBookEntry(reply);
+      Events.push_back({i, e});
       ListRow& row = lvEvent.add(IntToStr(i));
       for (const std::string* field :
            {&e.Title, &e.StartTime, &e.AlarmTime, &e.StartDate, &e.Duration})
@@ -161,6 +162,7 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
 void DateBookSection::sbReadAllEventsClick(AppState& app) {
   if (SetControlsEnabled) SetControlsEnabled(false);
   lvEvent.clear();
+  Events.clear();
   std::int64_t highest = 0, used = 0;
   std::unique_ptr<TBlockSerial> port;
   std::exception_ptr failure;

@@ -13,6 +13,7 @@
 #include "core/busy.h"
 #include "core/list_model.h"
 #include "datebook/controls.h"
+#include "datebook/date_book_reply.h"
 #include "datebook/event_dialog.h"
 
 namespace quorvex::datebook {
@@ -20,6 +21,13 @@ namespace quorvex::datebook {
 // lvEvent's columns: "#", "Заголовок", "Начало", "Начать за ... ", "Дата", "Длительность",
 // "Повтор", "Состояние".
 std::vector<ListColumn> EventColumns();
+
+// One event of a read as the handset reported it, under the index that was asked for.
+struct ReadEvent {
+  std::int64_t index = 0;
+  DateBookEntry entry;
+  bool operator==(const ReadEvent&) const = default;
+};
 
 class DateBookSection {
  public:
@@ -41,6 +49,10 @@ class DateBookSection {
   Widget ppmReadAllEvents, ppmAddEvent, ppmEditEvent, ppmDelete, ppmClear;
 
   TfrmAddEvent frmAddEvent;
+  // The events of the last read in index order, with the fields the rows do not carry (the
+  // alarm date, a repeat code outside the table); the file exports take them from here. A
+  // read empties it first; "Очистить список" leaves it, as it leaves UsedSlots.
+  std::vector<ReadEvent> Events;
 
   // ---- What the front end provides.
   // The main window's busy state; the read enters it and leaves it however it ends.

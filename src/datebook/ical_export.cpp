@@ -1,0 +1,252 @@
+#include "datebook/ical_export.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "codec/cp1251.h"
+#include "codec/errors.h"
+
+namespace quorvex::datebook {
+
+namespace {
+
+std::optional<int> Digits(std::string_view s, std::size_t at, std::size_t count) {
+  int v = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
+    v = v * 10 + (s[k] - '0');
+  }
+  return v;
+}
+
+// "MM-DD-YYYY", as the handset sends the start and alarm dates.
+std::optional<CalendarDate> HandsetDate(std::string_view s) {
+  if (s.size() != 10 || s[2] != '-' || s[5] != '-') return std::nullopt;
+  const auto m = Digits(s, 0, 2), d = Digits(s, 3, 2), y = Digits(s, 6, 4);
+  if (!m || !d || !y) return std::nullopt;
+  const CalendarDate date{*y, *m, *d};
+  if (!IsValidDate(date)) return std::nullopt;
+  return date;
+}
+
+// "HH:MM".
+std::optional<TimeOfDay> HandsetTime(std::string_view s) {
+  if (s.size() != 5 || s[2] != ':') return std::nullopt;
+  const auto h = Digits(s, 0, 2), m = Digits(s, 3, 2);
+  if (!h || !m || *h > 23 || *m > 59) return std::nullopt;
+  return TimeOfDay{*h, *m, 0};
+}
+
+// Minutes, "0" to a few days; a sign, blank or anything else is no duration.
+std::optional<int> Minutes(std::string_view s) {
+  if (s.empty() || s.size() > 6) return std::nullopt;
+  return Digits(s, 0, s.size());
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+std::int64_t DaysFromCivil(const CalendarDate& d) {
+  const std::int64_t y = d.month <= 2 ? d.year - 1 : d.year;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t mp = (d.month + 9) % 12;
+  const std::int64_t doy = (153 * mp + 2) / 5 + d.day - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
+std::int64_t MinuteNumber(const CalendarDate& d, const TimeOfDay& t) {
+  return DaysFromCivil(d) * 1440 + t.hour * 60 + t.minute;
+}
+
+// 0 Sunday .. 6 Saturday.
+int Weekday(const CalendarDate& d) {
+  const std::int64_t days = DaysFromCivil(d);  // 1970-01-01 was a Thursday
+  return static_cast<int>(((days % 7) + 7 + 4) % 7);
+}
+
+icaltimetype FloatingTime(const CalendarDate& d, const TimeOfDay& t) {
+  icaltimetype v = icaltime_null_time();
+  v.year = d.year;
+  v.month = d.month;
+  v.day = d.day;
+  v.hour = t.hour;
+  v.minute = t.minute;
+  v.second = 0;
+  v.is_date = 0;
+  v.zone = nullptr;
+  return v;
+}
+
+std::uint32_t Fnv1a(std::string_view bytes) {
+  std::uint32_t h = 2166136261u;
+  for (unsigned char c : bytes) {
+    h ^= c;
+    h *= 16777619u;
+  }
+  return h;
+}
+
+std::string TwoDigits(int v) {
+  char buf[8];
+  std::snprintf(buf, sizeof buf, "%02d", v);
+  return buf;
+}
+
+// The repeat codes in one table: the RRULE each one stands for. Every rule repeats at
+// interval 1, the only interval the handset has.
+struct RepeatCodeRule {
+  char code;
+  const char* rule;  // nullptr: no repetition; "" for code 3, built from the start date
+};
+constexpr RepeatCodeRule kRepeatRules[] = {
+    {'0', nullptr},           // "нет"
+    {'1', "FREQ=DAILY"},      // "ежедневно"
+    {'2', "FREQ=WEEKLY"},     // "еженедельно": the weekday of the start
+    {'3', ""},                // "ежемесячно (день)": the nth weekday of the month
+    {'4', "FREQ=MONTHLY"},    // "ежемесячно (дата)": the day of the month of the start
+    {'5', "FREQ=YEARLY"},     // "ежегодно"
+};
+
+icalcomponent* BuildEvent(const ReadEvent& event, icaltimetype stamp, bool& placed) {
+  const DateBookEntry& e = event.entry;
+  placed = false;
+  const auto date = HandsetDate(e.StartDate);
+  const auto time = HandsetTime(e.StartTime);
+  const auto minutes = Minutes(e.Duration);
+  if (!date || !time || !minutes) return nullptr;
+  placed = true;
+
+  const std::string summary = Cp1251ToUtf8(e.Title);
+  icalcomponent* vevent = icalcomponent_new_vevent();
+  icalcomponent_add_property(vevent, icalproperty_new_uid(EventUid(event).c_str()));
+  icalcomponent_add_property(vevent, icalproperty_new_dtstamp(stamp));
+  icalcomponent_add_property(vevent, icalproperty_new_dtstart(FloatingTime(*date, *time)));
+  icalcomponent_add_property(vevent,
+                             icalproperty_new_duration(icaldurationtype_from_int(*minutes * 60)));
+  // libical reads an empty SUMMARY back as an error: an untitled event has none.
+  if (!summary.empty())
+    icalcomponent_add_property(vevent, icalproperty_new_summary(summary.c_str()));
+
+  const std::string rule = RepeatRule(e.RepeatCode, date->year, date->month, date->day);
+  if (!rule.empty()) {
+    const icalrecurrencetype recur = icalrecurrencetype_from_string(rule.c_str());
+    icalcomponent_add_property(vevent, icalproperty_new_rrule(recur));
+  }
+
+  if (e.AlarmFlag == "1") {
+    std::int64_t lead = 0;  // minutes before the start
+    if (const auto alarmTime = HandsetTime(e.AlarmTime)) {
+      const CalendarDate alarmDate = HandsetDate(e.AlarmDate).value_or(*date);
+      lead = MinuteNumber(*date, *time) - MinuteNumber(alarmDate, *alarmTime);
+    }
+    icaltriggertype trigger;
+    trigger.time = icaltime_null_time();
+    trigger.duration = icaldurationtype_from_int(static_cast<int>(-lead * 60));
+    icalcomponent* alarm = icalcomponent_new_valarm();
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    // A display alarm must say something; an untitled event's says what it is.
+    const std::string description = summary.empty() ? std::string("Событие") : summary;
+    icalcomponent_add_property(alarm, icalproperty_new_description(description.c_str()));
+    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+    icalcomponent_add_component(vevent, alarm);
+  }
+  return vevent;
+}
+
+std::atomic<unsigned> temporaryCounter{0};
+
+void WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw MakeInOutError(n < 0 ? errno : EIO);
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// A temporary file beside path, renamed over it once complete and closed.
+void ReplaceFile(const std::string& path, std::string_view data) {
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" +
+                                std::to_string(temporaryCounter.fetch_add(1));
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) throw MakeInOutError(errno);
+  try {
+    WriteAll(fd, data);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temporary.c_str());
+    throw MakeInOutError(err);
+  }
+}
+
+}  // namespace
+
+std::string RepeatRule(std::string_view repeatCode, int year, int month, int day) {
+  if (repeatCode.size() != 1) return {};
+  for (const RepeatCodeRule& r : kRepeatRules) {
+    if (r.code != repeatCode[0] || r.rule == nullptr) continue;
+    if (*r.rule != '\0') return r.rule;
+    static const char* const kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+    const CalendarDate d{year, month, day};
+    if (!IsValidDate(d)) return {};
+    return "FREQ=MONTHLY;BYDAY=" + std::to_string((day - 1) / 7 + 1) + kDays[Weekday(d)];
+  }
+  return {};
+}
+
+std::string EventUid(const ReadEvent& event) {
+  const DateBookEntry& e = event.entry;
+  std::string start;
+  if (const auto d = HandsetDate(e.StartDate))
+    start = std::to_string(d->year) + TwoDigits(d->month) + TwoDigits(d->day);
+  if (const auto t = HandsetTime(e.StartTime)) start += "T" + TwoDigits(t->hour) + TwoDigits(t->minute);
+  char hash[16];
+  std::snprintf(hash, sizeof hash, "%08x", static_cast<unsigned>(Fnv1a(e.Title)));
+  return std::to_string(event.index) + "-" + start + "-" + hash + "@quorvex";
+}
+
+IcalComponentPtr BuildCalendar(const std::vector<ReadEvent>& events, std::time_t stamp,
+                               std::vector<std::int64_t>* skipped) {
+  IcalComponentPtr calendar(icalcomponent_new_vcalendar());
+  icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(kIcalProductId));
+  icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
+  const icaltimetype dtstamp = icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
+  for (const ReadEvent& event : events) {
+    bool placed = false;
+    if (icalcomponent* vevent = BuildEvent(event, dtstamp, placed))
+      icalcomponent_add_component(calendar.get(), vevent);
+    if (!placed && skipped) skipped->push_back(event.index);
+  }
+  return calendar;
+}
+
+std::string FormatCalendar(const std::vector<ReadEvent>& events, std::time_t stamp,
+                           std::vector<std::int64_t>* skipped) {
+  const IcalComponentPtr calendar = BuildCalendar(events, stamp, skipped);
+  char* text = icalcomponent_as_ical_string_r(calendar.get());
+  if (text == nullptr) throw MakeInOutError(ENOMEM);
+  std::string out(text);
+  icalmemory_free_buffer(text);
+  return out;
+}
+
+std::vector<std::int64_t> WriteCalendarFile(const std::string& path,
+                                            const std::vector<ReadEvent>& events,
+                                            std::time_t stamp) {
+  std::vector<std::int64_t> skipped;
+  ReplaceFile(path, FormatCalendar(events, stamp, &skipped));
+  return skipped;
+}
+
+}  // namespace quorvex::datebook
