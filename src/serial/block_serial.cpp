@@ -2,10 +2,14 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <map>
+#include <mutex>
 #include <utility>
 
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
+#include "serial/open_failure.h"
 
 namespace quorvex {
 
@@ -34,6 +38,45 @@ LineEnd FindLineEnd(std::string_view t) {
   consider("\n");
   return best;
 }
+
+namespace {
+
+// The devices this program has open right now, by their resolved path (a by-id link and the
+// node it points to are one device). A long operation pumps the window's events, so a second
+// operation can try the port while the first holds it; its message must not blame another
+// program then.
+class OpenDevices {
+ public:
+  static std::string Key(const std::string& path) {
+    std::error_code ec;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(path, ec);
+    return ec ? path : resolved.string();
+  }
+  void add(const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ++count_[key];
+  }
+  void remove(const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = count_.find(key);
+    if (it != count_.end() && --it->second == 0) count_.erase(it);
+  }
+  bool holds(const std::string& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_.count(key) != 0;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, int> count_;
+};
+
+OpenDevices& OpenDevicesOfThisProgram() {
+  static OpenDevices devices;
+  return devices;
+}
+
+}  // namespace
 
 PortNameMapping MapPortName(const std::string& portName) {
   const std::string upper = text::UpperCase(portName);
@@ -149,10 +192,16 @@ void TBlockSerial::OpenPort(const std::string& portName) {
   SetError(err);
   if (err != 0) {
     portNumber_ = -1;
-    RaiseIfError();
-    return;
+    if (!RaiseOnError) return;
+    const std::string description = GetErrorDesc(err);
+    const std::string base = err == ENOENT ? Ru("Телефон не подключен.") : description;
+    const OpenFailure failure =
+        ClassifyOpenFailure(err, OpenDevicesOfThisProgram().holds(OpenDevices::Key(devicePath_)));
+    throw ESynaSerError(OpenFailureMessage(base, failure, devicePath_), err, description);
   }
   SetError(0);
+  openKey_ = OpenDevices::Key(devicePath_);
+  OpenDevicesOfThisProgram().add(openKey_);
   portActive_ = true;
   err = device_->setModemLines(true, true);
   if (err == 0) {
@@ -365,6 +414,10 @@ void TBlockSerial::ClosePort() {
     pendingInput_.clear();
     device_->setModemLines(false, false);
     device_->close();
+  }
+  if (!openKey_.empty()) {
+    OpenDevicesOfThisProgram().remove(openKey_);
+    openKey_.clear();
   }
   portActive_ = false;
   portNumber_ = -1;

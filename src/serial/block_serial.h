@@ -5,7 +5,9 @@
 // RaiseOnError true, a method that met an error raises ESynaSerError at its end; with it
 // false the object stays usable and the caller inspects LastError. Codes below 9991 are
 // errno values; their text is the system's, without trailing blanks, control characters and
-// full stops. errno 2 (no such device) is shown as "Телефон не подключен.". A handset that
+// full stops. errno 2 (no such device) is shown as "Телефон не подключен.". A failed open
+// adds, after that text, what to do for a missing device, missing rights or a device held by
+// another program (serial/open_failure.h); LastErrorText stays the bare text. A handset that
 // goes away (hang-up, EIO, end of file) is an immediate error with the system's text, never a
 // wait for the time-out. The destructor closes the port and never throws.
 #pragma once
@@ -110,6 +112,7 @@ class TBlockSerial {
   std::unique_ptr<SerialDevice> device_;
   std::string deviceName_;
   std::string devicePath_;
+  std::string openKey_;  // the device as this program's list of open devices knows it
   std::int32_t portNumber_ = -1;
   bool portActive_ = false;
   std::int32_t lastError_ = 0;

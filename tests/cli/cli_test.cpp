@@ -204,7 +204,13 @@ TEST_F(CliTest, AnotherProgramCannotTakeABusyPort) {
   ASSERT_TRUE(holder.PortActive());
   Result r = run({"at", "AT"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "[error] Resource temporarily unavailable\n");
+  // The system's text first, then who may hold the port and how to find out.
+  EXPECT_EQ(r.err.rfind("[error] Resource temporarily unavailable\nПорт " + phone.slavePath() +
+                            " занят другой программой (часто это ModemManager).\nКто его держит, "
+                            "покажет fuser -v " + phone.slavePath() + ";",
+                        0),
+            0u)
+      << r.err;
   EXPECT_TRUE(phone.transcript().empty());
 }
 

@@ -107,5 +107,25 @@ TEST(ShippedHelp, PlainCodePage1251TextThatExplainsThePort) {
   EXPECT_NE(help.text.find("\r\n"), std::string::npos);
 }
 
+// The help names every way out that a failed open points to, so the advice of the error box
+// can be followed from it.
+TEST(ShippedHelp, ExplainsEveryRefusalOfThePort) {
+  const HelpText help = LoadHelpText(std::string(QUORVEX_DATA_DIR) + "/info.txt");
+  for (const std::string& needle :
+       {std::string("/dev/ttyACM0"), std::string("ls -l /dev/serial/by-id"),
+        std::string("sudo usermod -aG dialout $USER"), std::string("Permission denied"),
+        std::string("Device or resource busy"), std::string("Resource temporarily unavailable"),
+        std::string("fuser -v"), std::string("lsof"), std::string("ModemManager"),
+        std::string("ATTRS{idVendor}==\"22b8\", ENV{ID_MM_DEVICE_IGNORE}=\"1\""),
+        std::string("/etc/udev/rules.d/"), Ru("Телефон не подключен.")})
+    EXPECT_NE(help.text.find(needle), std::string::npos) << needle;
+  // Every line ends in CR LF: the help window shows the file as it stands.
+  std::size_t lf = 0;
+  while ((lf = help.text.find('\n', lf + 1)) != std::string::npos) {
+    ASSERT_GT(lf, 0u);
+    EXPECT_EQ(help.text[lf - 1], '\r') << "line end at byte " << lf;
+  }
+}
+
 }  // namespace
 }  // namespace quorvex

@@ -223,14 +223,14 @@ TEST(BlockSerial, MissingDeviceIsNotConnected) {
 
 TEST(BlockSerial, OtherOpenFailuresShowTheSystemText) {
   FakeScript s;
-  s.openError = EACCES;
+  s.openError = ENXIO;
   Port p(std::move(s));
   p.serial->RaiseOnError = true;
   try {
     p.serial->OpenPort("/dev/ttyUSB0");
     FAIL();
   } catch (const ESynaSerError& e) {
-    EXPECT_STREQ(e.what(), "Permission denied");
+    EXPECT_STREQ(e.what(), "No such device or address");
   }
 }
 

@@ -166,7 +166,11 @@ TEST(PtyLink, SecondObjectCannotOpenABusyPort) {
     FAIL() << "opened a busy port";
   } catch (const ESynaSerError& e) {
     EXPECT_EQ(e.Code, EWOULDBLOCK);
-    EXPECT_STREQ(e.what(), "Resource temporarily unavailable");
+    // The system's text first; the port is held by this very program.
+    EXPECT_EQ(std::string(e.what()), "Resource temporarily unavailable\r\n" + Ru("Порт ") +
+                                         phone.slavePath() +
+                                         Ru(" занят другой операцией этой программы: дождитесь "
+                                            "её конца."));
   }
   EXPECT_EQ(first->RunAtCommand("AT"), "\r\nOK\r\n");
   first.reset();
