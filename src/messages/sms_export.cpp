@@ -1,0 +1,350 @@
+#include "messages/sms_export.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+
+#include "codec/cp1251.h"
+#include "codec/errors.h"
+#include "codec/ru.h"
+#include "messages/message_rows.h"
+
+namespace quorvex::sms {
+
+namespace {
+
+std::string Cell(const ListRow& row, std::size_t k) {
+  return k < row.subItems.size() ? row.subItems[k].text : std::string();
+}
+
+std::optional<int> Digits(std::string_view s, std::size_t at, std::size_t count) {
+  int v = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
+    v = v * 10 + (s[k] - '0');
+  }
+  return v;
+}
+
+// "yy/MM/dd,hh:mm:ss±zz" as the handset stamps a received message; zz counts quarter
+// hours east of UTC.
+struct MessageTime {
+  int year, month, day, hour, minute, second;
+  int zoneMinutes;
+};
+
+std::optional<MessageTime> ParseMessageTime(std::string_view s) {
+  if (s.size() != 20 || s[2] != '/' || s[5] != '/' || s[8] != ',' || s[11] != ':' ||
+      s[14] != ':' || (s[17] != '+' && s[17] != '-'))
+    return std::nullopt;
+  const auto y = Digits(s, 0, 2), mo = Digits(s, 3, 2), d = Digits(s, 6, 2), h = Digits(s, 9, 2),
+             mi = Digits(s, 12, 2), se = Digits(s, 15, 2), z = Digits(s, 18, 2);
+  if (!y || !mo || !d || !h || !mi || !se || !z) return std::nullopt;
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  const int year = 2000 + *y;
+  const bool leap = year % 4 == 0;  // 2000..2099
+  if (*mo < 1 || *mo > 12 || *d < 1 || *d > kDays[*mo - 1] || (*mo == 2 && *d == 29 && !leap) ||
+      *h > 23 || *mi > 59 || *se > 59 || *z > 56)
+    return std::nullopt;
+  return MessageTime{year, *mo, *d, *h, *mi, *se, (s[17] == '-' ? -1 : 1) * *z * 15};
+}
+
+// Days since 1970-01-01 of a proleptic Gregorian date.
+std::int64_t DaysFromCivil(int year, int month, int day) {
+  const std::int64_t y = month <= 2 ? year - 1 : year;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * ((month + 9) % 12) + 2) / 5 + day - 1;
+  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+}
+
+const char* const kWeekdays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};  // from 1970-01-01
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+const char* Weekday(std::int64_t days) {
+  return kWeekdays[((days % 7) + 7) % 7];
+}
+
+// RFC 5322: "Tue, 01 Dec 2026 09:15:32 +0300".
+std::string MailDate(const MessageTime& t) {
+  const int z = t.zoneMinutes < 0 ? -t.zoneMinutes : t.zoneMinutes;
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",
+                Weekday(DaysFromCivil(t.year, t.month, t.day)), t.day, kMonths[t.month - 1],
+                t.year, t.hour, t.minute, t.second, t.zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
+  return buf;
+}
+
+// The From_ line's time: asctime() form in UTC, "Tue Dec  1 06:15:32 2026".
+std::string EnvelopeDate(std::int64_t unixSeconds) {
+  std::int64_t days = unixSeconds / 86400;
+  std::int64_t rest = unixSeconds % 86400;
+  if (rest < 0) {
+    rest += 86400;
+    --days;
+  }
+  // civil_from_days
+  const std::int64_t z = days + 719468;
+  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  const std::int64_t doe = z - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  char buf[48];
+  std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %lld", Weekday(days), kMonths[month - 1],
+                day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
+                static_cast<int>(rest % 60), static_cast<long long>(year));
+  return buf;
+}
+
+std::int64_t UnixSeconds(const MessageTime& t) {
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
+         t.second - t.zoneMinutes * 60;
+}
+
+// ---- CSV
+
+std::string CsvField(std::string_view cp1251) {
+  std::string utf8 = Cp1251ToUtf8(cp1251);
+  std::string out = "\"";
+  if (!utf8.empty() && (utf8[0] == '=' || utf8[0] == '+' || utf8[0] == '-' || utf8[0] == '@' ||
+                        utf8[0] == '\t' || utf8[0] == '\r'))
+    out += '\'';
+  for (char c : utf8) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+void CsvRow(std::string& out, std::initializer_list<std::string_view> fields) {
+  bool first = true;
+  for (std::string_view f : fields) {
+    if (!first) out += ',';
+    first = false;
+    out += CsvField(f);
+  }
+  out += "\r\n";
+}
+
+// ---- mbox
+
+std::string Base64(std::string_view bytes) {
+  static const char* const kAlphabet =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8 |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    for (int s : {18, 12, 6, 0}) out += kAlphabet[(v >> s) & 63];
+  }
+  if (i + 1 == bytes.size()) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+    out += kAlphabet[(v >> 18) & 63];
+    out += kAlphabet[(v >> 12) & 63];
+    out += "==";
+  } else if (i + 2 == bytes.size()) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
+                       static_cast<unsigned char>(bytes[i + 1]) << 8;
+    for (int s : {18, 12, 6}) out += kAlphabet[(v >> s) & 63];
+    out += '=';
+  }
+  return out;
+}
+
+bool PlainHeaderText(std::string_view s) {
+  for (unsigned char c : s)
+    if (c < 0x20 || c > 0x7E) return false;
+  return s.find("=?") == std::string_view::npos;
+}
+
+// A header value: as it is when it is printable ASCII, else encoded-words of at most 36
+// bytes of UTF-8 each (never splitting a character), folded one to a line.
+std::string HeaderText(std::string_view utf8) {
+  if (PlainHeaderText(utf8)) return std::string(utf8);
+  std::string out;
+  std::size_t at = 0;
+  while (at < utf8.size()) {
+    std::size_t end = std::min(at + 36, utf8.size());
+    while (end < utf8.size() && end > at + 1 &&
+           (static_cast<unsigned char>(utf8[end]) & 0xC0) == 0x80)
+      --end;
+    if (!out.empty()) out += "\n ";
+    out += "=?UTF-8?B?" + Base64(utf8.substr(at, end - at)) + "?=";
+    at = end;
+  }
+  return out;
+}
+
+// The address part kept to characters every mail reader takes in a local part.
+std::string AddressOf(std::string_view number) {
+  std::string local;
+  for (char c : number)
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '+')
+      local += c;
+  return (local.empty() ? "unknown" : local) + "@sms.invalid";
+}
+
+std::string Mailbox(std::string_view utf8Name, const std::string& address) {
+  if (utf8Name.empty()) return "<" + address + ">";
+  std::string name;
+  if (PlainHeaderText(utf8Name)) {
+    name = "\"";
+    for (char c : utf8Name) {
+      if (c == '"' || c == '\\') name += '\\';
+      name += c;
+    }
+    name += "\"";
+  } else {
+    name = HeaderText(utf8Name);
+  }
+  return name + " <" + address + ">";
+}
+
+constexpr const char* kHandsetAddress = "me@handset.invalid";
+
+// The text with LF line ends, escaped for mboxrd, ending with LF when not empty.
+std::string MboxBody(std::string_view utf8) {
+  std::string lf;
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r') {
+      lf += '\n';
+      if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+    } else {
+      lf += utf8[i];
+    }
+  }
+  std::string out;
+  std::size_t start = 0;
+  while (start < lf.size()) {
+    std::size_t end = lf.find('\n', start);
+    if (end == std::string::npos) end = lf.size();
+    const std::string_view line(lf.data() + start, end - start);
+    const std::size_t quotes = line.find_first_not_of('>');
+    if (quotes != std::string_view::npos && line.substr(quotes, 5) == "From ") out += '>';
+    out += line;
+    out += '\n';
+    start = end + 1;
+  }
+  return out;
+}
+
+std::string Subject(std::string_view cp1251Text) {
+  std::string_view first = cp1251Text.substr(0, cp1251Text.find_first_of("\r\n"));
+  std::string s(first.substr(0, 60));
+  if (first.size() > 60) s += "...";
+  return Cp1251ToUtf8(s);
+}
+
+std::atomic<unsigned> temporaryCounter{0};
+
+void WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw MakeInOutError(n < 0 ? errno : EIO);
+    data.remove_prefix(static_cast<std::size_t>(n));
+  }
+}
+
+// A temporary file beside path, renamed over it once complete and closed.
+void ReplaceFile(const std::string& path, std::string_view data) {
+  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" +
+                                std::to_string(temporaryCounter.fetch_add(1));
+  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) throw MakeInOutError(errno);
+  try {
+    WriteAll(fd, data);
+  } catch (...) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    throw;
+  }
+  if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
+    const int err = errno;
+    ::unlink(temporary.c_str());
+    throw MakeInOutError(err);
+  }
+}
+
+}  // namespace
+
+CsvDateTime SplitMessageTime(std::string_view dateTime) {
+  if (dateTime == kNoDateTime || dateTime.empty()) return {};
+  const auto t = ParseMessageTime(dateTime);
+  if (!t) return {std::string(dateTime), {}};
+  const int z = t->zoneMinutes < 0 ? -t->zoneMinutes : t->zoneMinutes;
+  char date[16], time[24];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", t->year, t->month, t->day);
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d%c%02d:%02d", t->hour, t->minute, t->second,
+                t->zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
+  return {date, time};
+}
+
+std::string FormatMessagesCsv(std::string_view folder, const std::vector<ListRow>& rows) {
+  std::string out = "\xEF\xBB\xBF";
+  CsvRow(out, {Ru("Папка"), Ru("Статус"), Ru("Номер"), Ru("Дата"), Ru("Время"), Ru("Текст")});
+  for (const ListRow& row : rows) {
+    const CsvDateTime when = SplitMessageTime(Cell(row, kDateTime));
+    CsvRow(out, {folder, Cell(row, kStatus), Cell(row, kNumber), when.date, when.time,
+                 Cell(row, kText)});
+  }
+  return out;
+}
+
+std::string FormatMessagesMbox(std::string_view folder, const std::vector<ListRow>& rows,
+                               std::time_t exportTime) {
+  const std::string folderUtf8 = Cp1251ToUtf8(folder);
+  std::string out;
+  for (const ListRow& row : rows) {
+    const std::string kind = Cell(row, kKind);
+    const bool outgoing = kind == KindOutgoing() || kind == KindDraft();
+    const std::string number = Cp1251ToUtf8(Cell(row, kNumber));
+    const std::string party = Mailbox(number, AddressOf(Cell(row, kNumber)));
+    const std::string handset = std::string("<") + kHandsetAddress + ">";
+    const auto when = ParseMessageTime(Cell(row, kDateTime));
+
+    out += "From ";
+    out += outgoing ? kHandsetAddress : AddressOf(Cell(row, kNumber));
+    out += " " + EnvelopeDate(when ? UnixSeconds(*when) : static_cast<std::int64_t>(exportTime));
+    out += "\n";
+    out += "From: " + (outgoing ? handset : party) + "\n";
+    out += "To: " + (outgoing ? party : handset) + "\n";
+    if (when) out += "Date: " + MailDate(*when) + "\n";
+    out += "Subject: " + HeaderText(Subject(Cell(row, kText))) + "\n";
+    out += "X-Quorvex-Folder: " + HeaderText(folderUtf8) + "\n";
+    out += "X-Quorvex-Status: " + HeaderText(Cp1251ToUtf8(Cell(row, kStatus))) + "\n";
+    if (!row.caption.empty() && PlainHeaderText(row.caption))
+      out += "X-Quorvex-Index: " + row.caption + "\n";
+    out += "MIME-Version: 1.0\n"
+           "Content-Type: text/plain; charset=UTF-8\n"
+           "Content-Transfer-Encoding: 8bit\n"
+           "\n";
+    out += MboxBody(Cp1251ToUtf8(Cell(row, kText)));
+    out += "\n";
+  }
+  return out;
+}
+
+void WriteMessagesCsv(const std::string& path, std::string_view folder,
+                      const std::vector<ListRow>& rows) {
+  ReplaceFile(path, FormatMessagesCsv(folder, rows));
+}
+
+void WriteMessagesMbox(const std::string& path, std::string_view folder,
+                       const std::vector<ListRow>& rows, std::time_t exportTime) {
+  ReplaceFile(path, FormatMessagesMbox(folder, rows, exportTime));
+}
+
+}  // namespace quorvex::sms
