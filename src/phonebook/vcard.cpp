@@ -64,7 +64,8 @@ std::string Line(VCardVersion version, std::string head, std::string_view escape
 std::string TypeParam(const std::vector<std::string_view>& types, VCardVersion version) {
   std::string out;
   if (version == VCardVersion::V30) {
-    for (std::size_t k = 0; k < types.size(); ++k) out += (k == 0 ? ";TYPE=" : ",") + std::string(types[k]);
+    for (std::size_t k = 0; k < types.size(); ++k)
+      out += (k == 0 ? ";TYPE=" : ",") + std::string(types[k]);
   } else {
     for (std::string_view t : types) out += ";" + std::string(t);
   }
@@ -115,12 +116,18 @@ const std::vector<TelTypeRow>& TelTypeTable() {
 std::optional<std::uint8_t> NumberTypeOf(TelTypeRow::Code code, Family family) {
   using C = TelTypeRow::Code;
   switch (code) {
-    case C::Work: return 0;
-    case C::Home: return 1;
-    case C::Main: return 2;
-    case C::Mobile: return 3;
-    case C::Fax: return 4;
-    case C::Pager: return 5;
+    case C::Work:
+      return 0;
+    case C::Home:
+      return 1;
+    case C::Main:
+      return 2;
+    case C::Mobile:
+      return 3;
+    case C::Fax:
+      return 4;
+    case C::Pager:
+      return 5;
     case C::List:
       if (HasGroups(family)) return 7;
       return std::nullopt;

@@ -67,8 +67,7 @@ std::string QuotedPrintableLine(std::string_view head, std::string_view utf8);
 
 class PhoneBookSection;
 
-inline constexpr const char* kVCardFilter =
-    "vCard files (*.vcf)|*.vcf|All files (*.*)|*.*";
+inline constexpr const char* kVCardFilter = "vCard files (*.vcf)|*.vcf|All files (*.*)|*.*";
 inline constexpr const char* kVCardExt = "*.vcf";
 
 // Exports the records of the last read to a file the save dialog names, written whole or not

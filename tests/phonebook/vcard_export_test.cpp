@@ -177,8 +177,9 @@ TEST(VCardExport, FoldsAtSeventyFiveOctets) {
   EXPECT_EQ(FoldLine30(std::string(76, 'a')), std::string(75, 'a') + "\r\n a\r\n");
   std::string cyrillic = "FN:";
   for (int k = 0; k < 60; ++k) cyrillic += "\xD0\x96";  // Ж, two octets
-  for (const std::string& line : {std::string(300, 'x'), cyrillic, std::string("N:") +
-                                      std::string(72, 'a') + "\xE2\x98\x8E" + "tail"})
+  for (const std::string& line :
+       {std::string(300, 'x'), cyrillic,
+        std::string("N:") + std::string(72, 'a') + "\xE2\x98\x8E" + "tail"})
     ExpectFolded(line);
 }
 
@@ -202,9 +203,8 @@ std::string DecodeQp(const std::string& line) {
 }
 
 TEST(VCardExport, QuotedPrintableKeepsLinesShortAndTheValueExact) {
-  const std::string values[] = {
-      "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "a=b", "ends with a blank ", std::string(200, 'z'),
-      std::string(40, '\xD0') + "x"};
+  const std::string values[] = {"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD", "a=b", "ends with a blank ",
+                                std::string(200, 'z'), std::string(40, '\xD0') + "x"};
   for (const std::string& v : values) {
     const std::string line = QuotedPrintableLine("FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE", v);
     EXPECT_EQ(DecodeQp(line), v);
