@@ -104,6 +104,35 @@ std::vector<std::string> SplitListing(std::string reply, std::int32_t n) {
   return headers;
 }
 
+std::int32_t CutMessageCount(std::string reply) {
+  Delete(reply, 1, 8);
+  return text::StrToInt(Copy(reply, 1, Pos(",", reply) - 1));
+}
+
+MessageReading CutMessageReading(std::string r, Folder folder, const std::string& status) {
+  const std::string read = "\"REC READ\"", unread = "\"REC UNREAD\"";
+  const std::string sent = kFilterSent, unsent = kFilterUnsent;
+  MessageReading m;
+  if (folder == kIncoming) {
+    if (status == read) Delete(r, 1, 21);
+    if (status == unread) Delete(r, 1, 23);
+    int p = Pos(",", r);
+    m.number = QuotedBefore(r, p);
+    Delete(r, 1, p + 1);
+    p = Pos("\r", r);
+    m.dateTime = QuotedBefore(r, p);
+    Delete(r, 1, p + 1);
+  } else {
+    if (folder == kDrafts || status == unsent) Delete(r, 1, 23);
+    if (folder != kDrafts && status == sent) Delete(r, 1, 21);
+    const int p = Pos("\r", r);
+    m.number = QuotedBefore(r, p);
+    Delete(r, 1, p + 1);
+  }
+  m.hexText = HexLine(r);
+  return m;
+}
+
 int RecipientIcon(const std::string& typeText) {
   static const char* const kTypes[] = {"Рабочий",   "Домашний",      "Основной",
                                        "Мобильный", "Факс",          "Пейджер",
@@ -204,8 +233,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
     ui.messageBox(Ru(texts.storageMessage), MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  Delete(reply, 1, 8);
-  const std::int32_t n = text::StrToInt(Copy(reply, 1, Pos(",", reply) - 1));
+  const std::int32_t n = CutMessageCount(reply);
   pbReadSMS.max = n > 0 ? n - 1 : 0;
 
   reply = port.RunAtCommand("AT+MMGL=\"HEADER ONLY\"");
@@ -217,45 +245,34 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
 
   std::vector<ArchiveRecord> kept;
   const std::string read = "\"REC READ\"", unread = "\"REC UNREAD\"";
-  const std::string sent = kFilterSent, unsent = kFilterUnsent;
   for (std::size_t k = 0; k < headers.size(); ++k) {
     const ListingHeader h = CutListingHeader(headers[k]);
     if (folder == kIncoming) {
-      std::string r = port.RunAtCommand("AT+MMGR=" + h.index);
-      if (h.status == read) Delete(r, 1, 21);
-      if (h.status == unread) Delete(r, 1, 23);
+      const MessageReading m =
+          CutMessageReading(port.RunAtCommand("AT+MMGR=" + h.index), folder, h.status);
       ListRow& row = lvSMS.add(h.index);
-      int p = Pos(",", r);
-      const std::string number = QuotedBefore(r, p);
-      AddSubItem(row, number);
-      Delete(r, 1, p + 1);
-      p = Pos("\r", r);
-      const std::string dateTime = QuotedBefore(r, p);
-      AddSubItem(row, dateTime);
-      Delete(r, 1, p + 1);
+      AddSubItem(row, m.number);
+      AddSubItem(row, m.dateTime);
       AddSubItem(row, KindIncoming(), kImageIncoming);
-      const std::string decoded = Ucs2HexToText(HexLine(r));
+      const std::string decoded = Ucs2HexToText(m.hexText);
       AddSubItem(row, IntToStr(static_cast<std::int64_t>(decoded.size())));
       if (h.status == read) AddSubItem(row, StatusRead(), kImageRead);
       if (h.status == unread) AddSubItem(row, StatusUnread(), kImageUnread);
       AddSubItem(row, decoded);
       ++lvSMS.revision;
-      kept.push_back({number, dateTime, decoded});
+      kept.push_back({m.number, m.dateTime, decoded});
     } else {
       if (folder != kDrafts && h.status != filter) continue;
-      std::string r = port.RunAtCommand("AT+MMGR=" + h.index);
-      if (folder == kDrafts || h.status == unsent) Delete(r, 1, 23);
-      if (folder != kDrafts && h.status == sent) Delete(r, 1, 21);
+      const MessageReading m =
+          CutMessageReading(port.RunAtCommand("AT+MMGR=" + h.index), folder, h.status);
       ListRow& row = lvSMS.add(h.index);
-      const int p = Pos("\r", r);
-      AddSubItem(row, QuotedBefore(r, p));
-      Delete(r, 1, p + 1);
+      AddSubItem(row, m.number);
       AddSubItem(row, kNoDateTime);
       if (folder == kDrafts)
         AddSubItem(row, KindDraft(), kImageDraft);
       else
         AddSubItem(row, KindOutgoing(), kImageOutgoing);
-      const std::string decoded = Ucs2HexToText(HexLine(r));
+      const std::string decoded = Ucs2HexToText(m.hexText);
       AddSubItem(row, IntToStr(static_cast<std::int64_t>(decoded.size())));
       if (folder == kSent)
         AddSubItem(row, StatusSent(), kImageSent);

@@ -129,6 +129,21 @@ ListingHeader CutListingHeader(std::string line);
 // The first n header lines of the listing reply, fewer when the listing ends first.
 std::vector<std::string> SplitListing(std::string reply, std::int32_t n);
 
+// The message count out of the storage command's reply: the text after its first eight
+// characters up to the first ",". Raises EConvertError.
+std::int32_t CutMessageCount(std::string reply);
+
+// The parts of one "AT+MMGR=" reply: the number and (incoming only) the date/time without
+// their quotes, and the text's hex line, still encoded.
+struct MessageReading {
+  std::string number;
+  std::string dateTime;
+  std::string hexText;
+};
+// Cuts a reading reply of a message listed in a folder with the status its header gave:
+// the status prefix goes by its length, then the fields as each folder lays them out.
+MessageReading CutMessageReading(std::string reply, Folder folder, const std::string& status);
+
 // The type icon of a phone book type text; -1 for a text outside the table.
 int RecipientIcon(const std::string& typeText);
 

@@ -2,6 +2,7 @@
 // they give, the archive they keep, and the failures they report.
 #include <gtest/gtest.h>
 
+#include "codec/errors.h"
 #include "codec/ru.h"
 #include "messages/message_rows.h"
 #include "sms_fixture.h"
@@ -352,6 +353,56 @@ TEST(SplitListing, TakesCountLinesAndStopsWhereTheListingEnds) {
   EXPECT_TRUE(SplitListing(reply, 0).empty());
   EXPECT_TRUE(SplitListing(reply, -3).empty());
 }
+
+TEST(CutMessageCount, FirstValueOfTheStorageReply) {
+  EXPECT_EQ(CutMessageCount("\r\n+CPMS: 3,30,3,30,3,30\r\n\r\nOK\r\n"), 3);
+  EXPECT_EQ(CutMessageCount("\r\n+CPMS: 0,30,0,30,0,30\r\n\r\nOK\r\n"), 0);
+  EXPECT_EQ(CutMessageCount("\r\n+CPMS: $1F,30\r\n"), 31);
+  // No comma: the count is empty and does not convert.
+  EXPECT_THROW(CutMessageCount("\r\nOK\r\n"), EConvertError);
+  EXPECT_THROW(CutMessageCount(""), EConvertError);
+  EXPECT_THROW(CutMessageCount("\r\n+CPMS: x,30\r\n"), EConvertError);
+}
+
+struct ReadingCase {
+  const char* name;
+  std::string reply;
+  Folder folder;
+  const char* status;
+  MessageReading want;
+};
+
+class MessageReadingCut : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(MessageReadingCut, NumberDateAndHexLine) {
+  const ReadingCase& c = GetParam();
+  const MessageReading got = CutMessageReading(c.reply, c.folder, c.status);
+  EXPECT_EQ(got.number, c.want.number);
+  EXPECT_EQ(got.dateTime, c.want.dateTime);
+  EXPECT_EQ(got.hexText, c.want.hexText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Replies, MessageReadingCut,
+    ::testing::Values(
+        ReadingCase{"Read",
+                    "\r\n+MMGR: \"REC READ\", \"+7916\", \"26/01/01,10:00\"\r\n0041\r\n\r\nOK\r\n",
+                    kIncoming, "\"REC READ\"", {"+7916", "26/01/01,10:00", "0041"}},
+        ReadingCase{"Unread",
+                    "\r\n+MMGR: \"REC UNREAD\", \"112\", \"26/12/08,01:30:05+04\"\r\n00410042\r\n",
+                    kIncoming, "\"REC UNREAD\"", {"112", "26/12/08,01:30:05+04", "00410042"}},
+        ReadingCase{"Sent", "\r\n+MMGR: \"STO SENT\", \"+4930\"\r\n0042\r\n\r\nOK\r\n", kSent,
+                    "\"STO SENT\"", {"+4930", "", "0042"}},
+        ReadingCase{"Unsent", "\r\n+MMGR: \"STO UNSENT\", \"112\"\r\n0043\r\n\r\nOK\r\n", kUnsent,
+                    "\"STO UNSENT\"", {"112", "", "0043"}},
+        // A draft's prefix goes by the unsent length whatever its header said.
+        ReadingCase{"Draft", "\r\n+MMGR: \"STO UNSENT\", \"\"\r\n0044\r\n\r\nOK\r\n", kDrafts,
+                    "\"STO SENT\"", {"", "", "0044"}},
+        // A silent handset: nothing to cut, and nothing read outside the reply.
+        ReadingCase{"EmptyIncoming", "", kIncoming, "\"REC READ\"", {"", "", ""}},
+        ReadingCase{"EmptyDraft", "", kDrafts, "", {"", "", ""}},
+        ReadingCase{"ErrorIncoming", "\r\nERROR\r\n", kIncoming, "\"REC UNREAD\"", {"", "", ""}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quorvex::sms
