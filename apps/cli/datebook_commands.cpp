@@ -3,6 +3,7 @@
 #include <langinfo.h>
 #include <locale.h>
 
+#include <ctime>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -10,14 +11,16 @@
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/ru.h"
 #include "datebook/date_book_reply.h"
 #include "datebook/date_book_section.h"
+#include "datebook/ical_export.h"
 
 namespace quorvex::cli {
 
 const char* const kDateBookSynopsis =
     "datebook read | add OPTIONS | edit CAPTION OPTIONS | delete --select CAPTIONS | "
-    "autodelete WEEKS";
+    "autodelete WEEKS | export-ics FILE";
 const char* const kDateBookHelp =
     "Runs the date book section's handlers; every subcommand but autodelete reads the whole\n"
     "date book first, as the section does when it is shown.\n"
@@ -27,6 +30,10 @@ const char* const kDateBookHelp =
     "  edit CAPTION OPTIONS       the same for the row CAPTION, written back to its index\n"
     "  delete --select CAPTIONS   deletes the rows named (comma-separated); prints lvEvent\n"
     "  autodelete WEEKS           \"Применить параметры\" with 0, 1, 2, 4 or 8 weeks\n"
+    "  export-ics FILE            writes the events read to FILE as iCalendar (UTF-8), one\n"
+    "                             event each with its alarm and repeat rule; prints lvEvent.\n"
+    "                             Nothing is written when the read stops before the count\n"
+    "                             of events (exit status 1)\n"
     "OPTIONS: --title TEXT --date YYYY-MM-DD --time HH:MM --alarm on|off --duration MIN\n"
     "         --lead MIN --repeat ITEM (a caption of the list or its position from 0).\n"
     "An option not given leaves the control as the operation prepared it; when the dialog\n"
@@ -179,6 +186,26 @@ void Select(ListModel& list, const std::string& captions) {
   ++list.revision;
 }
 
+// Writes the events of the read that ran just before. A read that stopped before the count
+// of events (no character set, no lock, no count: "из 0" stays) has nothing to export, and
+// writing an empty calendar over FILE would pass for success.
+bool ExportIcs(CliUserInterface& ui, const DateBookSection& section, const std::string& file) {
+  if (section.lblAllEvent.caption == Ru("из 0")) {
+    ui.showStandardError("Nothing exported: the date book read did not complete");
+    return false;
+  }
+  return RunHandler(ui, [&] {
+    const std::vector<std::int64_t> skipped =
+        datebook::WriteCalendarFile(file, section.Events, std::time(nullptr));
+    if (skipped.empty()) return;
+    std::string indices;
+    for (std::int64_t i : skipped) indices += (indices.empty() ? "" : ", ") + text::IntToStr(i);
+    ui.messageBox(Ru("Не выгружены события без верной даты, времени начала или длительности: ") +
+                      indices,
+                  MsgKind::Warning, MsgButtons::Ok);
+  });
+}
+
 }  // namespace
 
 void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
@@ -212,6 +239,9 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
       throw Usage(verb == "edit" ? "datebook edit needs CAPTION"
                                  : "datebook add takes only options");
     input = DialogInput::From(o);
+  } else if (verb == "export-ics") {
+    o = Parse(args, {});
+    if (o.positional.size() != 1) throw Usage("datebook export-ics needs FILE");
   } else if (verb == "delete") {
     o = Parse(args, {"--select"});
     if (!o.positional.empty() || !o.named.count("--select"))
@@ -240,6 +270,7 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
     Select(section.lvEvent, o.named.at("--select"));
     ok = RunHandler(ui, [&] { section.sbDeleteEventClick(app); });
   }
+  if (verb == "export-ics") ok = ExportIcs(ui, section, Cp1251ToUtf8(o.positional[0]));
   if (ok) PrintList(section.lvEvent, out);
 }
 

@@ -1,5 +1,6 @@
 #include "cli/sms_commands.h"
 
+#include <ctime>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -7,12 +8,14 @@
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "messages/sms_export.h"
 #include "messages/sms_section.h"
 
 namespace quorvex::cli {
 
 const char* const kSmsSynopsis =
-    "sms read|new|send|delete|delete-all|mark-read|export FOLDER ... (see sms --help)";
+    "sms read|new|send|delete|delete-all|mark-read|export|export-csv|export-mbox FOLDER ... "
+    "(see sms --help)";
 
 const char* const kSmsHelp =
     "  sms read FOLDER                          the tree click on that folder; prints the\n"
@@ -26,6 +29,12 @@ const char* const kSmsHelp =
     "  sms delete-all FOLDER                    \"Удалить все\" (needs --yes)\n"
     "  sms mark-read FOLDER --select CAPTION    \"Mark as Read\"\n"
     "  sms export FOLDER FILE --select CAPTIONS  write the selected messages to FILE\n"
+    "  sms export-csv FOLDER FILE               every message of the folder to FILE as a\n"
+    "                                           UTF-8 CSV table for a spreadsheet\n"
+    "  sms export-mbox FOLDER FILE              every message of the folder to FILE as an\n"
+    "                                           mbox mailbox (mboxrd, UTF-8)\n"
+    "                                           Both write nothing when the read shows an\n"
+    "                                           error (exit status 1).\n"
     "FOLDER: inbox, outbox, sent, drafts or archive. The commands after read print the list.";
 
 namespace {
@@ -144,7 +153,8 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   };
   static const Verb verbs[] = {{"read", false, 0},     {"send", true, 0},
                                {"delete", true, 0},    {"delete-all", false, 0},
-                               {"mark-read", true, 0}, {"export", true, 1}};
+                               {"mark-read", true, 0}, {"export", true, 1},
+                               {"export-csv", false, 1}, {"export-mbox", false, 1}};
   const Verb* found = nullptr;
   for (const Verb& v : verbs)
     if (verb == v.name) found = &v;
@@ -158,6 +168,7 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   const int node = FolderNode(o.positional[0]);
 
   section.selectNode(node);
+  const int errorsBefore = ui.errorBoxes();
   if (!RunHandler(ui, [&] { section.tvSMSClick(app); })) return;
   if (verb == "read") {
     PrintList(section.lvSMS, out);
@@ -171,8 +182,24 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   if (verb == "delete-all") ok = RunHandler(ui, [&] { section.sbSMSDeleteAllClick(app); });
   if (verb == "mark-read") ok = RunHandler(ui, [&] { section.pmMarkasReadClick(app); });
   if (verb == "export") {
-    ui.queueFile(o.positional[1]);
+    ui.queueFile(Cp1251ToUtf8(o.positional[1]));
     ok = RunHandler(ui, [&] { section.sbSMSSaveClick(ui); });
+  }
+  if (verb == "export-csv" || verb == "export-mbox") {
+    // A read that showed an error box stopped part way (or never emptied the list):
+    // exporting what the list holds then would pass a partial folder off as the whole.
+    if (ui.errorBoxes() != errorsBefore) {
+      ui.showStandardError("Nothing exported: the folder read did not complete");
+      return;
+    }
+    const std::string file = Cp1251ToUtf8(o.positional[1]);
+    const std::string& caption = section.tvSMS[static_cast<std::size_t>(node)].baseCaption;
+    ok = RunHandler(ui, [&] {
+      if (verb == "export-csv")
+        sms::WriteMessagesCsv(file, caption, section.lvSMS.rows);
+      else
+        sms::WriteMessagesMbox(file, caption, section.lvSMS.rows, std::time(nullptr));
+    });
   }
   if (ok) PrintList(section.lvSMS, out);
 }
