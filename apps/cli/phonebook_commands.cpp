@@ -7,12 +7,16 @@
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/ru.h"
 #include "phonebook/phonebook_section.h"
+#include "phonebook/vcard.h"
+#include "phonebook/vcard_import.h"
 
 namespace quorvex::cli {
 
 const char* const kPhoneBookSynopsis =
-    "phonebook read|add|edit|delete|write-all|save|load ... (see phonebook --help)";
+    "phonebook read|add|edit|delete|write-all|save|load|export-vcard|import-vcard ... (see "
+    "phonebook --help)";
 
 const char* const kPhoneBookHelp =
     "Every subcommand reads the phone book first (\"Читать все\").\n"
@@ -24,12 +28,19 @@ const char* const kPhoneBookHelp =
     "  phonebook write-all                   writes every row back (\"Записать все\")\n"
     "  phonebook save FILE                   saves the phone book to FILE\n"
     "  phonebook load FILE                   loads FILE into the handset\n"
+    "  phonebook export-vcard FILE [--version 2.1|3.0]\n"
+    "                                        exports every entry to FILE as vCard (3.0 unless\n"
+    "                                        2.1 is asked for), UTF-8, one card per entry\n"
+    "  phonebook import-vcard FILE           prints the preview of FILE's entries (index,\n"
+    "                                        name, number, type, group, what happens), asks\n"
+    "                                        (--yes writes) and writes them to free indices\n"
     "DIALOG: --index N --number TEXT --name TEXT --type ITEM --ids TEXT --group TEXT\n"
     "        --icon ITEM; an ITEM is the caption as the box lists it or its position from 0,\n"
     "        a group one of the handset's group names.\n"
     "        Texts are typed into their boxes (the alert box takes digits only). An option\n"
     "        not given leaves the box as the operation prepared it.\n"
-    "All but write-all print the list: the caption and the cells of each row, TAB-separated.";
+    "All but write-all and import-vcard print the list: the caption and the cells of each row,\n"
+    "TAB-separated; import-vcard prints the preview rows instead.";
 
 namespace {
 
@@ -163,6 +174,26 @@ void ScriptRecordDialog(CliUserInterface& ui, const Options& o) {
   };
 }
 
+// The import's preview: its rows to out, then the run's answer to "write them?" presses
+// "Записать" or "Отмена".
+void ScriptImportPreview(CliUserInterface& ui, std::ostream& out) {
+  ui.dialogScript = [&ui, &out](ModalDialog& dialog) {
+    auto* d = dynamic_cast<phonebook::TfrmImportVCard*>(&dialog);
+    if (d == nullptr) return;
+    PrintList(d->Plan.PreviewList(), out);
+    out.flush();
+    if (d->btnWrite.enabled &&
+        ui.messageBox(d->Plan.Summary() + "\r\n" + Ru("Записать эти записи в телефон?"),
+                      MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+      d->btnWriteClick();
+    } else {
+      if (!d->btnWrite.enabled)
+        ui.messageBox(d->Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
+      d->btnCancelClick();
+    }
+  };
+}
+
 }  // namespace
 
 void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
@@ -175,16 +206,18 @@ void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<
     bool dialog;
     bool select;
   };
-  static const Verb verbs[] = {{"read", 0, false, false},      {"add", 0, true, false},
-                               {"edit", 1, true, false},       {"delete", 0, false, true},
-                               {"write-all", 0, false, false}, {"save", 1, false, false},
-                               {"load", 1, false, false}};
+  static const Verb verbs[] = {{"read", 0, false, false},        {"add", 0, true, false},
+                               {"edit", 1, true, false},         {"delete", 0, false, true},
+                               {"write-all", 0, false, false},   {"save", 1, false, false},
+                               {"load", 1, false, false},        {"export-vcard", 1, false, false},
+                               {"import-vcard", 1, false, false}};
   const Verb* found = nullptr;
   for (const Verb& v : verbs)
     if (verb == v.name) found = &v;
   if (!found) throw PhoneBookUsageError("unknown phonebook subcommand " + Cp1251ToUtf8(verb));
   std::vector<std::string> allowed = found->dialog ? kDialogOptions : std::vector<std::string>{};
   if (found->select) allowed.push_back("--select");
+  if (verb == "export-vcard") allowed.push_back("--version");
   const Options o = Parse(args, allowed);
   if (o.positional.size() != found->positional) {
     const char* what = verb == "edit" ? "a row's CAPTION" : "FILE";
@@ -195,6 +228,17 @@ void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<
   if (found->select && !o.named.count("--select"))
     throw PhoneBookUsageError("phonebook " + verb + " needs --select");
   if (found->dialog) ScriptRecordDialog(ui, o);
+  phonebook::VCardVersion version = phonebook::VCardVersion::V30;
+  if (o.named.count("--version")) {
+    const std::string& v = o.named.at("--version");
+    if (v == "2.1") {
+      version = phonebook::VCardVersion::V21;
+    } else if (v != "3.0") {
+      throw PhoneBookUsageError("--version takes 2.1 or 3.0, not " + Cp1251ToUtf8(v));
+    }
+  }
+  phonebook::TfrmImportVCard importDialog;
+  if (verb == "import-vcard") ScriptImportPreview(ui, out);
 
   PhoneBookSection section;
   if (!RunHandler(ui, [&] { section.sbReadAllClick(app); }) || ui.failed()) return;
@@ -210,6 +254,13 @@ void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<
       ok = RunHandler(ui, [&] { section.pmDeleteClick(app); });
     } else if (verb == "write-all") {
       RunHandler(ui, [&] { section.sbWriteAllClick(app); });
+      return;
+    } else if (verb == "export-vcard") {
+      ui.queueFile(Cp1251ToUtf8(o.positional[0]));
+      ok = RunHandler(ui, [&] { phonebook::ExportVCardClick(section, app, version); });
+    } else if (verb == "import-vcard") {
+      ui.queueFile(Cp1251ToUtf8(o.positional[0]));
+      RunHandler(ui, [&] { phonebook::ImportVCardClick(section, app, importDialog); });
       return;
     } else if (verb == "save" || verb == "load") {
       // The file dialogs answer with a name of this system, not a code page 1251 text.
