@@ -129,7 +129,14 @@ std::int32_t StrToIntDecimal(std::string_view s) {
 
 std::string InvalidIntegerMessage(std::string_view s) {
   std::string message = "'";
-  message += s;
+  // The error box takes the message up to its first NUL byte, so a field of binary noise would
+  // show as a lone quote: a NUL is written as #0, every other byte as it is.
+  for (const char c : s) {
+    if (c == '\0')
+      message += "#0";
+    else
+      message += c;
+  }
   message += "' is not a valid integer value";
   return message;
 }

@@ -41,7 +41,8 @@ std::int32_t StrToInt(std::string_view s);
 // StrToInt without the "$" form, for fields a reply always gives in decimal.
 std::int32_t StrToIntDecimal(std::string_view s);
 
-// The conversion error's message for a text, as StrToInt raises it.
+// The conversion error's message for a text, as StrToInt raises it; a NUL byte of the text
+// is written as #0, so the message never ends early.
 std::string InvalidIntegerMessage(std::string_view s);
 
 }  // namespace quorvex::text

@@ -4,7 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <iterator>
+#include <unordered_map>
 
 #include "codec/errors.h"
 
@@ -74,42 +79,103 @@ std::string FormatArchiveRecord(const ArchiveRecord& record) {
   return record.number + ";" + record.dateTime + ";" + record.text + "\r\n";
 }
 
-std::vector<std::string> ReadArchiveLines(const std::string& path) {
+namespace {
+
+// Calls take(line) for each line of the archive, without its line end, reading the file in
+// pieces so that only the line at hand is held: an archive can grow far beyond what is worth
+// keeping in memory twice. An existing empty file gives one empty line, a missing file none.
+// Only the first maxBytes bytes are read. Returns the number of bytes read; -1 for a missing
+// file.
+template <typename Take>
+std::int64_t ForEachArchiveLine(const std::string& path, Take&& take,
+                                std::uint64_t maxBytes = UINT64_MAX) {
   Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
-    if (errno == ENOENT) return {};
+    if (errno == ENOENT) return -1;
     throw MakeInOutError(errno);
   }
-  std::string data;
+  std::string line;
+  bool any = false;
+  std::uint64_t total = 0;
   char buffer[65536];
   for (;;) {
-    const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(sizeof buffer, maxBytes - total));
+    if (want == 0) break;
+    const ssize_t n = ::read(fd.get(), buffer, want);
     if (n < 0) {
       if (errno == EINTR) continue;
       throw MakeInOutError(errno);
     }
     if (n == 0) break;
-    data.append(buffer, static_cast<std::size_t>(n));
+    any = true;
+    total += static_cast<std::uint64_t>(n);
+    std::string_view piece(buffer, static_cast<std::size_t>(n));
+    for (std::size_t lf; (lf = piece.find('\n')) != std::string_view::npos;) {
+      line.append(piece.substr(0, lf));
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      take(std::move(line));
+      line.clear();
+      piece.remove_prefix(lf + 1);
+    }
+    line.append(piece);
   }
+  if (!line.empty() || !any) take(std::move(line));
+  return static_cast<std::int64_t>(total);
+}
+
+}  // namespace
+
+std::vector<std::string> ReadArchiveLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < data.size()) {
-    std::size_t end = data.find('\n', start);
-    const bool last = end == std::string::npos;
-    if (last) end = data.size();
-    std::string line = data.substr(start, end - start);
-    if (!last && !line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = last ? end : end + 1;
-  }
-  if (lines.empty()) lines.emplace_back();
+  ForEachArchiveLine(path, [&](std::string&& line) { lines.push_back(std::move(line)); });
   return lines;
 }
 
 std::vector<ArchiveRecord> ReadArchive(const std::string& path) {
   std::vector<ArchiveRecord> records;
-  for (const std::string& line : ReadArchiveLines(path)) records.push_back(SplitArchiveLine(line));
+  ForEachArchiveLine(path, [&](std::string&& line) { records.push_back(SplitArchiveLine(line)); });
   return records;
+}
+
+ArchiveMark MarkArchive(const std::string& path) {
+  ArchiveMark mark;
+  mark.path = path;
+  mark.length = ForEachArchiveLine(path, [](std::string&&) {});
+  return mark;
+}
+
+std::vector<bool> KnownDateTimes(const ArchiveMark& mark,
+                                 const std::vector<std::string>& dateTimes) {
+  std::vector<bool> known(dateTimes.size(), false);
+  if (mark.length < 0 || dateTimes.empty()) return known;
+  std::unordered_map<std::string_view, std::vector<std::size_t>> wanted;
+  for (std::size_t k = 0; k < dateTimes.size(); ++k) wanted[dateTimes[k]].push_back(k);
+  ForEachArchiveLine(
+      mark.path,
+      [&](std::string&& line) {
+        const auto found = wanted.find(SplitArchiveLine(line).dateTime);
+        if (found == wanted.end()) return;
+        for (const std::size_t k : found->second) known[k] = true;
+        wanted.erase(found);
+      },
+      static_cast<std::uint64_t>(mark.length));
+  return known;
+}
+
+ArchiveTail ReadArchiveTail(const std::string& path, std::size_t maxLines) {
+  ArchiveTail tail;
+  std::deque<std::string> kept;
+  ForEachArchiveLine(path, [&](std::string&& line) {
+    if (line.empty()) return;
+    kept.push_back(std::move(line));
+    if (kept.size() > maxLines) {
+      kept.pop_front();
+      ++tail.leftOut;
+    }
+  });
+  tail.lines.assign(std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+  return tail;
 }
 
 void AppendArchive(const std::string& path, const std::vector<ArchiveRecord>& records) {

@@ -3,6 +3,8 @@
 // Records are only ever appended.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,33 @@ std::string FormatArchiveRecord(const ArchiveRecord& record);
 // messages and the first append creates the file. Any other failure raises EInOutError.
 std::vector<std::string> ReadArchiveLines(const std::string& path);
 std::vector<ArchiveRecord> ReadArchive(const std::string& path);
+
+// The archive as a folder read finds it before it opens the port: read through once, so a
+// file that cannot be read fails there, and its length noted, so that the check of the new
+// messages afterwards takes only the records that were there. Nothing of the records is
+// kept: an archive grows without end. Fails as ReadArchiveLines.
+struct ArchiveMark {
+  std::string path;
+  std::int64_t length = -1;  // -1: no file
+};
+ArchiveMark MarkArchive(const std::string& path);
+
+// For each date/time text, whether a record within the mark has it (the key of a record).
+// Reads the file again; fails as ReadArchiveLines.
+std::vector<bool> KnownDateTimes(const ArchiveMark& mark,
+                                 const std::vector<std::string>& dateTimes);
+
+// The last maxLines lines that are not empty, and how many such lines came before them.
+// Fails as ReadArchiveLines.
+struct ArchiveTail {
+  std::vector<std::string> lines;
+  std::size_t leftOut = 0;
+};
+ArchiveTail ReadArchiveTail(const std::string& path, std::size_t maxLines);
+
+// The archive view shows no more than this many records, the newest: more than any user's
+// years of messages, few enough to list.
+inline constexpr std::size_t kMaxArchiveRows = 100000;
 
 // Appends the records in one write to the end of the file, creating it when missing. A
 // last line without its line end is closed first, so the new record never joins it. A

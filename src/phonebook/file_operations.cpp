@@ -1,5 +1,6 @@
 // Saving the phone book to a file and loading a file into the handset.
 #include <algorithm>
+#include <optional>
 
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
@@ -99,8 +100,11 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
   // The whole file is taken apart before the table changes: a line that fails leaves the
   // records as they were, and a line whose slot lies outside the table is set aside.
   const std::int32_t tableSize = std::max(SimLast, 0);
-  const std::string content = ReadTextFile(*path);
-  std::vector<FileEntry> entries;
+  const std::string content = ReadTextFile(*path, kMaxPhoneBookFileBytes);
+  // A later line for the same slot replaces the earlier one, as the records are filled line
+  // by line; what waits for the table is therefore never more than the table itself.
+  std::vector<std::optional<TAbonentInfo>> staged(static_cast<std::size_t>(tableSize));
+  int linesRead = 0;
   int skipped = 0;
   for (const std::string_view line : SplitFileLines(content)) {
     FileEntry e = ParseFileLine(line, PhoneLast, family);
@@ -108,18 +112,18 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
       ++skipped;
       continue;
     }
-    entries.push_back(std::move(e));
+    staged[static_cast<std::size_t>(e.slot)] = std::move(e.record);
+    ++linesRead;
   }
-  const int linesRead = static_cast<int>(entries.size());
   Records.resize(static_cast<std::size_t>(tableSize));
   const std::vector<TAbonentInfo> before = Records;
   std::vector<bool> fromFile(Records.size(), false);
-  for (FileEntry& e : entries) {
-    const auto slot = static_cast<std::size_t>(e.slot);
+  for (std::size_t slot = 0; slot < staged.size(); ++slot) {
+    if (!staged[slot]) continue;
     // The handset is given no icon for a line of the file (the eleventh field is 255), and
     // the table says so too.
-    e.record.IconId = kNoIcon;
-    Records[slot] = std::move(e.record);
+    staged[slot]->IconId = kNoIcon;
+    Records[slot] = std::move(*staged[slot]);
     fromFile[slot] = true;
   }
 

@@ -1,5 +1,7 @@
 #include "phonebook/phonebook_file.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -7,6 +9,7 @@
 
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/ru.h"
 
 namespace quorvex::phonebook {
 
@@ -132,13 +135,28 @@ std::vector<std::string_view> SplitFileLines(std::string_view content) {
   return lines;
 }
 
-std::string ReadTextFile(const std::string& path) {
+std::string FileTooLargeMessage(std::uintmax_t bytes) {
+  return Ru("Файл слишком велик для телефонной книги: ") +
+         IntToStr(static_cast<std::int64_t>(bytes)) +
+         Ru(" байт. Телефон хранит не больше нескольких тысяч записей; файл не загружен.");
+}
+
+std::string ReadTextFile(const std::string& path, std::size_t maxBytes) {
   std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
   if (!f) throw MakeInOutError(errno);
   std::string content;
+  struct stat st {};
+  if (::fstat(::fileno(f.get()), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes)
+      throw EInOutError(FileTooLargeMessage(static_cast<std::uintmax_t>(st.st_size)), EFBIG);
+    content.reserve(static_cast<std::size_t>(st.st_size));
+  }
   char buffer[65536];
   for (;;) {
     const std::size_t n = std::fread(buffer, 1, sizeof buffer, f.get());
+    // A file that grows while it is read, or a device that never ends, stops at the limit.
+    if (n > maxBytes - content.size())
+      throw EInOutError(FileTooLargeMessage(content.size() + n), EFBIG);
     content.append(buffer, n);
     if (n < sizeof buffer) {
       if (std::ferror(f.get())) throw MakeInOutError(errno ? errno : EIO);

@@ -9,6 +9,7 @@
 // the rest of its line, so there a ";" in the name shifts into the number.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,9 +45,18 @@ FileEntry ParseFileLine(std::string_view line, std::int32_t phoneLast, Family fa
 // first line even when the file is empty, no empty line after a final line end.
 std::vector<std::string_view> SplitFileLines(std::string_view content);
 
-// Whole-file reading and writing; a failure raises EInOutError. Writing goes to a temporary
-// file beside the target first, so a failure never leaves a half-written file in its place.
-std::string ReadTextFile(const std::string& path);
+// The largest phone book file a load reads. A handset holds a few thousand entries of a
+// line each, well under a megabyte; a file many times that is no phone book.
+inline constexpr std::size_t kMaxPhoneBookFileBytes = 16u << 20;
+
+// The message for a file refused for its size.
+std::string FileTooLargeMessage(std::uintmax_t bytes);
+
+// Whole-file reading and writing; a failure raises EInOutError. A file longer than
+// maxBytes raises it too, with FileTooLargeMessage, before more than maxBytes are read.
+// Writing goes to a temporary file beside the target first, so a failure never leaves a
+// half-written file in its place.
+std::string ReadTextFile(const std::string& path, std::size_t maxBytes = SIZE_MAX);
 void WriteTextFile(const std::string& path, std::string_view content);
 
 }  // namespace quorvex::phonebook

@@ -38,6 +38,24 @@ std::string ReadTextLine(std::FILE* f) {
   }
 }
 
+// Passes over one text line without keeping it: the section line may be of any length, and
+// its text is never needed.
+void SkipTextLine(std::FILE* f) {
+  for (;;) {
+    int c = std::getc(f);
+    if (c == EOF) {
+      if (std::ferror(f)) throw MakeInOutError(errno ? errno : EIO);
+      return;
+    }
+    if (c == '\n') return;
+    if (c == '\r') {
+      int next = std::getc(f);
+      if (next != '\n' && next != EOF) std::ungetc(next, f);
+      return;
+    }
+  }
+}
+
 std::string FieldFrom(const std::string& line, int firstChar) {
   std::string value = text::Copy(line, firstChar, static_cast<std::int64_t>(line.size()));
   int semicolon = text::Pos(";", value);
@@ -61,7 +79,7 @@ void LoadPortSettings(PortSettings& settings, const std::string& path) {
   errno = 0;
   File f(std::fopen(path.c_str(), "rb"));
   if (!f) throw MakeInOutError(errno);
-  ReadTextLine(f.get());  // the section line is not looked at
+  SkipTextLine(f.get());  // the section line is not looked at
   settings.PortName = FieldFrom(ReadTextLine(f.get()), 6);
   settings.BaudRate = text::StrToInt(FieldFrom(ReadTextLine(f.get()), 10));
   settings.TimeOut = text::StrToInt(FieldFrom(ReadTextLine(f.get()), 9));
