@@ -205,7 +205,7 @@ SmsSection::SmsSection()
 
 void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   UserInterface& ui = app.ui();
-  const std::vector<ArchiveRecord> archive = ReadArchive(archivePath);
+  const ArchiveMark archive = MarkArchive(archivePath);
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
   // Declared after the port: the busy state is left and the bar reset before it is freed.
   LeaveBusyOnExit idle(SetControlsEnabled);
@@ -225,7 +225,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
 }
 
 void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
-                            const std::string& filter, const std::vector<ArchiveRecord>& archive) {
+                            const std::string& filter, const ArchiveMark& archive) {
   UserInterface& ui = app.ui();
   const FolderTexts texts = TextsOf(folder);
   std::string reply = port.RunAtCommand(texts.storage);
@@ -287,19 +287,19 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
 
   if (folder != kIncoming) return;
   std::vector<ArchiveRecord> fresh;
-  for (const ArchiveRecord& m : kept) {
-    bool known = false;
-    for (const ArchiveRecord& a : archive) known = known || a.dateTime == m.dateTime;
-    if (!known) fresh.push_back(m);
-  }
+  std::vector<std::string> dateTimes;
+  for (const ArchiveRecord& m : kept) dateTimes.push_back(m.dateTime);
+  const std::vector<bool> known = KnownDateTimes(archive, dateTimes);
+  for (std::size_t k = 0; k < kept.size(); ++k)
+    if (!known[k]) fresh.push_back(kept[k]);
   if (!fresh.empty()) AppendArchive(archivePath, fresh);
 }
 
-void SmsSection::LoadMessageArchive() {
-  const std::vector<std::string> lines = ReadArchiveLines(archivePath);
+std::size_t SmsSection::LoadMessageArchive() {
+  const ArchiveTail tail = ReadArchiveTail(archivePath, kMaxArchiveRows);
   lvSMS.clear();
-  for (const std::string& line : lines)
-    if (!line.empty()) AddArchiveRow(lvSMS, SplitArchiveLine(line));
+  for (const std::string& line : tail.lines) AddArchiveRow(lvSMS, SplitArchiveLine(line));
+  return tail.leftOut;
 }
 
 void SmsSection::setReadEnabled(bool enabled) {
@@ -324,7 +324,15 @@ void SmsSection::tvSMSClick(AppState& app) {
       ReadMessageFolder(app, kFilterDrafts);
       break;
     case kArchive:
-      LoadMessageArchive();
+      if (const std::size_t leftOut = LoadMessageArchive(); leftOut > 0) {
+        const std::size_t shown = lvSMS.rows.size();
+        app.ui().messageBox(
+            Ru("В архиве записей: ") + IntToStr(static_cast<std::int64_t>(shown + leftOut)) +
+                Ru(". Показаны последние ") + IntToStr(static_cast<std::int64_t>(shown)) +
+                Ru(", остальные ") + IntToStr(static_cast<std::int64_t>(leftOut)) +
+                Ru(" есть только в файле."),
+            MsgKind::Information, MsgButtons::Ok);
+      }
       break;
     default:
       setReadEnabled(false);

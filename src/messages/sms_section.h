@@ -75,7 +75,9 @@ class SmsSection {
 
   // --- Reading ----------------------------------------------------------------------------
   void ReadMessageFolder(AppState& app, const std::string& filter);
-  void LoadMessageArchive();
+  // Fills lvSMS with the newest kMaxArchiveRows records; returns how many older ones the
+  // file holds besides.
+  std::size_t LoadMessageArchive();
   void tvSMSClick(AppState& app);
   void pmSMSReadClick(AppState& app);
   void N18Click(AppState& app) { pmSMSReadClick(app); }
@@ -114,7 +116,7 @@ class SmsSection {
 
  private:
   void readFolder(AppState& app, TBlockSerial& port, Folder folder, const std::string& filter,
-                  const std::vector<ArchiveRecord>& archive);
+                  const ArchiveMark& archive);
   void setReadEnabled(bool enabled);
   void showDialog();
 };
