@@ -200,9 +200,9 @@ bool ExportIcs(CliUserInterface& ui, const DateBookSection& section, const std::
     if (skipped.empty()) return;
     std::string indices;
     for (std::int64_t i : skipped) indices += (indices.empty() ? "" : ", ") + text::IntToStr(i);
-    ui.messageBox(Ru("Не выгружены события без верной даты, времени начала или длительности: ") +
-                      indices,
-                  MsgKind::Warning, MsgButtons::Ok);
+    ui.messageBox(
+        Ru("Не выгружены события без верной даты, времени начала или длительности: ") + indices,
+        MsgKind::Warning, MsgButtons::Ok);
   });
 }
 

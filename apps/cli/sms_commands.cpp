@@ -151,9 +151,9 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
     bool select;
     std::size_t positional;  // after the folder
   };
-  static const Verb verbs[] = {{"read", false, 0},     {"send", true, 0},
-                               {"delete", true, 0},    {"delete-all", false, 0},
-                               {"mark-read", true, 0}, {"export", true, 1},
+  static const Verb verbs[] = {{"read", false, 0},       {"send", true, 0},
+                               {"delete", true, 0},      {"delete-all", false, 0},
+                               {"mark-read", true, 0},   {"export", true, 1},
                                {"export-csv", false, 1}, {"export-mbox", false, 1}};
   const Verb* found = nullptr;
   for (const Verb& v : verbs)

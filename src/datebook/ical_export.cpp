@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 #include "codec/cp1251.h"
@@ -83,6 +84,8 @@ icaltimetype FloatingTime(const CalendarDate& d, const TimeOfDay& t) {
   return v;
 }
 
+constexpr std::int64_t kMaxLeadMinutes = std::numeric_limits<int>::max() / 60;
+
 std::uint32_t Fnv1a(std::string_view bytes) {
   std::uint32_t h = 2166136261u;
   for (unsigned char c : bytes) {
@@ -105,22 +108,21 @@ struct RepeatCodeRule {
   const char* rule;  // nullptr: no repetition; "" for code 3, built from the start date
 };
 constexpr RepeatCodeRule kRepeatRules[] = {
-    {'0', nullptr},           // "нет"
-    {'1', "FREQ=DAILY"},      // "ежедневно"
-    {'2', "FREQ=WEEKLY"},     // "еженедельно": the weekday of the start
-    {'3', ""},                // "ежемесячно (день)": the nth weekday of the month
-    {'4', "FREQ=MONTHLY"},    // "ежемесячно (дата)": the day of the month of the start
-    {'5', "FREQ=YEARLY"},     // "ежегодно"
+    {'0', nullptr},         // "нет"
+    {'1', "FREQ=DAILY"},    // "ежедневно"
+    {'2', "FREQ=WEEKLY"},   // "еженедельно": the weekday of the start
+    {'3', ""},              // "ежемесячно (день)": the nth weekday of the month
+    {'4', "FREQ=MONTHLY"},  // "ежемесячно (дата)": the day of the month of the start
+    {'5', "FREQ=YEARLY"},   // "ежегодно"
 };
 
-icalcomponent* BuildEvent(const ReadEvent& event, icaltimetype stamp, bool& placed) {
+// nullptr when the event cannot be placed in a calendar.
+icalcomponent* BuildEvent(const ReadEvent& event, icaltimetype stamp) {
   const DateBookEntry& e = event.entry;
-  placed = false;
   const auto date = HandsetDate(e.StartDate);
   const auto time = HandsetTime(e.StartTime);
   const auto minutes = Minutes(e.Duration);
   if (!date || !time || !minutes) return nullptr;
-  placed = true;
 
   const std::string summary = Cp1251ToUtf8(e.Title);
   icalcomponent* vevent = icalcomponent_new_vevent();
@@ -144,6 +146,9 @@ icalcomponent* BuildEvent(const ReadEvent& event, icaltimetype stamp, bool& plac
     if (const auto alarmTime = HandsetTime(e.AlarmTime)) {
       const CalendarDate alarmDate = HandsetDate(e.AlarmDate).value_or(*date);
       lead = MinuteNumber(*date, *time) - MinuteNumber(alarmDate, *alarmTime);
+      // A trigger is a count of seconds in an int; an alarm date centuries away is no
+      // alarm time either.
+      if (lead > kMaxLeadMinutes || lead < -kMaxLeadMinutes) lead = 0;
     }
     icaltriggertype trigger;
     trigger.time = icaltime_null_time();
@@ -210,7 +215,8 @@ std::string EventUid(const ReadEvent& event) {
   std::string start;
   if (const auto d = HandsetDate(e.StartDate))
     start = std::to_string(d->year) + TwoDigits(d->month) + TwoDigits(d->day);
-  if (const auto t = HandsetTime(e.StartTime)) start += "T" + TwoDigits(t->hour) + TwoDigits(t->minute);
+  if (const auto t = HandsetTime(e.StartTime))
+    start += "T" + TwoDigits(t->hour) + TwoDigits(t->minute);
   char hash[16];
   std::snprintf(hash, sizeof hash, "%08x", static_cast<unsigned>(Fnv1a(e.Title)));
   return std::to_string(event.index) + "-" + start + "-" + hash + "@quorvex";
@@ -221,12 +227,13 @@ IcalComponentPtr BuildCalendar(const std::vector<ReadEvent>& events, std::time_t
   IcalComponentPtr calendar(icalcomponent_new_vcalendar());
   icalcomponent_add_property(calendar.get(), icalproperty_new_prodid(kIcalProductId));
   icalcomponent_add_property(calendar.get(), icalproperty_new_version("2.0"));
-  const icaltimetype dtstamp = icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
+  const icaltimetype dtstamp =
+      icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
   for (const ReadEvent& event : events) {
-    bool placed = false;
-    if (icalcomponent* vevent = BuildEvent(event, dtstamp, placed))
+    if (icalcomponent* vevent = BuildEvent(event, dtstamp))
       icalcomponent_add_component(calendar.get(), vevent);
-    if (!placed && skipped) skipped->push_back(event.index);
+    else if (skipped)
+      skipped->push_back(event.index);
   }
   return calendar;
 }

@@ -17,7 +17,7 @@
 //             would have to be UTC, which a floating event cannot give. An alarm date that
 //             is no date (the handset writes "00-00-2000" with the alarm off) counts as the
 //             start date; an alarm time that is no time (the editor can write a negative
-//             hour) sounds at the start.
+//             hour), or one too far from the start for a trigger, sounds at the start.
 //   RRULE     by the repeat code, from one table (RepeatRule). A code outside "0" to "5"
 //             gives no rule, as the list shows no repeat text for it.
 // An event whose start date or time is no date or time (or whose duration is no number)

@@ -39,8 +39,8 @@ struct MessageTime {
 };
 
 std::optional<MessageTime> ParseMessageTime(std::string_view s) {
-  if (s.size() != 20 || s[2] != '/' || s[5] != '/' || s[8] != ',' || s[11] != ':' ||
-      s[14] != ':' || (s[17] != '+' && s[17] != '-'))
+  if (s.size() != 20 || s[2] != '/' || s[5] != '/' || s[8] != ',' || s[11] != ':' || s[14] != ':' ||
+      (s[17] != '+' && s[17] != '-'))
     return std::nullopt;
   const auto y = Digits(s, 0, 2), mo = Digits(s, 3, 2), d = Digits(s, 6, 2), h = Digits(s, 9, 2),
              mi = Digits(s, 12, 2), se = Digits(s, 15, 2), z = Digits(s, 18, 2);
@@ -63,7 +63,8 @@ std::int64_t DaysFromCivil(int year, int month, int day) {
   return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
 }
 
-const char* const kWeekdays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};  // from 1970-01-01
+const char* const kWeekdays[] = {"Thu", "Fri", "Sat", "Sun",
+                                 "Mon", "Tue", "Wed"};  // from 1970-01-01
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
@@ -76,8 +77,8 @@ std::string MailDate(const MessageTime& t) {
   const int z = t.zoneMinutes < 0 ? -t.zoneMinutes : t.zoneMinutes;
   char buf[48];
   std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",
-                Weekday(DaysFromCivil(t.year, t.month, t.day)), t.day, kMonths[t.month - 1],
-                t.year, t.hour, t.minute, t.second, t.zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
+                Weekday(DaysFromCivil(t.year, t.month, t.day)), t.day, kMonths[t.month - 1], t.year,
+                t.hour, t.minute, t.second, t.zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
   return buf;
 }
 
@@ -107,8 +108,8 @@ std::string EnvelopeDate(std::int64_t unixSeconds) {
 }
 
 std::int64_t UnixSeconds(const MessageTime& t) {
-  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 +
-         t.second - t.zoneMinutes * 60;
+  return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second -
+         t.zoneMinutes * 60;
 }
 
 // ---- CSV
@@ -155,8 +156,8 @@ std::string Base64(std::string_view bytes) {
     out += kAlphabet[(v >> 12) & 63];
     out += "==";
   } else if (i + 2 == bytes.size()) {
-    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16 |
-                       static_cast<unsigned char>(bytes[i + 1]) << 8;
+    const unsigned v =
+        static_cast<unsigned char>(bytes[i]) << 16 | static_cast<unsigned char>(bytes[i + 1]) << 8;
     for (int s : {18, 12, 6}) out += kAlphabet[(v >> s) & 63];
     out += '=';
   }
@@ -327,10 +328,11 @@ std::string FormatMessagesMbox(std::string_view folder, const std::vector<ListRo
     out += "X-Quorvex-Status: " + HeaderText(Cp1251ToUtf8(Cell(row, kStatus))) + "\n";
     if (!row.caption.empty() && PlainHeaderText(row.caption))
       out += "X-Quorvex-Index: " + row.caption + "\n";
-    out += "MIME-Version: 1.0\n"
-           "Content-Type: text/plain; charset=UTF-8\n"
-           "Content-Transfer-Encoding: 8bit\n"
-           "\n";
+    out +=
+        "MIME-Version: 1.0\n"
+        "Content-Type: text/plain; charset=UTF-8\n"
+        "Content-Transfer-Encoding: 8bit\n"
+        "\n";
     out += MboxBody(Cp1251ToUtf8(Cell(row, kText)));
     out += "\n";
   }

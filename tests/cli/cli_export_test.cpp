@@ -134,8 +134,8 @@ TEST_F(CliExport, SmsFoldersToCsvAndMbox) {
     std::size_t messages;
     const char* caption;  // the folder column / header
   } const table[] = {
-      {"export-csv", "inbox", 4, "Входящие"},   {"export-csv", "sent", 2, "Отправленные"},
-      {"export-csv", "drafts", 2, "Черновики"}, {"export-mbox", "inbox", 4, "Входящие"},
+      {"export-csv", "inbox", 4, "Входящие"},    {"export-csv", "sent", 2, "Отправленные"},
+      {"export-csv", "drafts", 2, "Черновики"},  {"export-mbox", "inbox", 4, "Входящие"},
       {"export-mbox", "outbox", 1, "Исходящие"}, {"export-mbox", "archive", 4, "Архив"},
   };
   for (const Case& c : table) {
@@ -165,13 +165,21 @@ TEST_F(CliExport, AFailedReadWritesNothing) {
     const char* box;  // the read's own message, before the refusal
   } const table[] = {
       {"no_charset", {"AT+CSCS"}, {"datebook", "export-ics", "keep"}, ""},
-      {"no_lock", {"AT+MDBL=1"}, {"datebook", "export-ics", "keep"},
+      {"no_lock",
+       {"AT+MDBL=1"},
+       {"datebook", "export-ics", "keep"},
        "[error] Нет доступа у ежедневнику.\n"},
-      {"no_count", {"AT+MDBR=?"}, {"datebook", "export-ics", "keep"},
+      {"no_count",
+       {"AT+MDBR=?"},
+       {"datebook", "export-ics", "keep"},
        "[error] Невозможно прочитать содержимое ежедневника.\n"},
-      {"no_storage", {"AT+CPMS"}, {"sms", "export-csv", "inbox", "keep"},
+      {"no_storage",
+       {"AT+CPMS"},
+       {"sms", "export-csv", "inbox", "keep"},
        "[error] Проблемы с подключением. 2\n"},
-      {"no_listing", {"AT+MMGL"}, {"sms", "export-mbox", "sent", "keep"},
+      {"no_listing",
+       {"AT+MMGL"},
+       {"sms", "export-mbox", "sent", "keep"},
        "[error] Проблемы с подключением. 3\n"},
   };
   for (const Case& c : table) {

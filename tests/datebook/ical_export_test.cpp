@@ -68,9 +68,8 @@ Parsed Read(icalcomponent* vevent) {
   for (icalcomponent* a = icalcomponent_get_first_component(vevent, ICAL_VALARM_COMPONENT); a;
        a = icalcomponent_get_next_component(vevent, ICAL_VALARM_COMPONENT)) {
     ++p.alarms;
-    p.alarmDisplay =
-        icalproperty_get_action(icalcomponent_get_first_property(a, ICAL_ACTION_PROPERTY)) ==
-        ICAL_ACTION_DISPLAY;
+    p.alarmDisplay = icalproperty_get_action(icalcomponent_get_first_property(
+                         a, ICAL_ACTION_PROPERTY)) == ICAL_ACTION_DISPLAY;
     if (icalproperty* d = icalcomponent_get_first_property(a, ICAL_DESCRIPTION_PROPERTY))
       p.alarmDescription = Str(icalproperty_get_description(d));
     const icaltriggertype t =
@@ -109,40 +108,61 @@ struct Case {
 
 std::vector<Case> Cases() {
   return {
-      {"no_repeat_alarm_on", Event(3, "Test", "1", "10:30", "07-12-2026", "60", "10:15", "07-12-2026", "0"),
-       "Test", 2026, 7, 12, 10, 30, 60, "", true, 15},
-      {"daily_no_alarm", Event(5, "Gym", "0", "07:30", "12-08-2026", "90", "00:00", "00-00-2000", "1"),
-       "Gym", 2026, 12, 8, 7, 30, 90, "FREQ=DAILY", false, 0},
-      {"weekly_cyrillic", Event(0, Ru("Совещание"), "1", "10:00", "12-10-2026", "60", "09:45", "12-10-2026", "2"),
+      {"no_repeat_alarm_on",
+       Event(3, "Test", "1", "10:30", "07-12-2026", "60", "10:15", "07-12-2026", "0"), "Test", 2026,
+       7, 12, 10, 30, 60, "", true, 15},
+      {"daily_no_alarm",
+       Event(5, "Gym", "0", "07:30", "12-08-2026", "90", "00:00", "00-00-2000", "1"), "Gym", 2026,
+       12, 8, 7, 30, 90, "FREQ=DAILY", false, 0},
+      {"weekly_cyrillic",
+       Event(0, Ru("Совещание"), "1", "10:00", "12-10-2026", "60", "09:45", "12-10-2026", "2"),
        "Совещание", 2026, 12, 10, 10, 0, 60, "FREQ=WEEKLY", true, 15},
       // 10 December 2026 is the second Thursday of its month.
-      {"monthly_by_weekday", Event(7, Ru("Отчёт"), "0", "09:00", "12-10-2026", "30", "00:00", "00-00-2000", "3"),
-       "Отчёт", 2026, 12, 10, 9, 0, 30, "FREQ=MONTHLY;BYDAY=2TH", false, 0},
+      {"monthly_by_weekday",
+       Event(7, Ru("Отчёт"), "0", "09:00", "12-10-2026", "30", "00:00", "00-00-2000", "3"), "Отчёт",
+       2026, 12, 10, 9, 0, 30, "FREQ=MONTHLY;BYDAY=2TH", false, 0},
       // 31 December 2026 is a Thursday, the fifth of the month.
-      {"monthly_by_weekday_fifth", Event(8, "Z", "0", "23:59", "12-31-2026", "1", "00:00", "00-00-2000", "3"),
-       "Z", 2026, 12, 31, 23, 59, 1, "FREQ=MONTHLY;BYDAY=5TH", false, 0},
-      {"monthly_by_date", Event(9, "Rent", "1", "08:00", "01-31-2027", "15", "07:00", "01-31-2027", "4"),
-       "Rent", 2027, 1, 31, 8, 0, 15, "FREQ=MONTHLY", true, 60},
-      {"yearly_birthday", Event(1, Ru("День рождения мамы"), "1", "09:00", "03-15-2027", "30", "08:00", "03-15-2027", "5"),
+      {"monthly_by_weekday_fifth",
+       Event(8, "Z", "0", "23:59", "12-31-2026", "1", "00:00", "00-00-2000", "3"), "Z", 2026, 12,
+       31, 23, 59, 1, "FREQ=MONTHLY;BYDAY=5TH", false, 0},
+      {"monthly_by_date",
+       Event(9, "Rent", "1", "08:00", "01-31-2027", "15", "07:00", "01-31-2027", "4"), "Rent", 2027,
+       1, 31, 8, 0, 15, "FREQ=MONTHLY", true, 60},
+      {"yearly_birthday",
+       Event(1, Ru("День рождения мамы"), "1", "09:00", "03-15-2027", "30", "08:00", "03-15-2027",
+             "5"),
        "День рождения мамы", 2027, 3, 15, 9, 0, 30, "FREQ=YEARLY", true, 60},
       // A code the list shows no text for gives no rule either.
-      {"unknown_repeat_code", Event(4, "X", "0", "12:00", "02-28-2027", "0", "00:00", "00-00-2000", "7"),
-       "X", 2027, 2, 28, 12, 0, 0, "", false, 0},
+      {"unknown_repeat_code",
+       Event(4, "X", "0", "12:00", "02-28-2027", "0", "00:00", "00-00-2000", "7"), "X", 2027, 2, 28,
+       12, 0, 0, "", false, 0},
       // The editor moves an alarm before midnight to the day before.
-      {"alarm_on_the_day_before", Event(6, "Night", "1", "00:40", "03-01-2027", "20", "23:50", "02-28-2027", "0"),
-       "Night", 2027, 3, 1, 0, 40, 20, "", true, 50},
+      {"alarm_on_the_day_before",
+       Event(6, "Night", "1", "00:40", "03-01-2027", "20", "23:50", "02-28-2027", "0"), "Night",
+       2027, 3, 1, 0, 40, 20, "", true, 50},
       // A negative hour is no time: the alarm sounds at the start.
-      {"alarm_time_negative_hour", Event(10, "Early", "1", "00:40", "03-01-2027", "20", "-1:50", "03-01-2027", "0"),
-       "Early", 2027, 3, 1, 0, 40, 20, "", true, 0},
+      {"alarm_time_negative_hour",
+       Event(10, "Early", "1", "00:40", "03-01-2027", "20", "-1:50", "03-01-2027", "0"), "Early",
+       2027, 3, 1, 0, 40, 20, "", true, 0},
       // The alarm date "00-00-2000" with the alarm on counts as the start date.
-      {"alarm_date_not_a_date", Event(11, "Call", "1", "18:00", "05-05-2027", "5", "17:30", "00-00-2000", "0"),
-       "Call", 2027, 5, 5, 18, 0, 5, "", true, 30},
-      {"title_with_separators", Event(12, "a,b;c\\d\ne", "0", "11:11", "11-11-2027", "11", "00:00", "00-00-2000", "0"),
+      {"alarm_date_not_a_date",
+       Event(11, "Call", "1", "18:00", "05-05-2027", "5", "17:30", "00-00-2000", "0"), "Call", 2027,
+       5, 5, 18, 0, 5, "", true, 30},
+      // More seconds before the start than a trigger holds: sounds at the start.
+      {"alarm_date_centuries_before",
+       Event(15, "Far", "1", "18:00", "05-05-2027", "5", "17:30", "05-05-0027", "0"), "Far", 2027,
+       5, 5, 18, 0, 5, "", true, 0},
+      {"alarm_a_week_before",
+       Event(16, "Week", "1", "18:00", "05-12-2027", "5", "18:00", "05-05-2027", "2"), "Week", 2027,
+       5, 12, 18, 0, 5, "FREQ=WEEKLY", true, 7 * 1440},
+      {"title_with_separators",
+       Event(12, "a,b;c\\d\ne", "0", "11:11", "11-11-2027", "11", "00:00", "00-00-2000", "0"),
        "a,b;c\\d\ne", 2027, 11, 11, 11, 11, 11, "", false, 0},
       {"empty_title", Event(13, "", "0", "00:00", "02-29-2028", "0", "00:00", "00-00-2000", "0"),
        "(absent)", 2028, 2, 29, 0, 0, 0, "", false, 0},
-      {"empty_title_alarm", Event(14, "", "1", "00:10", "02-29-2028", "0", "00:00", "02-29-2028", "2"),
-       "(absent)", 2028, 2, 29, 0, 10, 0, "FREQ=WEEKLY", true, 10},
+      {"empty_title_alarm",
+       Event(14, "", "1", "00:10", "02-29-2028", "0", "00:00", "02-29-2028", "2"), "(absent)", 2028,
+       2, 29, 0, 10, 0, "FREQ=WEEKLY", true, 10},
   };
 }
 
@@ -202,7 +222,8 @@ TEST(IcalExport, DtstampIsTheExportTimeInUtc) {
 }
 
 TEST(IcalExport, UidsAreStableAndDistinct) {
-  const ReadEvent a = Event(3, "Test", "1", "10:30", "07-12-2026", "60", "10:15", "07-12-2026", "0");
+  const ReadEvent a =
+      Event(3, "Test", "1", "10:30", "07-12-2026", "60", "10:15", "07-12-2026", "0");
   ReadEvent sameAgain = a;
   ReadEvent otherIndex = a;
   otherIndex.index = 4;
@@ -222,7 +243,7 @@ TEST(IcalExport, UidsAreStableAndDistinct) {
 TEST(IcalExport, RulesExpandToTheExpectedOccurrences) {
   struct Expansion {
     const char* code;
-    const char* startDate;  // MM-DD-YYYY
+    const char* startDate;          // MM-DD-YYYY
     std::vector<std::string> next;  // YYYYMMDD of the first occurrences
   } const table[] = {
       {"1", "12-30-2026", {"20261230", "20261231", "20270101"}},
@@ -233,8 +254,8 @@ TEST(IcalExport, RulesExpandToTheExpectedOccurrences) {
   };
   for (const Expansion& x : table) {
     SCOPED_TRACE(x.code);
-    const IcalComponentPtr calendar = ParseBack(FormatCalendar(
-        {Event(0, "R", "0", "09:00", x.startDate, "10", "", "", x.code)}, kStamp));
+    const IcalComponentPtr calendar = ParseBack(
+        FormatCalendar({Event(0, "R", "0", "09:00", x.startDate, "10", "", "", x.code)}, kStamp));
     ASSERT_NE(calendar, nullptr);
     icalcomponent* vevent = Events(calendar.get()).at(0);
     icalproperty* rrule = icalcomponent_get_first_property(vevent, ICAL_RRULE_PROPERTY);
@@ -285,9 +306,7 @@ std::string Slurp(const std::string& path) {
 
 TEST_F(IcalFileTest, WritesTheTextAndReplacesAnEarlierFileWhole) {
   const std::string file = path("book.ics");
-  {
-    std::ofstream(file) << std::string(5000, 'x');
-  }
+  { std::ofstream(file) << std::string(5000, 'x'); }
   const std::vector<ReadEvent> events = {
       Event(0, Ru("Ёлка"), "1", "18:00", "12-31-2026", "120", "17:00", "12-31-2026", "5")};
   EXPECT_TRUE(WriteCalendarFile(file, events, kStamp).empty());
@@ -337,13 +356,14 @@ TEST_F(IcalFileTest, DemoHandsetReadExportedAndParsedBack) {
     EXPECT_EQ(p.alarms, ev.alarmFlag == '1' ? 1 : 0);
     if (ev.alarmFlag == '1') {
       // Every demo alarm is on the start day: the lead is start minus alarm time.
-      const int lead = (p.start.hour * 60 + p.start.minute) -
-                       (std::stoi(ev.alarmTime.substr(0, 2)) * 60 + std::stoi(ev.alarmTime.substr(3, 2)));
+      const int lead =
+          (p.start.hour * 60 + p.start.minute) -
+          (std::stoi(ev.alarmTime.substr(0, 2)) * 60 + std::stoi(ev.alarmTime.substr(3, 2)));
       EXPECT_EQ(ev.alarmDate, ev.startDate);
       EXPECT_EQ(p.triggerSeconds, -lead * 60);
     }
-    static const char* const kFreq[] = {"", "FREQ=DAILY", "FREQ=WEEKLY", "FREQ=MONTHLY;BYDAY=",
-                                        "FREQ=MONTHLY", "FREQ=YEARLY"};
+    static const char* const kFreq[] = {
+        "", "FREQ=DAILY", "FREQ=WEEKLY", "FREQ=MONTHLY;BYDAY=", "FREQ=MONTHLY", "FREQ=YEARLY"};
     ASSERT_GE(ev.repeat, 0);
     ASSERT_LE(ev.repeat, 5);
     EXPECT_EQ(p.rrule.substr(0, std::string(kFreq[ev.repeat]).size()), kFreq[ev.repeat]);

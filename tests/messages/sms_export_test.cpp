@@ -78,8 +78,7 @@ ListRow Row(std::string caption, std::string number, std::string dateTime, std::
             std::string status, std::string text) {
   ListRow r;
   r.caption = std::move(caption);
-  for (std::string* s : {&number, &dateTime, &kind})
-    r.subItems.push_back({*s, kNoImage});
+  for (std::string* s : {&number, &dateTime, &kind}) r.subItems.push_back({*s, kNoImage});
   r.subItems.push_back({std::to_string(text.size()), kNoImage});
   r.subItems.push_back({status, kNoImage});
   r.subItems.push_back({text, kNoImage});
@@ -205,12 +204,18 @@ std::string DecodeBase64(std::string_view s) {
   int bits = 0;
   for (char c : s) {
     int v;
-    if (c >= 'A' && c <= 'Z') v = c - 'A';
-    else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-    else if (c >= '0' && c <= '9') v = c - '0' + 52;
-    else if (c == '+') v = 62;
-    else if (c == '/') v = 63;
-    else break;
+    if (c >= 'A' && c <= 'Z')
+      v = c - 'A';
+    else if (c >= 'a' && c <= 'z')
+      v = c - 'a' + 26;
+    else if (c >= '0' && c <= '9')
+      v = c - '0' + 52;
+    else if (c == '+')
+      v = 62;
+    else if (c == '/')
+      v = 63;
+    else
+      break;
     buffer = buffer << 6 | static_cast<unsigned>(v);
     bits += 6;
     if (bits >= 8) {
@@ -314,8 +319,8 @@ TEST(MessagesMbox, TrickyTextsComeBackMessageByMessage) {
   const auto cases = Tricky();
   std::vector<ListRow> rows;
   for (std::size_t k = 0; k < cases.size(); ++k)
-    rows.push_back(Incoming(std::to_string(k + 1), "+79161234501", "26/12/01,09:15:32+12",
-                            cases[k].text));
+    rows.push_back(
+        Incoming(std::to_string(k + 1), "+79161234501", "26/12/01,09:15:32+12", cases[k].text));
   const auto messages = SplitMbox(FormatMessagesMbox(Ru("Входящие"), rows, 0));
   ASSERT_EQ(messages.size(), cases.size());
   for (std::size_t k = 0; k < cases.size(); ++k) {
@@ -393,7 +398,8 @@ TEST_F(ExportFiles, AFailedWriteRaisesAndLeavesNoTemporaryFile) {
   std::filesystem::create_directory(path("m.csv"));
   EXPECT_THROW(WriteMessagesCsv(path("m.csv"), "f", {}), EInOutError);
   std::size_t others = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir_)) others += e.path() != path("m.csv");
+  for (const auto& e : std::filesystem::directory_iterator(dir_))
+    others += e.path() != path("m.csv");
   EXPECT_EQ(others, 0u);
 }
 
@@ -407,7 +413,9 @@ TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
     sim::MessageStore store;
     std::vector<sim::MessageStatus> statuses;
   } const folders[] = {
-      {kIncoming, sim::MessageStore::Incoming, {sim::MessageStatus::RecRead, sim::MessageStatus::RecUnread}},
+      {kIncoming,
+       sim::MessageStore::Incoming,
+       {sim::MessageStatus::RecRead, sim::MessageStatus::RecUnread}},
       {kSent, sim::MessageStore::Outgoing, {sim::MessageStatus::StoSent}},
       {kDrafts, sim::MessageStore::Drafts, {sim::MessageStatus::StoUnsent}},
   };
@@ -442,8 +450,8 @@ TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
         EXPECT_EQ(mails[k].headers.count("Date"), 0u);
       } else {
         // "yy/MM/dd,hh:mm:ss+zz"
-        EXPECT_EQ(cells[3], "20" + m.timestamp.substr(0, 2) + "-" + m.timestamp.substr(3, 2) +
-                                "-" + m.timestamp.substr(6, 2));
+        EXPECT_EQ(cells[3], "20" + m.timestamp.substr(0, 2) + "-" + m.timestamp.substr(3, 2) + "-" +
+                                m.timestamp.substr(6, 2));
         EXPECT_EQ(cells[4].substr(0, 8), m.timestamp.substr(9, 8));
         EXPECT_EQ(mails[k].headers.count("Date"), 1u);
       }
