@@ -42,9 +42,9 @@ class CliExport : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  void startPhone(sim::SimOptions o = {}) {
+  void startPhone(sim::SimOptions o = {}, const sim::HandsetState& state = sim::DemoState()) {
     o.stateFile = (dir_ / "handset.txt").string();
-    sim::SaveStateFile(o.stateFile, sim::DemoState());
+    sim::SaveStateFile(o.stateFile, state);
     phone_ = std::make_unique<sim::PhoneSim>(o);
     phone_->start();
     SavePortSettings({phone_->slavePath(), 115200, 1000}, (dir_ / "portcfg.ini").string());
@@ -154,6 +154,21 @@ TEST_F(CliExport, SmsFoldersToCsvAndMbox) {
       EXPECT_EQ(Count(file, "\r"), 0u);
     }
   }
+}
+
+TEST_F(CliExport, EventsWithoutAStartAreNamedInAWarning) {
+  sim::HandsetState st = sim::DemoState();
+  st.events[8].title = "bad";
+  st.events[8].startDate = "02-30-2027";
+  st.events[9].title = "bad too";
+  st.events[9].startTime = "25:00";
+  startPhone({}, st);
+  const Result r = run({"datebook", "export-ics", "book.ics"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err,
+            "[warning] Не выгружены события без верной даты, времени начала или длительности: "
+            "8, 9\n");
+  EXPECT_EQ(Summaries(slurp("book.ics")).size(), sim::DemoState().events.size());
 }
 
 // A failed read writes nothing and keeps what FILE held: the run ends with status 1.
