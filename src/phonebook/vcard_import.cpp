@@ -509,6 +509,7 @@ std::string Key(const std::string& name, const std::string& number) {
 }
 
 std::string TypeText(const ImportRow& row, Family family) {
+  if (row.status == ImportRow::Status::NoNumber && row.number.empty()) return {};
   if (row.sim) return "SIM";
   if (row.type < TypeListTexts().size()) return TypeListTexts()[row.type];
   if (row.type == 7 && HasGroups(family)) return TypeItems()[7];

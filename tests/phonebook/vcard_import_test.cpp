@@ -277,6 +277,9 @@ TEST(VCardPlan, ThePreviewNamesWhatTheHandsetCannotHold) {
   EXPECT_EQ(U(list.rows[0].subItems.at(3).text), "Работа");
   EXPECT_EQ(U(list.rows[0].subItems.at(4).text), "Будет записана под номером 1");
   EXPECT_EQ(list.rows[13].caption, "");
+  // The company without a number has no type to show either.
+  EXPECT_EQ(list.rows[14].subItems.at(2).text, "");
+  EXPECT_EQ(list.rows[14].subItems.at(1).text, "");
   EXPECT_NE(U(list.rows[13].subItems.at(4).text).find("U+260E"), std::string::npos);
   EXPECT_EQ(U(plan.Summary()),
             "Будет записано: 10; уже в телефоне: 0; повторов в файле: 0; не помещается: 4; без "
