@@ -38,8 +38,8 @@ void CheckRaw(const std::string& reply, char separator) {
       FUZZ_CHECK(field->find(',') == std::string::npos);
     }
     const std::string repeat = db::RepeatText(e.RepeatCode);
-    FUZZ_CHECK(repeat.empty() == (e.RepeatCode.empty() || e.RepeatCode[0] < '0' ||
-                                  e.RepeatCode[0] > '5'));
+    FUZZ_CHECK(repeat.empty() ==
+               (e.RepeatCode.empty() || e.RepeatCode[0] < '0' || e.RepeatCode[0] > '5'));
     db::AlarmStateText(e.AlarmFlag);
   } catch (const quorvex::EConvertError&) {
   }
@@ -49,9 +49,9 @@ void CheckBuilt(FuzzedDataProvider& in) {
   const std::int32_t highest = in.ConsumeIntegral<std::int32_t>();
   const std::int32_t used = in.ConsumeIntegral<std::int32_t>();
   const std::int32_t third = in.ConsumeIntegral<std::int32_t>();
-  const db::DateBookInfo info = db::ParseDateBookInfo(
-      "+MDBR: " + Str(highest) + "," + Str(used) + "," + Str(third) + "," +
-      Text(in, "\r\n", 8) + "\r\n\r\nOK");
+  const db::DateBookInfo info =
+      db::ParseDateBookInfo("+MDBR: " + Str(highest) + "," + Str(used) + "," + Str(third) + "," +
+                            Text(in, "\r\n", 8) + "\r\n\r\nOK");
   FUZZ_CHECK(info.HighestIndex == highest && info.UsedCount == used && info.Third == third);
 
   db::DateBookEntry want;

@@ -1,7 +1,7 @@
 // portcfg.ini: arbitrary bytes loaded from a file against a reference reading of its four
 // lines (same port name, baud rate and time-out, a conversion error exactly where the
-// reference fails, fields read before it kept), and settings formatted as the saving writes them and loaded back. The
-// file lives in /tmp under this process's id.
+// reference fails, fields read before it kept), and settings formatted as the saving writes
+// them and loaded back. The file lives in /tmp under this process's id.
 #include <unistd.h>
 
 #include <cstddef>
@@ -40,9 +40,8 @@ std::vector<std::string> FourLines(std::string_view content) {
       continue;
     }
     lines.emplace_back(content.substr(pos, end - pos));
-    pos = end + (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n'
-                     ? 2
-                     : 1);
+    pos = end +
+          (content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n' ? 2 : 1);
   }
   return lines;
 }

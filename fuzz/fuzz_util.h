@@ -12,12 +12,12 @@
 namespace quorvex::fuzz {
 
 // Aborts with the failed condition, so a finding's log says which invariant broke.
-#define FUZZ_CHECK(cond)                                                              \
-  do {                                                                                \
-    if (!(cond)) {                                                                    \
+#define FUZZ_CHECK(cond)                                                            \
+  do {                                                                              \
+    if (!(cond)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                   \
-    }                                                                                 \
+      std::abort();                                                                 \
+    }                                                                               \
   } while (0)
 
 // The bytes the UCS2 encoder keeps: printable ASCII, Ё, ё and А..я.
