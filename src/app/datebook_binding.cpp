@@ -1,5 +1,7 @@
 #include "app/datebook_binding.h"
 
+#include "app/file_menu.h"
+
 namespace quorvex {
 
 using datebook::DateBookSection;
@@ -82,6 +84,7 @@ void BindDateBook(TfrmMain& main, DateBookBinding& binding) {
   op("SpeedButton2Click", [&s, &app] { s.SpeedButton2Click(app); });
   op("CheckBox1Click", [&s] { s.CheckBox1Click(); });
   op("pmEventPopup", [&s] { s.pmEventPopup(); });
+  op("mnuICalExportClick", [&s, &app] { ExportDateBookICal(s, app); });
   op("lvEventColumnClick", [&s, &main] {
     ColumnClick(s.lvEvent, main.clickedColumn, main.sort);
     CopyHeaderMarks(s.lvEvent, main.lvEvent);

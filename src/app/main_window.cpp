@@ -134,6 +134,24 @@ const std::vector<std::string>& BusyControls(Section s) {
   }
 }
 
+const std::vector<const char*>& FileItemsOf(Section s) {
+  static const std::vector<const char*> none;
+  static const std::vector<const char*> phoneBook = {"mnuVCardExport30", "mnuVCardExport21",
+                                                     "mnuVCardImport"};
+  static const std::vector<const char*> dateBook = {"mnuICalExport"};
+  static const std::vector<const char*> sms = {"mnuSMSExportCsv", "mnuSMSExportMbox"};
+  switch (s) {
+    case Section::PhoneBook:
+      return phoneBook;
+    case Section::DateBook:
+      return dateBook;
+    case Section::SMS:
+      return sms;
+    default:
+      return none;
+  }
+}
+
 TfrmMain::TfrmMain(UserInterface& ui, std::string settingsPath)
     : app(ui, settingsPath), commConfig(app.settings(), settingsPath) {
   buildControls();
@@ -218,11 +236,19 @@ void TfrmMain::buildControls() {
 void TfrmMain::buildMenus() {
   Menu main{"MainMenu1", "", "", {}};
   main.items = {
-      Submenu("N1", "Файл",
-              {Item("mnuBackUp", "BackUp", "mnuBackUpClick"),
-               Item("mnuRestore", "Restore", "mnuRestoreClick"),
-               Item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"), Separator("N11"),
-               Item("mnuExit", "Выход", "mnuExitClick")}),
+      Submenu(
+          "N1", "Файл",
+          {Item("mnuBackUp", "BackUp", "mnuBackUpClick"),
+           Item("mnuRestore", "Restore", "mnuRestoreClick"),
+           Item("mnuVCardExport30", "Экспорт справочника в vCard 3.0...", "mnuVCardExport30Click"),
+           Item("mnuVCardExport21", "Экспорт справочника в vCard 2.1...", "mnuVCardExport21Click"),
+           Item("mnuVCardImport", "Импорт справочника из vCard...", "mnuVCardImportClick"),
+           Separator("mnuFileDateBook"),
+           Item("mnuICalExport", "Экспорт ежедневника в iCalendar...", "mnuICalExportClick"),
+           Separator("mnuFileSMS"), Item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
+           Item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
+           Item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),
+           Separator("N11"), Item("mnuExit", "Выход", "mnuExitClick")}),
       Submenu("mnuPhoneBook", "Справочник",
               {Item("N6", "Добавить", "N6Click"), Item("N7", "Удалить", "N7Click"),
                Item("N9", "Редактировать", "N9Click"), Separator("N12"),
@@ -446,6 +472,9 @@ void TfrmMain::FormCreate() {
     menuItem("mnuSMS").enabled = false;
     menuItem("mnuPhoneBook").enabled = true;
     menuItem("mnuSaveSMS").enabled = false;
+    // The file items of the sections start as their section's menu does.
+    for (const char* name : FileItemsOf(Section::DateBook)) menuItem(name).enabled = false;
+    for (const char* name : FileItemsOf(Section::SMS)) menuItem(name).enabled = false;
     done(8);
     done(9);   // the panels fill the client area beside the buttons
     done(10);  // the terminal's frame sits in its panel's corner
@@ -472,6 +501,11 @@ void TfrmMain::setSectionMenus(bool phoneBook, bool dateBook, bool sms, bool sav
   menuItem("mnuSaveSMS").enabled = saveSms;
   menuItem("mnuBackUp").enabled = backup;
   menuItem("mnuRestore").enabled = backup;
+  // The vCard items go with the phone book's own file items, the calendar with the date
+  // book's menu, the message exports with "Сохранить SMS".
+  for (const char* name : FileItemsOf(Section::PhoneBook)) menuItem(name).enabled = backup;
+  for (const char* name : FileItemsOf(Section::DateBook)) menuItem(name).enabled = dateBook;
+  for (const char* name : FileItemsOf(Section::SMS)) menuItem(name).enabled = saveSms;
 }
 
 void TfrmMain::sbTerminalClick() {

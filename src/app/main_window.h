@@ -194,4 +194,8 @@ const char* SectionPanel(Section s);
 // The controls SetControlsEnabled changes in a section besides the five section buttons.
 const std::vector<std::string>& BusyControls(Section s);
 
+// The items of the "Файл" menu that export or import a section's data; they are enabled
+// while their section is shown.
+const std::vector<const char*>& FileItemsOf(Section s);
+
 }  // namespace quorvex

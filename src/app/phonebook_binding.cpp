@@ -1,5 +1,7 @@
 #include "app/phonebook_binding.h"
 
+#include "app/file_menu.h"
+
 namespace quorvex {
 
 namespace {
@@ -54,6 +56,12 @@ PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
     ColumnClick(s.ListView1, window_.clickedColumn, window_.sort);
   });
   bindOperation("mnuOptionClick", [&s, &app] { s.mnuOptionClick(app.ui()); });
+  bindOperation("mnuVCardExport30Click",
+                [&s, &app] { ExportPhoneBookVCard(s, app, phonebook::VCardVersion::V30); });
+  bindOperation("mnuVCardExport21Click",
+                [&s, &app] { ExportPhoneBookVCard(s, app, phonebook::VCardVersion::V21); });
+  bindOperation("mnuVCardImportClick",
+                [this, &s, &app] { phonebook::ImportVCardClick(s, app, frmImportVCard); });
   showState();
 }
 

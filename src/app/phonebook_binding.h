@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "phonebook/phonebook_section.h"
+#include "phonebook/vcard_import.h"
 
 namespace quorvex {
 
@@ -18,6 +19,8 @@ class PhoneBookBinding {
   PhoneBookBinding& operator=(const PhoneBookBinding&) = delete;
 
   phonebook::PhoneBookSection section;
+  // The preview of "Импорт справочника из vCard", shown through the seam.
+  phonebook::TfrmImportVCard frmImportVCard;
 
   // Copies what the section shows into the window. Without rows only the progress bars and
   // the load's label: a pump in the middle of a read must not rebuild a list that grows by

@@ -1,5 +1,7 @@
 #include "app/sms_binding.h"
 
+#include "app/file_menu.h"
+
 namespace quorvex {
 
 namespace {
@@ -75,6 +77,8 @@ SmsBinding::SmsBinding(TfrmMain& main, sms::SmsSection& section) : main_(main), 
     CopyHeaderMarks(section_.lvSMS, main_.lvSMS);
   });
   on("sbSMSSaveClick", [this] { section_.sbSMSSaveClick(main_.ui()); });
+  on("mnuSMSExportCsvClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Csv); });
+  on("mnuSMSExportMboxClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Mbox); });
   feed();
 }
 

@@ -593,6 +593,7 @@ PhoneBookView::PhoneBookView(TfrmMain& model, MainWindowView& window, QtUserInte
     else
       d.closeByFrame();
   });
+  importVCard_ = InstallVCardImportDialog(binding_->frmImportVCard, ui, &window);
   // Before the window paints in the middle of an operation (the read's pump, a box, a
   // dialog), it shows the section's progress.
   std::weak_ptr<PhoneBookBinding> weak = binding_;
@@ -606,6 +607,7 @@ PhoneBookView::PhoneBookView(TfrmMain& model, MainWindowView& window, QtUserInte
 PhoneBookView::~PhoneBookView() {
   delete addRecord_.data();
   delete option_.data();
+  delete importVCard_.data();
 }
 
 std::unique_ptr<PhoneBookView> InstallPhoneBook(TfrmMain& model, MainWindowView& window,

@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/phonebook_binding.h"
+#include "ui/vcard_import_view.h"
 
 class QComboBox;
 class QFrame;
@@ -104,11 +105,13 @@ class PhoneBookView {
   phonebook::PhoneBookSection& section() { return binding_->section; }
   AddRecordDialog* addRecordDialog() const { return addRecord_; }
   OptionDialog* optionDialog() const { return option_; }
+  VCardImportDialog* importDialog() const { return importVCard_; }
 
  private:
   std::shared_ptr<PhoneBookBinding> binding_;
   QPointer<AddRecordDialog> addRecord_;
   QPointer<OptionDialog> option_;
+  QPointer<VCardImportDialog> importVCard_;
 };
 
 // Binds the phone book into the window and registers its dialogs; call it once the window's

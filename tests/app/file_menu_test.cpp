@@ -1,0 +1,364 @@
+// The "Файл" menu's exports and the vCard import in the window: where the items stand, when
+// they are enabled, and that each runs its section's export on the file the dialog chose,
+// against the simulated demo handset.
+#include "app/file_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/datebook_binding.h"
+#include "app/phonebook_binding.h"
+#include "app/sms_binding.h"
+#include "codec/ru.h"
+#include "main_window_fixture.h"
+
+namespace quorvex {
+namespace {
+
+using testing::Box;
+using testing::MainWindowTest;
+
+const char* const kFileItems[] = {"mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
+                                  "mnuICalExport",    "mnuSMSExportCsv",  "mnuSMSExportMbox"};
+
+// The recording seam with answers for the file dialogs and a hand for modal dialogs.
+class FileUi : public testing::RecordingUi {
+ public:
+  std::optional<std::string> chooseOpenFile(const std::string& filter) override {
+    openFilters.push_back(filter);
+    return next(opens);
+  }
+  std::optional<std::string> chooseSaveFile(const std::string& filter,
+                                            const std::string& defaultExt) override {
+    saveFilters.push_back(filter + " " + defaultExt);
+    return next(saves);
+  }
+  void showModal(ModalDialog& dialog) override {
+    dialogs.push_back(dialog.dialogName());
+    if (onModal) onModal(dialog);
+    if (!dialog.closed()) dialog.closeByFrame();
+  }
+
+  std::deque<std::optional<std::string>> saves, opens;
+  std::vector<std::string> saveFilters, openFilters, dialogs;
+  std::function<void(ModalDialog&)> onModal;
+
+ private:
+  static std::optional<std::string> next(std::deque<std::optional<std::string>>& q) {
+    if (q.empty()) return std::nullopt;
+    auto v = q.front();
+    q.pop_front();
+    return v;
+  }
+};
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// ---- The menu model alone.
+
+TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
+  std::vector<std::string> names;
+  for (const MenuItem& item : main().menuItem("N1").items) names.push_back(item.name);
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21",
+                       "mnuVCardImport", "mnuFileDateBook", "mnuICalExport", "mnuFileSMS",
+                       "mnuSaveSMS", "mnuSMSExportCsv", "mnuSMSExportMbox", "N11", "mnuExit"}));
+  EXPECT_EQ(main().menuItem("mnuVCardExport30").caption, Ru("Экспорт справочника в vCard 3.0..."));
+  EXPECT_EQ(main().menuItem("mnuVCardImport").caption, Ru("Импорт справочника из vCard..."));
+  EXPECT_EQ(main().menuItem("mnuICalExport").caption, Ru("Экспорт ежедневника в iCalendar..."));
+  EXPECT_EQ(main().menuItem("mnuSMSExportMbox").caption, Ru("Экспорт SMS в mbox..."));
+  EXPECT_TRUE(main().menuItem("mnuFileSMS").isSeparator());
+}
+
+struct SectionCase {
+  Section section;
+  bool phoneBook, dateBook, sms;  // the three groups of file items
+};
+
+class FileItemsPerSection : public MainWindowTest,
+                            public ::testing::WithParamInterface<SectionCase> {};
+
+TEST_P(FileItemsPerSection, EnabledWithTheirSectionOnly) {
+  startWithoutPhone();
+  const SectionCase& c = GetParam();
+  // From every other section, so that each item is seen turned on and off.
+  for (Section from : {Section::Terminal, Section::PhoneBook, Section::DateBook, Section::SMS}) {
+    main().click(SectionButton(from));
+    main().click(SectionButton(c.section));
+    for (const char* name : FileItemsOf(Section::PhoneBook))
+      EXPECT_EQ(main().menuItem(name).enabled, c.phoneBook) << name;
+    for (const char* name : FileItemsOf(Section::DateBook))
+      EXPECT_EQ(main().menuItem(name).enabled, c.dateBook) << name;
+    for (const char* name : FileItemsOf(Section::SMS))
+      EXPECT_EQ(main().menuItem(name).enabled, c.sms) << name;
+    // They follow the section's own file items.
+    EXPECT_EQ(main().menuItem("mnuBackUp").enabled, c.phoneBook);
+    EXPECT_EQ(main().menuItem("mnuSaveSMS").enabled, c.sms);
+    EXPECT_EQ(main().menuItem("mnuDateBook").enabled, c.dateBook);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, FileItemsPerSection,
+                         ::testing::Values(SectionCase{Section::Terminal, false, false, false},
+                                           SectionCase{Section::PhoneInfo, false, false, false},
+                                           SectionCase{Section::PhoneBook, true, false, false},
+                                           SectionCase{Section::DateBook, false, true, false},
+                                           SectionCase{Section::SMS, false, false, true}),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+TEST_F(MainWindowTest, AfterStartUpOnlyThePhoneBookFileItemsAreEnabled) {
+  startWithoutPhone();
+  for (const char* name : kFileItems)
+    EXPECT_EQ(main().menuItem(name).enabled, std::string(name).rfind("mnuVCard", 0) == 0) << name;
+  // A disabled item runs nothing.
+  main().clickMenu("mnuICalExport");
+  main().clickMenu("mnuSMSExportCsv");
+  EXPECT_TRUE(trace_.empty());
+  main().clickMenu("mnuVCardExport21");
+  EXPECT_EQ(trace_, std::vector<std::string>{"mnuVCardExport21Click"});
+}
+
+// ---- With the sections bound, against the demo handset.
+
+class FileMenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
+    for (char& c : name)
+      if (c == '/') c = '_';
+    dir_ = std::filesystem::temp_directory_path() /
+           ("qv-file-menu-" + std::to_string(::getpid()) + "-" + name);
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    phone_.start();
+    SavePortSettings({phone_.slavePath(), 115200, 3000}, path("portcfg.ini"));
+    main_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
+    phoneBook_ = BindPhoneBook(*main_);
+    messages_.archivePath = path("sms_archive.txt");
+    sms_ = std::make_unique<SmsBinding>(*main_, messages_);
+    dateBookBinding_ = std::make_unique<DateBookBinding>(*main_, dateBook_);
+    BindDateBook(*main_, *dateBookBinding_);
+    main_->FormCreate();
+    ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
+  }
+  void TearDown() override {
+    sms_.reset();
+    dateBookBinding_.reset();
+    phoneBook_.reset();
+    main_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }
+  TfrmMain& main() { return *main_; }
+  void readInbox() {
+    main().click("sbSMS");
+    main().tvSMSSelected = sms::kIncoming;
+    main().fire("tvSMSClick");
+    ASSERT_FALSE(main().lvSMS.rows.empty());
+  }
+  std::size_t boxesBefore() const { return ui_.boxes.size(); }
+
+  std::filesystem::path dir_;
+  FileUi ui_;
+  sim::PhoneSim phone_;
+  std::unique_ptr<TfrmMain> main_;
+  std::unique_ptr<PhoneBookBinding> phoneBook_;
+  sms::SmsSection messages_;
+  std::unique_ptr<SmsBinding> sms_;
+  datebook::DateBookSection dateBook_;
+  std::unique_ptr<DateBookBinding> dateBookBinding_;
+};
+
+struct ExportCase {
+  const char* name;
+  const char* item;
+  Section section;
+  std::string filter;  // the save dialog's filter and default extension
+  std::string fileStart;
+  std::string box;    // how the box begins; the file's path and the count follow
+  std::string count;  // the count's label
+  std::string unit;   // the line that begins each exported item in the file; empty: no count
+};
+
+std::size_t LinesStartingWith(const std::string& text, const std::string& start) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    if (text.compare(at, start.size(), start) == 0) ++n;
+    const std::size_t lf = text.find('\n', at);
+    if (lf == std::string::npos) break;
+    at = lf + 1;
+  }
+  return n;
+}
+
+class ExportItem : public FileMenuTest, public ::testing::WithParamInterface<ExportCase> {
+ protected:
+  // Reads what the item exports.
+  void prepare(Section s) {
+    if (s == Section::PhoneBook) {
+      main().click("sbReadAll");
+      ASSERT_FALSE(main().ListView1.rows.empty());
+    } else if (s == Section::DateBook) {
+      main().click("sbDateBook");  // showing the section reads the date book
+      ASSERT_FALSE(dateBook_.Events.empty());
+    } else {
+      readInbox();
+    }
+    ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
+  }
+};
+
+TEST_P(ExportItem, WritesTheChosenFileAndSaysSo) {
+  const ExportCase& c = GetParam();
+  prepare(c.section);
+  const std::string file = path(std::string("out-") + c.name);
+  ui_.saves = {file};
+  const std::size_t before = boxesBefore();
+  main().clickMenu(c.item);
+  ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
+  EXPECT_EQ(ui_.saveFilters, std::vector<std::string>{c.filter});
+  const std::string written = ReadFile(file);
+  EXPECT_EQ(written.substr(0, c.fileStart.size()), c.fileStart);
+  // The count the box tells is what the list shows, and what the file holds.
+  const std::size_t shown = c.section == Section::PhoneBook  ? main().ListView1.rows.size()
+                            : c.section == Section::DateBook ? dateBook_.Events.size()
+                                                             : main().lvSMS.rows.size();
+  if (!c.unit.empty()) {
+    EXPECT_EQ(LinesStartingWith(written, c.unit), shown);
+  }
+  ASSERT_EQ(ui_.boxes.size(), before + 1);
+  const Box& box = ui_.boxes.back();
+  EXPECT_EQ(box.text, c.box + file + "\r\n" + c.count + std::to_string(shown));
+  EXPECT_EQ(box.kind, MsgKind::Information);
+  EXPECT_EQ(box.buttons, MsgButtons::Ok);
+}
+
+TEST_P(ExportItem, ACancelledFileDialogWritesNothingAndSaysNothing) {
+  const ExportCase& c = GetParam();
+  prepare(c.section);
+  const std::size_t before = boxesBefore();
+  ui_.saves = {std::nullopt};
+  main().clickMenu(c.item);
+  EXPECT_EQ(ui_.saveFilters.size(), 1u) << "the dialog was asked";
+  EXPECT_EQ(ui_.boxes.size(), before);
+  EXPECT_TRUE(ui_.errors.empty());
+  for (const auto& entry : std::filesystem::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().filename().string().rfind("out-", 0), std::string::npos) << entry.path();
+}
+
+// An export of an unread section asks for no file.
+TEST_P(ExportItem, NothingReadIsNothingToSave) {
+  const ExportCase& c = GetParam();
+  main().click(SectionButton(c.section));
+  // Showing the date book reads it; this stands for a read of an empty date book.
+  if (c.section == Section::DateBook) dateBook_.Events.clear();
+  ui_.boxes.clear();
+  ui_.saves = {path("never")};
+  main().clickMenu(c.item);
+  EXPECT_TRUE(ui_.saveFilters.empty());
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].text, Ru("Список пуст, сохранять нечего !"));
+  EXPECT_FALSE(std::filesystem::exists(path("never")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, ExportItem,
+    ::testing::Values(
+        ExportCase{"VCard30", "mnuVCardExport30", Section::PhoneBook,
+                   "vCard files (*.vcf)|*.vcf|All files (*.*)|*.* *.vcf",
+                   "BEGIN:VCARD\r\nVERSION:3.0\r\n", Ru("Справочник записан в файл:\r\n"),
+                   Ru("Записей: "), "BEGIN:VCARD"},
+        ExportCase{"VCard21", "mnuVCardExport21", Section::PhoneBook,
+                   "vCard files (*.vcf)|*.vcf|All files (*.*)|*.* *.vcf",
+                   "BEGIN:VCARD\r\nVERSION:2.1\r\n", Ru("Справочник записан в файл:\r\n"),
+                   Ru("Записей: "), "BEGIN:VCARD"},
+        ExportCase{"ICal", "mnuICalExport", Section::DateBook,
+                   "iCalendar files (*.ics)|*.ics|All files (*.*)|*.* *.ics", "BEGIN:VCALENDAR\r\n",
+                   Ru("Ежедневник записан в файл:\r\n"), Ru("Событий: "), "BEGIN:VEVENT"},
+        ExportCase{"Csv", "mnuSMSExportCsv", Section::SMS,
+                   "CSV files (*.csv)|*.csv|All files (*.*)|*.* *.csv",
+                   "\xEF\xBB\xBF\"\xD0\x9F\xD0\xB0\xD0\xBF\xD0\xBA\xD0\xB0\"",  // BOM, "Папка"
+                   Ru("Сообщения записаны в файл:\r\n"), Ru("Сообщений: "), ""},
+        ExportCase{"Mbox", "mnuSMSExportMbox", Section::SMS,
+                   "mbox files (*.mbox)|*.mbox|All files (*.*)|*.* *.mbox", "From ",
+                   Ru("Сообщения записаны в файл:\r\n"), Ru("Сообщений: "), "From "}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The import.
+
+class ImportItem : public FileMenuTest {
+ protected:
+  std::vector<std::string> writes() const {
+    std::vector<std::string> w;
+    for (const std::string& c : phone_.transcript())
+      if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
+    return w;
+  }
+  std::string card() {
+    const std::string file = path("in.vcf");
+    std::ofstream(file, std::ios::binary)
+        << "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Ivan Petrov\r\nTEL;TYPE=CELL:+79160000001\r\n"
+           "END:VCARD\r\n";
+    return file;
+  }
+};
+
+TEST_F(ImportItem, ACancelledFileDialogSendsNothing) {
+  main().click("sbReadAll");
+  phone_.clearTranscript();
+  ui_.opens = {std::nullopt};
+  main().clickMenu("mnuVCardImport");
+  EXPECT_EQ(ui_.openFilters, std::vector<std::string>{phonebook::kVCardFilter});
+  EXPECT_TRUE(ui_.dialogs.empty());
+  EXPECT_TRUE(phone_.transcript().empty());
+  EXPECT_TRUE(ui_.errors.empty());
+}
+
+struct ImportCase {
+  const char* name;
+  bool write;  // "Записать", else "Отмена"
+  std::size_t writes;
+};
+
+class ImportPreview : public ImportItem, public ::testing::WithParamInterface<ImportCase> {};
+
+TEST_P(ImportPreview, ThePreviewDecidesWhetherTheHandsetIsWritten) {
+  main().click("sbReadAll");
+  const std::size_t rows = main().ListView1.rows.size();
+  ui_.opens = {card()};
+  int shownRows = -1;
+  ui_.onModal = [&](ModalDialog& d) {
+    auto& preview = dynamic_cast<phonebook::TfrmImportVCard&>(d);
+    shownRows = static_cast<int>(preview.Plan.rows().size());
+    if (GetParam().write)
+      preview.btnWriteClick();
+    else
+      preview.btnCancelClick();
+  };
+  main().clickMenu("mnuVCardImport");
+  ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
+  EXPECT_EQ(ui_.dialogs, std::vector<std::string>{"TfrmImportVCard"});
+  EXPECT_EQ(shownRows, 1) << "one number of one card";
+  EXPECT_EQ(writes().size(), GetParam().writes);
+  // The window's list shows what was written, as the section holds it.
+  EXPECT_EQ(main().ListView1.rows.size(), rows + GetParam().writes);
+  EXPECT_EQ(main().ListView1.rows.size(), phoneBook_->section.ListView1.rows.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Buttons, ImportPreview,
+                         ::testing::Values(ImportCase{"Write", true, 1},
+                                           ImportCase{"Cancel", false, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace quorvex
