@@ -17,9 +17,12 @@ inline QString ToQ(const std::string& cp1251) {
 }
 
 // A QString as cp1251 bytes, characters cp1251 cannot hold dropped; line breaks stay as the
-// widget gives them.
+// widget gives them. Surrogates go first: a pair is a character beyond U+FFFF, which cp1251
+// never holds, and Qt would write a lone one as "?", a character the user never typed.
 inline std::string FromQ(const QString& text) {
-  return Utf8ToCp1251Lossy(text.toStdString());
+  QString held = text;
+  held.removeIf([](QChar c) { return c.isSurrogate(); });
+  return Utf8ToCp1251Lossy(held.toStdString());
 }
 
 // A multi-line text of a widget as cp1251 bytes with CR LF line ends, as the core keeps memos.
