@@ -31,7 +31,7 @@ using quorvex::testing::RecordingUi;
 
 // The reply time-out in portcfg.ini while the matrix runs; the operations that keep the
 // port's default wait 1000 ms regardless.
-inline constexpr int kMatrixTimeOut = 250;
+inline constexpr int kMatrixTimeOut = 150;
 inline constexpr int kDefaultReplyTimeout = 1000;
 
 // The window's user: answers questions, picks files, works the dialogs it is shown.
@@ -130,6 +130,11 @@ struct Row {
   // A refused command, by the command without its arguments; others get errorDefault.
   std::map<std::string, Expect> onError;
   Expect errorDefault = Expect::Of(Expect::AtMostOneFailure);
+  // Checked after every cell, whatever its fault.
+  std::function<void(Run&)> after;
+  // After a link failure the operation is prepared and run again on a handset that is
+  // well, and must succeed.
+  bool followUp = true;
   // Plain message boxes that tell of success (information boxes always do).
   std::vector<std::string> successTexts;
 
@@ -150,7 +155,8 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference);
 
 // The cells of a row from its healthy run: silent from the start, silent/hang-up/garbage
 // after 1 and after half of the exchanges, ERROR to each command, split replies. Without
-// QUORVEX_FULL_MATRIX=1 in the environment the faults after k strike after half only.
+// QUORVEX_FULL_MATRIX=1 in the environment the faults after k strike after half only, and
+// a silence part-way is left to the babble that ends in the same wait.
 std::vector<Cell> CellsFor(const Reference& reference);
 bool FullMatrix();
 

@@ -202,6 +202,9 @@ std::vector<Row> Rows() {
     Row r = Named("phone book: write all");
     r.prepare = ReadPhoneBook;
     r.act = [](Window& w) { w.main.clickMenu("N10"); };
+    r.after = [](Run& run) {
+      EXPECT_FALSE(run.w.phoneBook->section.writingAll()) << "the list would stay unsortable";
+    };
     r.healthy = [](Run& run) {
       ExpectNothingShown(run.w);
       EXPECT_EQ(static_cast<int>(run.w.main.ListView1.rows.size()), run.w.mark);
@@ -246,6 +249,10 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.ListView1.rows.size()), run.w.mark);
     };
     r.link = r.hangup = Expect::Of(Expect::OneFailure);
+    r.after = [](Run& run) {
+      EXPECT_FALSE(run.w.main.control("Label9").visible) << "the load's counter stays shown";
+      EXPECT_EQ(run.w.main.pbReadAllRecords.Progress, 0);
+    };
     rows.push_back(r);
   }
 
