@@ -63,6 +63,7 @@ struct PhoneSim::Impl {
   mutable std::mutex logMu;
   std::vector<std::string> transcript;
   std::atomic<int> exchanges{0};
+  std::atomic<int> struck{0};
   std::atomic<std::int64_t> bytesIn{0}, bytesOut{0};
 
   AtFramer framer;
@@ -282,8 +283,12 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
       break;
   }
   const int done = exchanges.load();
-  if (opt.silentAfter >= 0 && done >= opt.silentAfter) return true;
+  if (opt.silentAfter >= 0 && done >= opt.silentAfter) {
+    ++struck;
+    return true;
+  }
   if (opt.garbageAfter >= 0 && done >= opt.garbageAfter) {
+    ++struck;
     if (ev.kind == Kind::TextBreak) return true;
     return writeOut(garbage());
   }
@@ -295,6 +300,7 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
       for (const std::string& prefix : opt.errorOn) {
         if (!prefix.empty() && ev.text.compare(0, prefix.size(), prefix) == 0) refused = true;
       }
+      if (refused) ++struck;
     }
     switch (ev.kind) {
       case Kind::Line:
@@ -315,6 +321,7 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
     if (engine.takeChanged() && !opt.stateFile.empty()) saveLocked();
   }
   if (opt.hangupAfter >= 0 && done >= opt.hangupAfter) {
+    ++struck;
     const std::string all = reply.echo + reply.answer;
     writeOut(std::string_view(all).substr(0, all.size() / 2));
     // A hang-up discards what the client has not read yet, so let it take the half first:
@@ -407,6 +414,10 @@ void PhoneSim::clearTranscript() {
 
 int PhoneSim::exchanges() const {
   return impl_->exchanges.load();
+}
+
+int PhoneSim::faultsStruck() const {
+  return impl_->struck.load();
 }
 
 std::int64_t PhoneSim::bytesReceived() const {

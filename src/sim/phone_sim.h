@@ -47,6 +47,9 @@ class PhoneSim {
 
   // Number of commands answered so far.
   int exchanges() const;
+  // Number of commands a fault option answered otherwise than the handset would have
+  // (left silent, answered with noise, refused, cut off by the hang-up).
+  int faultsStruck() const;
 
   // Bytes that crossed the line so far: taken from the client, and written to it.
   std::int64_t bytesReceived() const;
