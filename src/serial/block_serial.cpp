@@ -387,7 +387,12 @@ std::string TBlockSerial::RunAtCommand(const std::string& command) {
   SendText(command + "\r");
   for (;;) {
     std::string line = ReadLine(ReplyTimeout);
-    if (line != command) {
+    if (line == command) {
+      // The handset answers after its echo, so empty lines ahead of the echo are no part of
+      // this reply: they are the tail of an earlier exchange's last line end, whose LF can
+      // reach the line after the port object that read its CR was freed.
+      if (reply.find_first_not_of("\r\n") == std::string::npos) reply.clear();
+    } else {
       reply += line;
       reply += "\r\n";
     }

@@ -103,7 +103,26 @@ INSTANTIATE_TEST_SUITE_P(
                      "\r\n+CBC: 0,80\r\n\r\n",
                      false,
                      ErrTimeout},
-        ExchangeCase{"EmptyCommandDropsEmptyLines", "", {"\r\r\nOK\r\n"}, "OK\r\n", true, 0}),
+        ExchangeCase{"EmptyCommandDropsEmptyLines", "", {"\r\r\nOK\r\n"}, "OK\r\n", true, 0},
+        // The LF of the last exchange's "OK" CR LF, come after its port object was freed.
+        ExchangeCase{"StaleLfAheadOfTheEchoIsDropped",
+                     "AT+CBC",
+                     {"\n", "AT+CBC\r", "\r\n+CBC: 0,80\r\n\r\nOK\r\n"},
+                     "\r\n+CBC: 0,80\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{"StaleLfInTheEchosChunkIsDropped",
+                     "AT+CPBS=AD",
+                     {"\nAT+CPBS=AD\r\r\nOK\r\n"},
+                     "\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{"TextAheadOfTheEchoIsKept",
+                     "AT",
+                     {"RING\r\n", "AT\r\r\nOK\r\n"},
+                     "RING\r\n\r\nOK\r\n",
+                     true,
+                     0}),
     [](const auto& info) { return info.param.name; });
 
 TEST(BlockSerial, LfOfASplitCrLfIsDroppedAtTheNextRead) {
