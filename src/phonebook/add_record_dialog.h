@@ -49,6 +49,10 @@ class TfrmAddRecord : public ModalDialog {
   // row holds (Taken[i - 1]). Set by the caller before showing.
   int RecordCount = 0;
   std::vector<bool> Taken;
+  // The entry's own type code, written while no item of cbType is selected: a row whose type
+  // has no item (an entry of the SIM type shows "SIM") keeps its type through an edit. -1:
+  // none. Set by the caller before showing.
+  int KeptType = -1;
 
   // Opens the dialog, runs FormShow, then `shown` (what a caller sets over FormShow's
   // defaults), and shows it modally through the seam. Returns when it has closed; closing by

@@ -79,6 +79,7 @@ void PhoneBookSection::sbAddRecordClick(AppState& app) {
   if (HasGroups(family)) d.cbGroup.setItems(GroupNames);
   d.cbRecordNum.setItems(freeIndices());
   d.cbRecordNum.select(0);
+  d.KeptType = -1;
   d.Caption = Ru("Добавление записи...");
   d.PhoneModel = model;
   d.edtPhoneNumber.text.clear();
@@ -212,10 +213,17 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   d.edtPhoneNumber.text = ListView1.cellText(row, kColNumber);
   const auto& types = TypeListTexts();
   const auto type = std::find(types.begin(), types.end(), typeText);
+  d.KeptType = -1;
   if (type != types.end()) {
     d.cbType.select(static_cast<int>(type - types.begin()));
   } else if (HasGroups(family) && typeText == TypeItems()[7]) {
     d.cbType.select(7);
+  } else {
+    // No item stands for the row's type ("SIM"): the item the dialog's last use left selected
+    // would silently give the entry that type, so none stays selected and the write keeps the
+    // entry's own code.
+    d.cbType.select(-1);
+    if (const TAbonentInfo* held = recordAt(IntOf(old).value_or(0))) d.KeptType = held->NumberType;
   }
   d.cbType.text = typeText;
   const std::string alertText = ListView1.cellText(row, kColAlert);
@@ -305,7 +313,9 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
     edited.subItems.resize(4);
     edited.subItems[0] = {d.edtAbonentName.text, kNoImage};
     edited.subItems[1] = {d.edtPhoneNumber.text, kNoImage};
-    edited.subItems[2] = {d.cbType.text, typeItem};
+    edited.subItems[2] = {d.cbType.text, typeItem >= 0 || row.subItems.size() < 3
+                                             ? typeItem
+                                             : row.subItems[2].image};
     edited.subItems[3] = {d.cbIDs.text, kNoImage};
     if (family == Family::Grouped) {
       edited.subItems.push_back({d.cbIcon.text, IconItemImage(d.cbIcon.itemIndex)});
@@ -343,7 +353,7 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   } else {
     r.NumberFormat = 129;
   }
-  r.NumberType = static_cast<std::uint8_t>(typeItem);
+  r.NumberType = static_cast<std::uint8_t>(typeItem < 0 && d.KeptType >= 0 ? d.KeptType : typeItem);
   r.Attr6 = attr6;
   r.Attr8 = attr8;
   r.Attr9 = attr9;

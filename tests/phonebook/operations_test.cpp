@@ -309,6 +309,52 @@ TEST(Edit, MovingToAFreeIndexFreesTheOldSlot) {
   EXPECT_EQ(std::find(offered.begin(), offered.end(), "7"), offered.end());
 }
 
+// An entry of the SIM type in the phone's memory shows "SIM", which no item of the type box
+// stands for: renaming the entry keeps its type, whatever item the dialog's earlier use left
+// selected.
+struct SimTypeCase {
+  const char* name;
+  const char* model;
+  int simType;
+  bool addFirst;  // an add leaves "Основной" selected in the type box
+};
+
+class EditSimType : public ::testing::TestWithParam<SimTypeCase> {};
+
+TEST_P(EditSimType, KeepsTheEntrysType) {
+  const SimTypeCase& c = GetParam();
+  sim::HandsetState st = Grouped();
+  st.entries[5] = Entry("+75", "Sim", c.simType);
+  st.entries[5].category = 3;
+  Handset h(c.model, st);
+  ReadFirst(h);
+  if (c.addFirst) {
+    Fill(h, [](TfrmAddRecord& d) { Type(d, "+5", "New"); });
+    h.section.sbAddRecordClick(h.app());
+    ASSERT_EQ(h.phone().state().entries.count(1), 1u);
+  }
+  SelectRow(h.section, "5");
+  Fill(h, [](TfrmAddRecord& d) { d.edtAbonentName.text = "Renamed"; });
+  h.section.ListView1DblClick(h.app());
+  EXPECT_TRUE(h.ui.boxes.empty()) << h.ui.boxes.front();
+  const auto entries = h.phone().state().entries;
+  ASSERT_EQ(entries.count(5), 1u);
+  EXPECT_EQ(entries.at(5).name, "Renamed");
+  EXPECT_EQ(entries.at(5).type, c.simType);
+  EXPECT_EQ(h.section.Records[4].NumberType, c.simType);
+  const auto row = std::find_if(h.section.ListView1.rows.begin(), h.section.ListView1.rows.end(),
+                                [](const ListRow& r) { return r.caption == "5"; });
+  ASSERT_NE(row, h.section.ListView1.rows.end());
+  EXPECT_EQ(Texts(*row)[3], "SIM");
+  EXPECT_EQ(row->subItems[2].image, kSimTypeImage);
+}
+
+INSTANTIATE_TEST_SUITE_P(Models, EditSimType,
+                         ::testing::Values(SimTypeCase{"C350", "C350", 8, false},
+                                           SimTypeCase{"C350AfterAnAdd", "C350", 8, true},
+                                           SimTypeCase{"T720AfterAnAdd", "T720", 7, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 TEST(Edit, NothingHappensWithoutASelectedFocusedRow) {
   Handset h("V60", Book(10, 0, {{2, Entry("+2", "B")}}));
   ReadFirst(h);
