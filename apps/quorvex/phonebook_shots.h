@@ -14,4 +14,11 @@ namespace quorvex::ui {
 void SavePhoneBookShots(TfrmMain& model, MainWindowView& window, QtUserInterface& ui,
                         PhoneBookView& phoneBook, const QString& dir);
 
+// The "Файл" menu opened over the phone book, and the preview of a vCard import of a file
+// with something of every kind (new cards, one already on the handset, a repeat, a card
+// without a number, a name too long and characters the handset cannot hold), against the
+// handset the settings name. The import is cancelled: nothing is written.
+void SaveFileMenuShots(TfrmMain& model, MainWindowView& window, QtUserInterface& ui,
+                       PhoneBookView& phoneBook, const QString& dir);
+
 }  // namespace quorvex::ui

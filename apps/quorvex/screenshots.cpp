@@ -93,6 +93,7 @@ int main(int argc, char** argv) {
   window.sync();
   Save(window, out, "phone-book");
   quorvex::ui::SavePhoneBookShots(model, window, ui, *phoneBook, out);
+  quorvex::ui::SaveFileMenuShots(model, window, ui, *phoneBook, out);
   model.click("sbDateBook");
   window.sync();
   Save(window, out, "date-book");

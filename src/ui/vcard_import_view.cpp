@@ -4,8 +4,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "codec/ru.h"
 #include "ui/list_view.h"
@@ -54,8 +57,8 @@ VCardImportDialog::VCardImportDialog(phonebook::TfrmImportVCard& model, UserInte
   top->addWidget(summary_);
   top->addWidget(list_, 1);
   top->addLayout(buttons);
-  // The widest row the columns give, and room for some twenty rows.
-  resize(880, 460);
+  // Room for some twenty rows; the width follows the texts (fitColumns).
+  resize(kMinWidth, 460);
 
   connect(btnWrite_, &QToolButton::clicked, this, [this] {
     RunHandler(ui_, [this] { model_.btnWriteClick(); });
@@ -74,9 +77,37 @@ void VCardImportDialog::sync() {
   rows_ = model_.Plan.PreviewList();
   rows_.revision = revision + 1;
   list_->sync();
+  fitColumns();
   btnWrite_->setEnabled(model_.btnWrite.enabled);
   // Enter writes only when there is something to write; otherwise it cancels.
   (model_.btnWrite.enabled ? btnWrite_ : btnCancel_)->setFocus();
+}
+
+void VCardImportDialog::fitColumns() {
+  // Every text of the preview is what will be written, or why not: none may be cut. The
+  // columns take their texts' width; where the dialog cannot grow that far, the last column
+  // ("Состояние") breaks its lines instead.
+  list_->setWordWrap(false);
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+  for (int r = 0; r < list_->rowCount(); ++r)
+    list_->setRowHeight(r, list_->verticalHeader()->defaultSectionSize());
+  list_->resizeColumnsToContents();
+  const int last = list_->columnCount() - 1;
+  if (last < 0) return;
+  int others = 0;
+  for (int c = 0; c < last; ++c) others += list_->columnWidth(c);
+  const int chrome = list_->verticalScrollBar()->sizeHint().width() + 2 * list_->frameWidth() +
+                     layout()->contentsMargins().left() + layout()->contentsMargins().right();
+  const QScreen* screen = this->screen();
+  const int room = (screen ? screen->availableGeometry().width() : 1280) - 40;
+  const int wanted = others + list_->columnWidth(last) + chrome;
+  const int width = std::clamp(wanted, kMinWidth, std::max(kMinWidth, room));
+  if (wanted > width) {
+    list_->setColumnWidth(last, std::max(kMinStateWidth, width - others - chrome));
+    list_->setWordWrap(true);
+    list_->resizeRowsToContents();
+  }
+  resize(width, height());
 }
 
 void VCardImportDialog::afterEvent() {

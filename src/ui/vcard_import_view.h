@@ -34,7 +34,11 @@ class VCardImportDialog : public QDialog {
   void reject() override;
 
  private:
+  static constexpr int kMinWidth = 640;
+  static constexpr int kMinStateWidth = 200;
+
   void afterEvent();
+  void fitColumns();
 
   phonebook::TfrmImportVCard& model_;
   UserInterface& ui_;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 
@@ -110,6 +111,35 @@ TEST_F(ImportPreviewView, ShowsEveryRowOfThePlanWithItsCounts) {
     EXPECT_TRUE(d.writeButton()->isEnabled());
     // Nothing cut or explained is hidden: the last column takes the rest of the width.
     EXPECT_TRUE(list->horizontalHeader()->stretchLastSection());
+  });
+}
+
+// What the preview tells is what will be written, or why not: no text may be cut. A cell is
+// as wide as its text, or, in the last column of a dialog that cannot grow that far, its row
+// is high enough for the broken lines.
+TEST_F(ImportPreviewView, NoTextOfThePreviewIsCut) {
+  showWith(PlanOf(kMixedFile), [&](VCardImportDialog& d) {
+    QApplication::processEvents();
+    ListView* list = d.list();
+    const QFontMetrics fm(list->font());
+    const int last = list->columnCount() - 1;
+    const QScreen* screen = d.screen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_LE(d.width(), screen->availableGeometry().width());
+    for (int r = 0; r < list->rowCount(); ++r) {
+      for (int c = 0; c <= last; ++c) {
+        const QString text = list->item(r, c)->text();
+        const int needed = fm.horizontalAdvance(text) + 6;
+        SCOPED_TRACE(text.toStdString());
+        if (needed <= list->columnWidth(c)) continue;
+        ASSERT_EQ(c, last) << "only the last column breaks its lines";
+        const int lines = (needed + list->columnWidth(c) - 1) / list->columnWidth(c);
+        EXPECT_GE(list->rowHeight(r), lines * fm.height());
+      }
+    }
+    // The last column reaches the list's right edge.
+    EXPECT_GE(list->columnViewportPosition(last) + list->columnWidth(last),
+              list->viewport()->width() - 1);
   });
 }
 
