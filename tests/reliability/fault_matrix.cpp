@@ -101,9 +101,17 @@ std::string Cell::column() const {
 
 std::string CommandKey(const std::string& command) {
   const auto eq = command.find('=');
-  if (eq == std::string::npos) return command;
-  if (eq + 1 < command.size() && command[eq + 1] == '?') return command.substr(0, eq + 2);
-  return command.substr(0, eq + 1);
+  if (eq == std::string::npos || eq + 1 >= command.size()) return command;
+  const auto digit = [&](std::size_t i) {
+    return i < command.size() && (std::isdigit(static_cast<unsigned char>(command[i])) ||
+                                  command[i] == '+');
+  };
+  const char first = command[eq + 1];
+  if (first == '?') return command.substr(0, eq + 2);
+  // An index, a number or a quoted number is an argument; a word ("MT", "UCS2", "\"IM\"")
+  // names a command of its own.
+  if (digit(eq + 1) || (first == '"' && digit(eq + 2))) return command.substr(0, eq + 1);
+  return command;
 }
 
 bool FullMatrix() {

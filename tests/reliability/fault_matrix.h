@@ -160,7 +160,8 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference);
 std::vector<Cell> CellsFor(const Reference& reference);
 bool FullMatrix();
 
-// The command without its arguments: up to and including "=" ("=?" stays whole).
+// The command without its numeric arguments: up to and including "=" ("=?" stays whole,
+// and so does a command whose argument is a word, such as "AT+CPBS=MT").
 std::string CommandKey(const std::string& command);
 
 // Failures reported so far in this program.

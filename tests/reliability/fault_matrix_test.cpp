@@ -3,6 +3,7 @@
 // cells follow from them (see fault_matrix.h). A cell names itself in every failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -126,7 +127,9 @@ std::vector<Row> Rows() {
     r.onError = {{"AT+CPBS=MT", Expect::Err(Ru("Нет доступа а справочнику."))},
                  // The phone memory's bounds are asked first: refused, they do not convert.
                  {"AT+MPBR=?", Expect::Std("'' is not a valid integer value")},
-                 {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
+                 {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)},
+                 // A chunk without "OK" leaves its indices free and the read goes on.
+                 {"AT+MPBR=", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -265,6 +268,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(run.w.main.lvEvent.rows.size(), 6u);
     };
     r.onError = {{"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)},
+                 {"AT+MDBR=", Expect::Of(Expect::Quiet)},
                  {"AT+MDBL=", Expect::Err(Ru("Нет доступа у ежедневнику."))},
                  {"AT+MDBR=?", Expect::Err(Ru("Невозможно прочитать содержимое ежедневника."))}};
     rows.push_back(r);
@@ -277,6 +281,9 @@ std::vector<Row> Rows() {
       ExpectNothingShown(run.w);
       EXPECT_EQ(run.w.main.lvEvent.rows.size(), 6u);
       EXPECT_EQ(run.w.main.section(), Section::DateBook);
+    };
+    r.after = [](Run& run) {
+      EXPECT_EQ(run.w.main.section(), Section::DateBook) << "the section stays shown";
     };
     r.onError = {{"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)},
                  {"AT+MDBL=", Expect::Err(Ru("Нет доступа у ежедневнику."))},
@@ -296,6 +303,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.lvEvent.rows.size()), run.w.mark + 1);
       EXPECT_TRUE(HasTitle(run.w.main.lvEvent, "Matrix"));
     };
+    r.onError = {{"AT+MDBW=", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -314,6 +322,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.lvEvent.rows.size()), run.w.mark);
       EXPECT_TRUE(HasTitle(run.w.main.lvEvent, "Edited"));
     };
+    r.onError = {{"AT+MDBW=", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -329,6 +338,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.lvEvent.rows.size()), run.w.mark - 1);
     };
     r.link = r.hangup = Expect::Err(kNoRecord);
+    r.onError = {{"AT+MDBWE=", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -361,14 +371,14 @@ std::vector<Row> Rows() {
     rows.push_back(r);
   };
   folderRow("messages: read incoming", sms::kIncoming, 4,
-            {{"AT+CPMS=", Expect::Err(Ru("Проблемы с подключением. 2"))},
-             {"AT+MMGL=", Expect::Err(Ru("Проблемы с подключением. 1"))}});
+            {{"AT+CPMS=\"IM\"", Expect::Err(Ru("Проблемы с подключением. 2"))},
+             {"AT+MMGL=\"HEADER ONLY\"", Expect::Err(Ru("Проблемы с подключением. 1"))}});
   folderRow("messages: read outgoing", sms::kUnsent, 1,
-            {{"AT+CPMS=", Expect::Err(Ru("Проблемы с подключением. 4"))},
-             {"AT+MMGL=", Expect::Err(Ru("Проблемы с подключением. 3"))}});
+            {{"AT+CPMS=\"OM\"", Expect::Err(Ru("Проблемы с подключением. 4"))},
+             {"AT+MMGL=\"HEADER ONLY\"", Expect::Err(Ru("Проблемы с подключением. 3"))}});
   folderRow("messages: read drafts", sms::kDrafts, 2,
-            {{"AT+CPMS=", Expect::Err(Ru("Проблемы с подключением. 6"))},
-             {"AT+MMGL=", Expect::Err(Ru("Проблемы с подключением. 5"))}});
+            {{"AT+CPMS=\"DM\"", Expect::Err(Ru("Проблемы с подключением. 6"))},
+             {"AT+MMGL=\"HEADER ONLY\"", Expect::Err(Ru("Проблемы с подключением. 5"))}});
   {
     Row r = Named("messages: new, send and delete");
     r.prepare = [](Window& w) { w.main.click("sbSMS"); };
@@ -421,6 +431,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(run.phone.state().messages.count(1), 0u);
     };
     r.link = r.hangup = Expect::Err(kNoRecord);
+    r.errorDefault = Expect::Of(Expect::Quiet);  // refused deletes are not examined
     rows.push_back(r);
   }
   {
@@ -432,6 +443,7 @@ std::vector<Row> Rows() {
       EXPECT_TRUE(run.w.main.lvSMS.rows.empty());
     };
     r.link = r.hangup = Expect::Err(kNoRecord);
+    r.errorDefault = Expect::Of(Expect::Quiet);
     rows.push_back(r);
   }
   {
@@ -448,6 +460,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(run.w.main.lvSMS.cellText(run.w.main.lvSMS.rows[row], 1 + sms::kStatus), sms::StatusRead());
     };
     r.link = r.hangup = Expect::Err(kNoRecord);
+    r.errorDefault = Expect::Of(Expect::Quiet);  // the row simply stays unread
     rows.push_back(r);
   }
 
@@ -521,7 +534,14 @@ TEST_P(FaultMatrix, EveryFaultEndsCleanly) {
     Tally(row.name, healthy, failures() == before);
   }
   ASSERT_FALSE(HasFailure()) << "the healthy run failed; the cells would mean nothing";
-  for (const Cell& cell : CellsFor(reference)) {
+  const std::vector<Cell> cells = CellsFor(reference);
+  // An expectation for a command the operation never sends would be checked by nothing.
+  for (const auto& [key, expect] : row.onError) {
+    const bool sent = std::any_of(cells.begin(), cells.end(),
+                                  [&key = key](const Cell& c) { return c.key == key; });
+    EXPECT_TRUE(sent) << row.name << " never sends " << key;
+  }
+  for (const Cell& cell : cells) {
     SCOPED_TRACE(row.name + " / " + cell.name());
     const int before = failures();
     RunCell(row, cell, &reference);
