@@ -89,7 +89,7 @@ void TfrmAddRecord::SpeedButton1Click(UserInterface& ui) {
   e.number = edtPhoneNumber.text;
   e.nameHex = TextToUcs2Hex(edtAbonentName.text);
   e.type = static_cast<std::uint8_t>(cbType.itemIndex < 0 && KeptType >= 0 ? KeptType
-                                                                            : cbType.itemIndex);
+                                                                           : cbType.itemIndex);
   if (cbIDs.text == AlertItems()[0]) {
     e.alert = 0;
   } else if (cbIDs.text == AlertItems()[2]) {

@@ -313,9 +313,8 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
     edited.subItems.resize(4);
     edited.subItems[0] = {d.edtAbonentName.text, kNoImage};
     edited.subItems[1] = {d.edtPhoneNumber.text, kNoImage};
-    edited.subItems[2] = {d.cbType.text, typeItem >= 0 || row.subItems.size() < 3
-                                             ? typeItem
-                                             : row.subItems[2].image};
+    edited.subItems[2] = {
+        d.cbType.text, typeItem >= 0 || row.subItems.size() < 3 ? typeItem : row.subItems[2].image};
     edited.subItems[3] = {d.cbIDs.text, kNoImage};
     if (family == Family::Grouped) {
       edited.subItems.push_back({d.cbIcon.text, IconItemImage(d.cbIcon.itemIndex)});
