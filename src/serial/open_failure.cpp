@@ -11,7 +11,7 @@ OpenFailure ClassifyOpenFailure(int errnoValue, bool heldHere) {
     case EACCES:
     case EPERM:
       return OpenFailure::Denied;
-    case EBUSY:  // TIOCEXCL of another opener
+    case EBUSY:   // TIOCEXCL of another opener
     case EAGAIN:  // the flock of another opener; EWOULDBLOCK is the same number here
       return heldHere ? OpenFailure::HeldHere : OpenFailure::HeldElsewhere;
     default:
