@@ -233,11 +233,16 @@ class Soak {
 
   Report run() {
     Report report;
+    const auto warming = std::chrono::steady_clock::now();
     // The warm-up also goes on until every operation went through once on a healthy handset,
     // so that what an operation builds on its first use (the record dialog's index list, a
     // folder's rows) is there at both measurements.
-    for (int i = 0; i < config_.warmup || (!allLearned() && i < 20 * config_.warmup); ++i)
+    for (; report.warmupOperations < config_.warmup ||
+           (!allLearned() && report.warmupOperations < 20 * config_.warmup);
+         ++report.warmupOperations)
       step(report, false);
+    report.warmupSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - warming).count();
     const sim::HandsetState canonical = handset_->state();
     settle(canonical, report);
     report.start = Measure();
@@ -1090,6 +1095,9 @@ std::string FormatReport(const Report& r) {
                 "operations %d, failed %d, handsets started %d, %.1f s (%.2f ms per operation)\n",
                 r.operations, r.failed, r.handsetStarts, r.seconds,
                 r.operations > 0 ? r.seconds * 1000 / r.operations : 0.0);
+  out << line;
+  std::snprintf(line, sizeof line, "warm-up: %d operations, %.1f s\n", r.warmupOperations,
+                r.warmupSeconds);
   out << line;
   std::snprintf(line, sizeof line, "open descriptors: start %d, half-way %d, end %d (%+d)\n",
                 r.start.fds, r.middle.fds, r.end.fds, r.end.fds - r.start.fds);

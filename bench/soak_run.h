@@ -77,6 +77,8 @@ struct Report {
   int operations = 0;     // every operation run after the warm-up
   int failed = 0;         // operations whose result was not the expected one
   int handsetStarts = 0;  // simulated handsets started, warm-up included
+  int warmupOperations = 0;
+  double warmupSeconds = 0;
   std::vector<std::string> failures;
   // Taken after the warm-up, half-way and at the end, each time with the same handset state and
   // the lists emptied. The second half no longer pays for what an operation builds on its
