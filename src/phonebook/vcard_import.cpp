@@ -455,8 +455,10 @@ namespace {
 std::string CodePointName(char32_t cp) {
   static constexpr char kHex[] = "0123456789ABCDEF";
   std::string digits;
-  for (int shift = cp > 0xFFFF ? 20 : 12; shift >= 0; shift -= 4)
-    digits += kHex[(cp >> shift) & 0xF];
+  // Four digits at least, no leading zero beyond them: U+00FC, U+1F600, U+10FFFF.
+  int shift = 12;
+  while (shift < 20 && (cp >> (shift + 4)) != 0) shift += 4;
+  for (; shift >= 0; shift -= 4) digits += kHex[(cp >> shift) & 0xF];
   return "U+" + digits;
 }
 

@@ -298,6 +298,15 @@ TEST(VCardPlan, CharactersOfTheCodePageTheHandsetDropsAreNamedToo) {
   EXPECT_NE(notes.find("«№»"), std::string::npos) << notes;
   EXPECT_NE(notes.find("««»"), std::string::npos) << notes;
   EXPECT_NE(notes.find("«\"»"), std::string::npos) << notes;
+  // A character beyond the first plane is named by its code point, without a padding zero.
+  const auto emoji =
+      ParseVCards(Card("VERSION:3.0\r\nFN:A\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF\r\nTEL:1\r\n"));
+  const VCardImportPlan emojiPlan(emoji, book.records, book.groups, book.simFirst, Family::Classic);
+  ASSERT_EQ(emojiPlan.rows().size(), 1u);
+  const std::string emojiNotes = NotesOf(emojiPlan.rows()[0]);
+  EXPECT_NE(emojiNotes.find("U+1F600"), std::string::npos) << emojiNotes;
+  EXPECT_NE(emojiNotes.find("U+10FFFF"), std::string::npos) << emojiNotes;
+  EXPECT_EQ(emojiNotes.find("U+01F600"), std::string::npos) << emojiNotes;
 }
 
 TEST(VCardPlan, DuplicatesAndTheRightMemory) {
