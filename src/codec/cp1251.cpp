@@ -47,6 +47,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 int EncodeCodePoint(char32_t cp) {
   if (cp < 0x80) return static_cast<int>(cp);
   if (cp == kUndefined) return -1;
+  // А..я lie in one run of both tables; everything else is looked up.
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<int>(0xC0 + (cp - 0x0410));
   for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
     if (kUpperHalf[i] == cp) return static_cast<int>(0x80 + i);
   }
