@@ -1,15 +1,10 @@
 // quorvex-cli datebook end to end: the real program in a scratch working directory against
 // the simulated handset hosted by the test.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli_fixture.h"
 #include "codec/ru.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
@@ -21,10 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using clitest::Result;
 
 sim::DateEvent Event(const std::string& title, const std::string& start, const std::string& date,
                      int repeat) {
@@ -37,19 +29,10 @@ sim::DateEvent Event(const std::string& title, const std::string& start, const s
   return ev;
 }
 
-class CliDateBookTest : public ::testing::Test {
+class CliDateBookTest : public clitest::CliFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-cli-db-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    phone_.reset();
-    fs::remove_all(dir_);
-  }
+  // A fixed numeric locale, so the free share has a known separator.
+  CliDateBookTest() : CliFixture("qv-cli-db", clitest::ChildEnv::CLocale) {}
 
   // A handset with events at 0, 3 and 7 of the indices 0..7.
   sim::PhoneSim& startPhone(sim::SimOptions o = {}) {
@@ -58,52 +41,10 @@ class CliDateBookTest : public ::testing::Test {
     st.events[0] = Event(Ru("Встреча"), "10:30", "07-12-2026", 0);
     st.events[3] = Event("Gym", "18:00", "07-13-2026", 2);
     st.events[7] = Event("Last", "08:00", "12-31-2026", 5);
-    o.stateFile = (dir_ / "handset.txt").string();
-    sim::SaveStateFile(o.stateFile, st);
-    phone_ = std::make_unique<sim::PhoneSim>(o);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 1000}, (dir_ / "portcfg.ini").string());
-    return *phone_;
-  }
-
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  Result run(std::vector<std::string> args) {
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    // A fixed numeric locale, so the free share has a known separator.
-    std::string lcAll = "LC_ALL=C";
-    char* envp[] = {lcAll.data(), nullptr};
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Result r;
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
+    return hostPhone(o, &st, 1000);
   }
 
   sim::PhoneSim& phone() { return *phone_; }
-
-  fs::path dir_;
-  std::unique_ptr<sim::PhoneSim> phone_;
 };
 
 Strings ReadCommands(int highest) {

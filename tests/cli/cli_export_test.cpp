@@ -1,18 +1,13 @@
 // quorvex-cli's file exports end to end: datebook export-ics, sms export-csv and
 // export-mbox run as programs against the simulated demo handset; what they write is read
 // back, and a read that failed writes nothing.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <libical/ical.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
+#include "cli_fixture.h"
 #include "codec/cp1251.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
@@ -23,68 +18,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using clitest::Result;
 
-class CliExport : public ::testing::Test {
+class CliExport : public clitest::CliFixture {
  protected:
-  void SetUp() override {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    dir_ = fs::temp_directory_path() / ("qv-cli-export-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    phone_.reset();
-    fs::remove_all(dir_);
-  }
+  CliExport() : CliFixture("qv-cli-export", clitest::ChildEnv::CLocale) {}
 
   void startPhone(sim::SimOptions o = {}, const sim::HandsetState& state = sim::DemoState()) {
-    o.stateFile = (dir_ / "handset.txt").string();
-    sim::SaveStateFile(o.stateFile, state);
-    phone_ = std::make_unique<sim::PhoneSim>(o);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 1000}, (dir_ / "portcfg.ini").string());
+    hostPhone(o, &state, 1000);
   }
-
-  std::string slurp(const fs::path& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  Result run(std::vector<std::string> args) {
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string lcAll = "LC_ALL=C";
-    char* envp[] = {lcAll.data(), nullptr};
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), envp), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp("stdout");
-    r.err = slurp("stderr");
-    return r;
-  }
-
-  fs::path dir_;
-  std::unique_ptr<sim::PhoneSim> phone_;
 };
 
 std::vector<std::string> Summaries(const std::string& ics) {

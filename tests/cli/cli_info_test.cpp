@@ -1,87 +1,27 @@
 // quorvex-cli info, clock and demo end to end: the real program in a scratch working
 // directory against the simulated handset hosted by the test.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <regex>
-#include <sstream>
 
+#include "cli_fixture.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
-
-extern char** environ;
 
 namespace quorvex {
 namespace {
 
 namespace fs = std::filesystem;
+using clitest::Result;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class CliInfo : public ::testing::Test {
+class CliInfo : public clitest::CliFixture {
  protected:
-  void SetUp() override {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = fs::temp_directory_path() / ("qv-cli-info-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    phone_.reset();
-    fs::remove_all(dir_);
-  }
+  CliInfo() : CliFixture("qv-cli-info") {}
 
-  sim::PhoneSim& startPhone(sim::SimOptions o = {}) {
-    phone_ = std::make_unique<sim::PhoneSim>(o);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 3000}, (dir_ / "portcfg.ini").string());
-    return *phone_;
-  }
-
-  static std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  Result run(std::vector<std::string> args) {
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = Slurp(out);
-    r.err = Slurp(err);
-    return r;
-  }
-
-  fs::path dir_;
-  std::unique_ptr<sim::PhoneSim> phone_;
+  sim::PhoneSim& startPhone(sim::SimOptions o = {}) { return hostPhone(o, nullptr, 3000); }
 };
 
 const std::vector<std::string> kSevenCommands = {"AT+CGSN", "AT+CIMI", "AT+CGMI", "AT+CGMM",

@@ -1,22 +1,16 @@
 // quorvex-cli phonebook end to end: the real program in a scratch working directory against
 // the simulated handset hosted by the test.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <functional>
 
+#include "cli_fixture.h"
 #include "codec/ru.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
-
-extern char** environ;
 
 namespace quorvex {
 namespace {
@@ -24,10 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using V = std::vector<std::string>;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using clitest::Result;
 
 sim::PhoneEntry Entry(std::string number, std::string name, int type) {
   sim::PhoneEntry e;
@@ -52,61 +43,24 @@ sim::HandsetState Handset() {
   return s;
 }
 
-class CliPhoneBook : public ::testing::Test {
+class CliPhoneBook : public clitest::CliFixture {
  protected:
+  CliPhoneBook() : CliFixture("qv-cli-pb") {}
+
+  // A fresh scratch directory (a test may start several handsets one after another) and a
+  // handset of `model` holding Handset().
   void start(const std::string& model, const std::function<void(sim::SimOptions&)>& tune = {}) {
-    dir_ = fs::temp_directory_path() /
-           ("qv-cli-pb-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    freshDir();
     sim::SimOptions o;
     o.model = model;
-    o.stateFile = (dir_ / "handset.txt").string();
     if (tune) tune(o);
-    sim::SaveStateFile(o.stateFile, Handset());
-    phone_ = std::make_unique<sim::PhoneSim>(o);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 3000}, (dir_ / "portcfg.ini").string());
-  }
-  void TearDown() override {
-    phone_.reset();
-    fs::remove_all(dir_);
-  }
-
-  std::string slurp(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  void write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    const sim::HandsetState state = Handset();
+    hostPhone(o, &state, 3000);
   }
 
   Result run(std::vector<std::string> args) {
     phone_->clearTranscript();
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp("stdout");
-    r.err = slurp("stderr");
-    return r;
+    return CliFixture::run(std::move(args));
   }
 
   // The write and erase commands the last run sent.
@@ -116,9 +70,6 @@ class CliPhoneBook : public ::testing::Test {
       if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
     return w;
   }
-
-  fs::path dir_;
-  std::unique_ptr<sim::PhoneSim> phone_;
 };
 
 const std::string kGroupedList =

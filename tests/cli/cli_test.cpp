@@ -1,85 +1,23 @@
 // quorvex-cli end to end: the real program in a scratch working directory against the
 // simulated handset hosted by the test.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli_fixture.h"
 #include "codec/ru.h"
 #include "serial/block_serial.h"
-#include "serial/port_settings.h"
 #include "sim/phone_sim.h"
-
-extern char** environ;
 
 namespace quorvex {
 namespace {
 
 namespace fs = std::filesystem;
+using clitest::Result;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-  long millis = 0;
-};
-
-class CliTest : public ::testing::Test {
+class CliTest : public clitest::CliFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-cli-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  void writeSettings(const std::string& port, int baud = 115200, int timeout = 3000) {
-    SavePortSettings({port, baud, timeout}, (dir_ / "portcfg.ini").string());
-  }
-
-  static std::string slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-
-  Result run(std::vector<std::string> args) {
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Result r;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.millis = static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp(out);
-    r.err = slurp(err);
-    return r;
-  }
-
-  fs::path dir_;
+  CliTest() : CliFixture("qv-cli") {}
 };
 
 struct ModelCase {

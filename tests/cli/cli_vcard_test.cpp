@@ -1,21 +1,14 @@
 // quorvex-cli phonebook export-vcard / import-vcard end to end: the real program in a scratch
 // working directory against the simulated handset hosted by the test.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
+#include "cli_fixture.h"
 #include "codec/ru.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
-
-extern char** environ;
 
 namespace quorvex {
 namespace {
@@ -23,10 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using V = std::vector<std::string>;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
+using clitest::Result;
 
 sim::HandsetState Handset() {
   sim::HandsetState s = sim::EmptyState();
@@ -43,60 +33,21 @@ sim::HandsetState Handset() {
   return s;
 }
 
-class CliVCard : public ::testing::Test {
+class CliVCard : public clitest::CliFixture {
  protected:
+  CliVCard() : CliFixture("qv-cli-vcf") {}
+
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-cli-vcf-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    CliFixture::SetUp();
     sim::SimOptions o;
     o.model = "C350";
-    o.stateFile = (dir_ / "handset.txt").string();
-    sim::SaveStateFile(o.stateFile, Handset());
-    phone_ = std::make_unique<sim::PhoneSim>(o);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 3000}, (dir_ / "portcfg.ini").string());
-  }
-  void TearDown() override {
-    phone_.reset();
-    fs::remove_all(dir_);
-  }
-
-  std::string slurp(const std::string& name) const {
-    std::ifstream in(dir_ / name, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  void write(const std::string& name, const std::string& bytes) const {
-    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    const sim::HandsetState state = Handset();
+    hostPhone(o, &state, 3000);
   }
 
   Result run(std::vector<std::string> args) {
     phone_->clearTranscript();
-    args.insert(args.begin(), QUORVEX_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string out = (dir_ / "stdout").string(), err = (dir_ / "stderr").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addchdir_np(&fa, dir_.c_str());
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    EXPECT_EQ(posix_spawn(&pid, argv[0], &fa, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&fa);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    Result r;
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    r.out = slurp("stdout");
-    r.err = slurp("stderr");
-    return r;
+    return CliFixture::run(std::move(args));
   }
 
   V writes() const {
@@ -105,9 +56,6 @@ class CliVCard : public ::testing::Test {
       if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
     return w;
   }
-
-  fs::path dir_;
-  std::unique_ptr<sim::PhoneSim> phone_;
 };
 
 const std::string kList = "1\tИван\t+79161234501\tМобильный\tПо умолчанию\tнет\tДрузья\n";
