@@ -292,6 +292,43 @@ class Soak {
   }
   void startHealthy() { startHandset({}); }
 
+  static bool HasUnread(const sim::HandsetState& st) {
+    return std::any_of(st.messages.begin(), st.messages.end(), [](const auto& m) {
+      return m.second.store == sim::MessageStore::Incoming &&
+             m.second.status == sim::MessageStatus::RecUnread;
+    });
+  }
+
+  // A message comes in between two operations; the oldest read one goes when the folder is
+  // full enough, so the handset's store stays within bounds.
+  void messageArrives() {
+    handset_.reset();
+    sim::HandsetState st;
+    sim::LoadStateFile(statePath(), st);
+    int incoming = 0;
+    for (const auto& [i, m] : st.messages) incoming += m.store == sim::MessageStore::Incoming;
+    if (incoming >= 8) {
+      for (auto it = st.messages.begin(); it != st.messages.end(); ++it) {
+        if (it->second.store == sim::MessageStore::Incoming) {
+          st.messages.erase(it);
+          break;
+        }
+      }
+    }
+    int index = 1;
+    while (st.messages.count(index) == 1) ++index;
+    sim::Message m;
+    m.store = sim::MessageStore::Incoming;
+    m.status = sim::MessageStatus::RecUnread;
+    m.number = "+7926" + std::to_string(3000000 + ++serial_);
+    m.timestamp = "26/12/08,10:00:00+12";
+    m.text = "Incoming " + std::to_string(serial_);
+    st.messages[index] = m;
+    sim::SaveStateFile(statePath(), st);
+    startHealthy();
+    smsStale_ = true;
+  }
+
   // ---- Picking.
 
   Op pick(bool warming) {
@@ -311,6 +348,8 @@ class Soak {
     if (op == Op::DbDelete && st.events.size() <= kMinEvents) op = Op::DbAdd;
     if ((op == Op::SmsStore || op == Op::SmsSend) && st.messages.size() >= kMaxMessages)
       op = Op::SmsDelete;
+    // Only an unread message can be marked, and only a message that arrives is unread.
+    if (op == Op::SmsMark && !HasUnread(st)) messageArrives();
     // An operation on a list's rows needs the list as the handset holds it; after a fault (or
     // before the first read) the user reads first.
     const bool pbNeedsRows = op == Op::PbAdd || op == Op::PbEdit || op == Op::PbDelete;
@@ -596,7 +635,16 @@ class Soak {
         break;
       }
       case Op::SmsMark: {
-        const int row = static_cast<int>(rng_() % window_.lvSMS.rows.size());
+        // Mostly an unread message, now and then one read already (its item is disabled).
+        std::vector<int> unread;
+        for (std::size_t r = 0; r < window_.lvSMS.rows.size(); ++r) {
+          const auto m = before_.messages.find(std::stoi(window_.lvSMS.rows[r].caption));
+          if (m != before_.messages.end() && m->second.status == sim::MessageStatus::RecUnread)
+            unread.push_back(static_cast<int>(r));
+        }
+        const int row = !unread.empty() && rng_() % 4 != 0
+                            ? unread[rng_() % unread.size()]
+                            : static_cast<int>(rng_() % window_.lvSMS.rows.size());
         selectRow(window_.lvSMS, row);
         target_ = window_.lvSMS.rows[static_cast<std::size_t>(row)].caption;
         window_.popup("pmSMS");
@@ -798,8 +846,18 @@ class Soak {
       }
       case Op::SmsMark: {
         noBoxes();
+        const int idx = std::stoi(target_);
+        const bool unread = before_.messages.count(idx) == 1 &&
+                            before_.messages.at(idx).status == sim::MessageStatus::RecUnread;
+        const std::vector<std::string> sent = handset_->transcript();
+        if (unread) {
+          expect(std::find(sent.begin(), sent.end(), "AT+MMAR=" + target_) != sent.end(),
+                 "no AT+MMAR for the unread message " + target_);
+        } else {
+          expect(sent.empty(), "a command for a message read already");
+        }
         sim::HandsetState want = before_;
-        want.messages[std::stoi(target_)].status = sim::MessageStatus::RecRead;
+        want.messages[idx].status = sim::MessageStatus::RecRead;
         expect(after_ == want, "the mark of " + target_ + " left another state");
         break;
       }

@@ -22,9 +22,9 @@ namespace quorvex {
 namespace {
 
 // What an operation builds on its first use with a rare fault and the allocator's caches differ
-// by some kilobytes between two measurements; a leak of a hundred bytes per operation exceeds
-// the bound on the second half of the run.
-constexpr long long kHeapSlack = 64 * 1024, kSecondHalfSlack = 12 * 1024;
+// by some kilobytes between two measurements (the second half grows by about 8 KiB); a leak of
+// two hundred bytes per operation exceeds the bound on the second half of the run.
+constexpr long long kHeapSlack = 64 * 1024, kSecondHalfSlack = 20 * 1024;
 
 struct SoakCase {
   const char* name;
