@@ -1,15 +1,12 @@
 #include "datebook/ical_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <optional>
 
+#include "codec/atomic_file.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
 
@@ -164,37 +161,6 @@ icalcomponent* BuildEvent(const ReadEvent& event, icaltimetype stamp) {
   return vevent;
 }
 
-std::atomic<unsigned> temporaryCounter{0};
-
-void WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw MakeInOutError(n < 0 ? errno : EIO);
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
-
-// A temporary file beside path, renamed over it once complete and closed.
-void ReplaceFile(const std::string& path, std::string_view data) {
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" +
-                                std::to_string(temporaryCounter.fetch_add(1));
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) throw MakeInOutError(errno);
-  try {
-    WriteAll(fd, data);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw;
-  }
-  if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temporary.c_str());
-    throw MakeInOutError(err);
-  }
-}
-
 }  // namespace
 
 std::string RepeatRule(std::string_view repeatCode, int year, int month, int day) {
@@ -252,7 +218,7 @@ std::vector<std::int64_t> WriteCalendarFile(const std::string& path,
                                             const std::vector<ReadEvent>& events,
                                             std::time_t stamp) {
   std::vector<std::int64_t> skipped;
-  ReplaceFile(path, FormatCalendar(events, stamp, &skipped));
+  WriteFileAtomically(path, FormatCalendar(events, stamp, &skipped));
   return skipped;
 }
 

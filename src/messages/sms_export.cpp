@@ -1,14 +1,11 @@
 #include "messages/sms_export.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 
+#include "codec/atomic_file.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
@@ -248,37 +245,6 @@ std::string Subject(std::string_view cp1251Text) {
   return Cp1251ToUtf8(s);
 }
 
-std::atomic<unsigned> temporaryCounter{0};
-
-void WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw MakeInOutError(n < 0 ? errno : EIO);
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
-
-// A temporary file beside path, renamed over it once complete and closed.
-void ReplaceFile(const std::string& path, std::string_view data) {
-  const std::string temporary = path + ".tmp" + std::to_string(::getpid()) + "-" +
-                                std::to_string(temporaryCounter.fetch_add(1));
-  const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) throw MakeInOutError(errno);
-  try {
-    WriteAll(fd, data);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temporary.c_str());
-    throw;
-  }
-  if (::close(fd) != 0 || ::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int err = errno;
-    ::unlink(temporary.c_str());
-    throw MakeInOutError(err);
-  }
-}
-
 }  // namespace
 
 CsvDateTime SplitMessageTime(std::string_view dateTime) {
@@ -341,12 +307,12 @@ std::string FormatMessagesMbox(std::string_view folder, const std::vector<ListRo
 
 void WriteMessagesCsv(const std::string& path, std::string_view folder,
                       const std::vector<ListRow>& rows) {
-  ReplaceFile(path, FormatMessagesCsv(folder, rows));
+  WriteFileAtomically(path, FormatMessagesCsv(folder, rows));
 }
 
 void WriteMessagesMbox(const std::string& path, std::string_view folder,
                        const std::vector<ListRow>& rows, std::time_t exportTime) {
-  ReplaceFile(path, FormatMessagesMbox(folder, rows, exportTime));
+  WriteFileAtomically(path, FormatMessagesMbox(folder, rows, exportTime));
 }
 
 }  // namespace quorvex::sms

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "codec/atomic_file.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
@@ -167,30 +168,7 @@ std::string ReadTextFile(const std::string& path, std::size_t maxBytes) {
 }
 
 void WriteTextFile(const std::string& path, std::string_view content) {
-  const std::string temporary = path + ".tmp";
-  {
-    std::unique_ptr<std::FILE, FileCloser> f(std::fopen(temporary.c_str(), "wb"));
-    if (!f) throw MakeInOutError(errno);
-    const bool written = std::fwrite(content.data(), 1, content.size(), f.get()) == content.size();
-    const int writeErrno = errno;
-    const bool flushed = std::fflush(f.get()) == 0;
-    const int flushErrno = errno;
-    if (!written || !flushed) {
-      f.reset();
-      std::remove(temporary.c_str());
-      throw MakeInOutError(!written ? writeErrno : flushErrno);
-    }
-    if (std::fclose(f.release()) != 0) {
-      const int closeErrno = errno;
-      std::remove(temporary.c_str());
-      throw MakeInOutError(closeErrno);
-    }
-  }
-  if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-    const int renameErrno = errno;
-    std::remove(temporary.c_str());
-    throw MakeInOutError(renameErrno);
-  }
+  WriteFileAtomically(path, content, {.uniqueTemporary = false});
 }
 
 }  // namespace quorvex::phonebook

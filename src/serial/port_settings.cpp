@@ -1,12 +1,10 @@
 #include "serial/port_settings.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 
+#include "codec/atomic_file.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
@@ -63,16 +61,6 @@ std::string FieldFrom(const std::string& line, int firstChar) {
   return text::Trim(value);
 }
 
-void WriteAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw MakeInOutError(n < 0 ? errno : ENOSPC);
-    done += static_cast<std::size_t>(n);
-  }
-}
-
 }  // namespace
 
 void LoadPortSettings(PortSettings& settings, const std::string& path) {
@@ -94,27 +82,8 @@ std::string FormatPortSettings(const PortSettings& s) {
 }
 
 void SavePortSettings(const PortSettings& settings, const std::string& path) {
-  const std::string temp = path + ".tmp";
-  int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw MakeInOutError(errno);
-  try {
-    WriteAll(fd, FormatPortSettings(settings));
-    if (::fsync(fd) != 0) throw MakeInOutError(errno);
-  } catch (...) {
-    ::close(fd);
-    ::unlink(temp.c_str());
-    throw;
-  }
-  if (::close(fd) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    throw MakeInOutError(err);
-  }
-  if (std::rename(temp.c_str(), path.c_str()) != 0) {
-    int err = errno;
-    ::unlink(temp.c_str());
-    throw MakeInOutError(err);
-  }
+  WriteFileAtomically(path, FormatPortSettings(settings),
+                      {.uniqueTemporary = false, .sync = true, .mode = 0644});
 }
 
 }  // namespace quorvex
