@@ -132,4 +132,55 @@ void CliUserInterface::openUrl(const std::string& url) {
   err_ << "[url] " << url << '\n';
 }
 
+std::optional<std::string> SplitOptions(const std::vector<std::string>& args, std::size_t from,
+                                        const std::vector<std::string>& allowed,
+                                        CommandOptions& into) {
+  for (std::size_t i = from; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.rfind("--", 0) != 0) {
+      into.positional.push_back(a);
+      continue;
+    }
+    std::string name = a, value;
+    const std::size_t eq = a.find('=');
+    if (eq != std::string::npos) {
+      name = a.substr(0, eq);
+      value = a.substr(eq + 1);
+    } else {
+      if (i + 1 >= args.size()) return Cp1251ToUtf8(a) + " needs a value";
+      value = args[++i];
+    }
+    bool known = false;
+    for (const std::string& k : allowed) known = known || k == name;
+    if (!known) return "unknown option " + Cp1251ToUtf8(name);
+    into.named[name] = value;
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> SplitCaptions(const std::string& list) {
+  std::vector<std::string> captions;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = list.find(',', start);
+    captions.push_back(list.substr(start, comma - start));
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return captions;
+}
+
+void SelectCaptions(ListModel& list, const std::vector<std::string>& captions) {
+  list.focused = -1;
+  for (ListRow& row : list.rows) row.selected = false;
+  for (const std::string& c : captions) {
+    for (std::size_t i = 0; i < list.rows.size(); ++i) {
+      if (list.rows[i].caption != c) continue;
+      list.rows[i].selected = true;
+      if (list.focused < 0) list.focused = static_cast<int>(i);
+    }
+  }
+  ++list.revision;
+}
+
 }  // namespace quorvex::cli

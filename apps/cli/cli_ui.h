@@ -5,7 +5,10 @@
 #include <deque>
 #include <functional>
 #include <iosfwd>
+#include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/list_model.h"
 #include "core/user_interface.h"
@@ -55,5 +58,33 @@ std::string OneLine(const std::string& cp1251);
 
 // A list as the CLI prints it: one row a line, the caption and each sub-item, TAB between.
 void PrintList(const ListModel& list, std::ostream& out);
+
+// A subcommand's arguments: "--name VALUE" and "--name=VALUE" by name, the others in order.
+struct CommandOptions {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> named;
+};
+
+// Splits args from index `from` on into `into`; only the names in `allowed` are taken. A
+// misuse ("--x needs a value", "unknown option --y") is returned as its message.
+std::optional<std::string> SplitOptions(const std::vector<std::string>& args, std::size_t from,
+                                        const std::vector<std::string>& allowed,
+                                        CommandOptions& into);
+
+// The same, a misuse raised as the command's own usage error.
+template <typename UsageError>
+CommandOptions ParseOptions(const std::vector<std::string>& args, std::size_t from,
+                            const std::vector<std::string>& allowed) {
+  CommandOptions o;
+  if (const auto misuse = SplitOptions(args, from, allowed, o)) throw UsageError(*misuse);
+  return o;
+}
+
+// "a,b,c" as {"a", "b", "c"}; an empty text is one empty caption.
+std::vector<std::string> SplitCaptions(const std::string& list);
+
+// Selects exactly the rows with one of the captions; the focus goes to the first row of the
+// first caption that names one, none when no row is named.
+void SelectCaptions(ListModel& list, const std::vector<std::string>& captions);
 
 }  // namespace quorvex::cli

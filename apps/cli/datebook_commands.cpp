@@ -4,7 +4,6 @@
 #include <locale.h>
 
 #include <ctime>
-#include <map>
 #include <optional>
 #include <ostream>
 
@@ -58,34 +57,10 @@ char LocaleDecimalSeparator() {
   return sep;
 }
 
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> named;
-};
+using Options = CommandOptions;
 
 Options Parse(const std::vector<std::string>& args, const std::vector<std::string>& allowed) {
-  Options o;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) {
-      o.positional.push_back(a);
-      continue;
-    }
-    std::string name = a, value;
-    const std::size_t eq = a.find('=');
-    if (eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else {
-      if (i + 1 >= args.size()) throw Usage(a + " needs a value");
-      value = args[++i];
-    }
-    bool known = false;
-    for (const std::string& k : allowed) known = known || k == name;
-    if (!known) throw Usage("unknown option " + Cp1251ToUtf8(name));
-    o.named[name] = value;
-  }
-  return o;
+  return ParseOptions<Usage>(args, 1, allowed);
 }
 
 int Number(const std::string& name, const std::string& value) {
@@ -167,15 +142,9 @@ struct DialogInput {
 const std::vector<std::string> kDialogOptions = {"--title",    "--date", "--time",  "--alarm",
                                                  "--duration", "--lead", "--repeat"};
 
+// The focus goes to the first row selected, whatever the order of the captions.
 void Select(ListModel& list, const std::string& captions) {
-  std::vector<std::string> wanted;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = captions.find(',', start);
-    wanted.push_back(captions.substr(start, comma - start));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
+  const std::vector<std::string> wanted = SplitCaptions(captions);
   list.focused = -1;
   for (std::size_t i = 0; i < list.rows.size(); ++i) {
     ListRow& row = list.rows[i];

@@ -1,6 +1,5 @@
 #include "cli/phonebook_commands.h"
 
-#include <map>
 #include <optional>
 #include <ostream>
 
@@ -48,53 +47,13 @@ using phonebook::PhoneBookSection;
 using phonebook::TfrmAddRecord;
 
 void Select(ListModel& list, const std::string& captions) {
-  std::vector<std::string> wanted;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = captions.find(',', start);
-    wanted.push_back(captions.substr(start, comma - start));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  list.focused = -1;
-  for (ListRow& row : list.rows) row.selected = false;
-  for (const std::string& c : wanted) {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].caption != c) continue;
-      list.rows[i].selected = true;
-      if (list.focused < 0) list.focused = static_cast<int>(i);
-    }
-  }
-  ++list.revision;
+  SelectCaptions(list, SplitCaptions(captions));
 }
 
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> named;
-};
+using Options = CommandOptions;
 
 Options Parse(const std::vector<std::string>& args, const std::vector<std::string>& allowed) {
-  Options o;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) {
-      o.positional.push_back(a);
-      continue;
-    }
-    std::string name = a, value;
-    const std::size_t eq = a.find('=');
-    if (eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else {
-      if (i + 1 >= args.size()) throw PhoneBookUsageError(a + " needs a value");
-      value = args[++i];
-    }
-    bool known = false;
-    for (const std::string& k : allowed) known = known || k == name;
-    if (!known) throw PhoneBookUsageError("unknown option " + Cp1251ToUtf8(name));
-    o.named[name] = value;
-  }
-  return o;
+  return ParseOptions<PhoneBookUsageError>(args, 1, allowed);
 }
 
 // An item of a box by its caption or by its position from 0; nullopt when it is neither.

@@ -52,60 +52,11 @@ int FolderNode(const std::string& name) {
   return it->second;
 }
 
-std::vector<std::string> SplitCaptions(const std::string& list) {
-  std::vector<std::string> captions;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t comma = list.find(',', start);
-    captions.push_back(list.substr(start, comma - start));
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return captions;
-}
-
-void Select(ListModel& list, const std::vector<std::string>& captions) {
-  list.focused = -1;
-  for (ListRow& row : list.rows) row.selected = false;
-  for (const std::string& c : captions) {
-    for (std::size_t i = 0; i < list.rows.size(); ++i) {
-      if (list.rows[i].caption != c) continue;
-      list.rows[i].selected = true;
-      if (list.focused < 0) list.focused = static_cast<int>(i);
-    }
-  }
-  ++list.revision;
-}
-
-struct Options {
-  std::vector<std::string> positional;
-  std::map<std::string, std::string> named;
-};
+using Options = CommandOptions;
 
 Options Parse(const std::vector<std::string>& args, std::size_t from,
               const std::vector<std::string>& allowed) {
-  Options o;
-  for (std::size_t i = from; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a.rfind("--", 0) != 0) {
-      o.positional.push_back(a);
-      continue;
-    }
-    std::string name = a, value;
-    const std::size_t eq = a.find('=');
-    if (eq != std::string::npos) {
-      name = a.substr(0, eq);
-      value = a.substr(eq + 1);
-    } else {
-      if (i + 1 >= args.size()) throw SmsUsageError(a + " needs a value");
-      value = args[++i];
-    }
-    bool known = false;
-    for (const std::string& k : allowed) known = known || k == name;
-    if (!known) throw SmsUsageError("unknown option " + Cp1251ToUtf8(name));
-    o.named[name] = value;
-  }
-  return o;
+  return ParseOptions<SmsUsageError>(args, from, allowed);
 }
 
 int Choice(const Options& o, const std::string& name, int count) {
@@ -175,7 +126,7 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
     out << OneLine(section.tvSMS[static_cast<std::size_t>(node)].caption) << '\n' << std::flush;
     return;
   }
-  if (found->select) Select(section.lvSMS, SplitCaptions(o.named.at("--select")));
+  if (found->select) SelectCaptions(section.lvSMS, SplitCaptions(o.named.at("--select")));
   bool ok = true;
   if (verb == "send") ok = RunHandler(ui, [&] { section.pmSendSMSClick(app); });
   if (verb == "delete") ok = RunHandler(ui, [&] { section.sbDeleteSMSClick(app); });

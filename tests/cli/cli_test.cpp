@@ -152,6 +152,34 @@ TEST_F(CliTest, AnotherProgramCannotTakeABusyPort) {
   EXPECT_TRUE(phone.transcript().empty());
 }
 
+TEST_F(CliTest, ASubcommandOptionMisuseIsRefusedBeforeTheHandsetIsAsked) {
+  sim::PhoneSim phone;
+  phone.start();
+  writeSettings(phone.slavePath());
+  const struct {
+    std::vector<std::string> args;
+    std::string firstLine;
+  } cases[] = {
+      {{"phonebook", "read", "--select"}, "--select needs a value"},
+      {{"phonebook", "read", "--select=1"}, "unknown option --select"},
+      {{"phonebook", "edit", "1", "--name"}, "--name needs a value"},
+      {{"datebook", "add", "--title"}, "--title needs a value"},
+      {{"datebook", "read", "--title", "x"}, "unknown option --title"},
+      {{"sms", "new", "--to"}, "--to needs a value"},
+      {{"sms", "read", "inbox", "--to=1"}, "unknown option --to"},
+      // A name outside ASCII is printed as it was typed, in both messages.
+      {{"sms", "new", "--кому"}, "--кому needs a value"},
+      {{"datebook", "read", "--дата=1"}, "unknown option --дата"},
+  };
+  for (const auto& c : cases) {
+    const Result r = run(c.args);
+    EXPECT_EQ(r.status, 2) << c.args[0] << " " << c.args[1];
+    EXPECT_EQ(r.err.substr(0, r.err.find('\n')), "quorvex-cli: " + c.firstLine);
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_TRUE(phone.transcript().empty());
+}
+
 TEST_F(CliTest, HelpListsTheCommands) {
   Result r = run({"--help"});
   EXPECT_EQ(r.status, 0);
