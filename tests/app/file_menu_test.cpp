@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../scratch_dir.h"
 #include "app/datebook_binding.h"
 #include "app/phonebook_binding.h"
 #include "app/sms_binding.h"
@@ -132,14 +133,7 @@ TEST_F(MainWindowTest, AfterStartUpOnlyThePhoneBookFileItemsAreEnabled) {
 class FileMenuTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-file-menu-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = ::quorvex::testing::MakeScratchDir("qv-file-menu");
     phone_.start();
     SavePortSettings({phone_.slavePath(), 115200, 3000}, path("portcfg.ini"));
     main_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));

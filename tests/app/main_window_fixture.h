@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "app/main_window.h"
 #include "core/user_interface.h"
 #include "serial/port_settings.h"
@@ -51,14 +52,7 @@ class RecordingUi : public UserInterface {
 class MainWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-app-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = MakeScratchDir("qv-app");
     main_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
     main_->help.path = path("info.txt");
     main_->info.pictureDir = dir_.string();

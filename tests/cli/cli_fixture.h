@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
@@ -79,8 +79,8 @@ inline Result RunCli(const fs::path& dir, std::vector<std::string> args, ChildEn
   return r;
 }
 
-// A test's scratch directory and, once hosted, its simulated handset. `prefix` names the
-// directory: prefix-<pid>-<test name>, a '/' of a parameterised name turned into '_'.
+// A test's scratch directory (MakeScratchDir with `prefix`) and, once hosted, its simulated
+// handset.
 class CliFixture : public ::testing::Test {
  protected:
   explicit CliFixture(std::string prefix, ChildEnv env = ChildEnv::Inherit)
@@ -93,13 +93,7 @@ class CliFixture : public ::testing::Test {
   }
 
   // Empties the scratch directory, creating it where it is not there yet.
-  void freshDir() {
-    std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    std::replace(name.begin(), name.end(), '/', '_');
-    dir_ = fs::temp_directory_path() / (prefix_ + "-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
+  void freshDir() { dir_ = ::quorvex::testing::MakeScratchDir(prefix_); }
 
   void writeSettings(const std::string& port, int baud = 115200, int timeout = 3000) const {
     SavePortSettings({port, baud, timeout}, (dir_ / "portcfg.ini").string());

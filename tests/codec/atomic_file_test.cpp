@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "../scratch_dir.h"
 #include "codec/errors.h"
 
 namespace quorvex {
@@ -20,11 +21,7 @@ namespace fs = std::filesystem;
 class AtomicFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-atomic-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = quorvex::testing::MakeScratchDir("qv-atomic");
     target_ = (dir_ / "out.txt").string();
   }
   void TearDown() override { fs::remove_all(dir_); }

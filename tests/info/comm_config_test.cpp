@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../scratch_dir.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
 #include "serial/comm_config.h"
@@ -18,10 +19,7 @@ namespace fs = std::filesystem;
 class Scratch : public ::testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("qv-comm-" + std::to_string(::getpid()) + "-" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(root_);
+    root_ = quorvex::testing::MakeScratchDir("qv-comm");
     fs::create_directories(dev());
     fs::create_directories(sys());
   }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
 #include "serial/port_settings.h"
@@ -61,14 +62,7 @@ class ScriptedUi : public UserInterface {
 class HandsetTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-info-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = MakeScratchDir("qv-info");
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
   }
   void TearDown() override {

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../scratch_dir.h"
 #include "codec/errors.h"
 
 namespace quorvex {
@@ -38,11 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, SplitLine,
 class ArchiveFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-archive-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = quorvex::testing::MakeScratchDir("qv-archive");
     file_ = (dir_ / "sms_archive.txt").string();
   }
   void TearDown() override {

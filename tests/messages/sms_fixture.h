@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "core/app_state.h"
 #include "core/busy.h"
 #include "core/user_interface.h"
@@ -95,14 +96,7 @@ inline sim::Message Msg(sim::MessageStore store, sim::MessageStatus status, std:
 class SmsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-sms-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = MakeScratchDir("qv-sms");
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
     section_.archivePath = path("sms_archive.txt");
     section_.SetControlsEnabled = [this](bool enabled) { busy_.calls.push_back(enabled); };

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "codec/ru.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
@@ -87,15 +88,7 @@ class FakeUi : public UserInterface {
 };
 
 inline std::filesystem::path ScratchDir() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-  for (char& c : name)
-    if (c == '/') c = '_';
-  const auto dir =
-      std::filesystem::temp_directory_path() / ("qv-pb-" + std::to_string(::getpid()) + "-" + name);
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
+  return ::quorvex::testing::MakeScratchDir("qv-pb");
 }
 
 // An entry as the handset state holds it.

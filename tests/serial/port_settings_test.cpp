@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "../scratch_dir.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
 
@@ -19,11 +20,7 @@ namespace fs = std::filesystem;
 class PortSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("qv-settings-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    dir_ = quorvex::testing::MakeScratchDir("qv-settings");
     path_ = (dir_ / "portcfg.ini").string();
   }
   void TearDown() override { fs::remove_all(dir_); }

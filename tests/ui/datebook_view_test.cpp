@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "../scratch_dir.h"
 #include "app/datebook_binding.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
@@ -221,11 +222,7 @@ sim::DateEvent Event(const char* title, const char* time, const char* date, int 
 class DateBookWindow : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-dbui-" + std::to_string(::getpid()) + "-" + info->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = ::quorvex::testing::MakeScratchDir("qv-dbui");
     ui_.setScripted(true);
     ui_.clock = LocalTime{2026, 3, 5, 9, 4, 7};
     model_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));

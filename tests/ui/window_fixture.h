@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "../scratch_dir.h"
 #include "app/main_window.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
@@ -27,14 +28,7 @@ using Trace = std::vector<std::string>;
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name)
-      if (c == '/') c = '_';
-    dir_ = std::filesystem::temp_directory_path() /
-           ("qv-ui-" + std::to_string(::getpid()) + "-" + name);
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
+    dir_ = ::quorvex::testing::MakeScratchDir("qv-ui");
     ui_.setScripted(true);
     ui_.clock = LocalTime{2026, 3, 5, 9, 4, 7};
     model_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
