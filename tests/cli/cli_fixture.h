@@ -112,7 +112,21 @@ class CliFixture : public ::testing::Test {
     return *phone_;
   }
 
-  Result run(std::vector<std::string> args) const { return RunCli(dir_, std::move(args), env_); }
+  // After this a run first empties the handset's transcript, which then shows that run alone.
+  void clearTranscriptOnRun() { clearOnRun_ = true; }
+
+  Result run(std::vector<std::string> args) const {
+    if (clearOnRun_ && phone_) phone_->clearTranscript();
+    return RunCli(dir_, std::move(args), env_);
+  }
+
+  // The phone book write and erase commands in the handset's transcript.
+  std::vector<std::string> phoneBookWrites() const {
+    std::vector<std::string> w;
+    for (const std::string& c : phone_->transcript())
+      if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
+    return w;
+  }
 
   // A file of the scratch directory (an absolute path is taken as it is).
   std::string slurp(const fs::path& name) const { return Slurp(dir_ / name); }
@@ -126,6 +140,7 @@ class CliFixture : public ::testing::Test {
  private:
   std::string prefix_;
   ChildEnv env_;
+  bool clearOnRun_ = false;
 };
 
 }  // namespace quorvex::clitest

@@ -45,7 +45,7 @@ sim::HandsetState Handset() {
 
 class CliPhoneBook : public clitest::CliFixture {
  protected:
-  CliPhoneBook() : CliFixture("qv-cli-pb") {}
+  CliPhoneBook() : CliFixture("qv-cli-pb") { clearTranscriptOnRun(); }
 
   // A fresh scratch directory (a test may start several handsets one after another) and a
   // handset of `model` holding Handset().
@@ -58,18 +58,8 @@ class CliPhoneBook : public clitest::CliFixture {
     hostPhone(o, &state, 3000);
   }
 
-  Result run(std::vector<std::string> args) {
-    phone_->clearTranscript();
-    return CliFixture::run(std::move(args));
-  }
-
   // The write and erase commands the last run sent.
-  V writes() const {
-    V w;
-    for (const std::string& c : phone_->transcript())
-      if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
-    return w;
-  }
+  V writes() const { return phoneBookWrites(); }
 };
 
 const std::string kGroupedList =

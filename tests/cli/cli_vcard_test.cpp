@@ -35,7 +35,7 @@ sim::HandsetState Handset() {
 
 class CliVCard : public clitest::CliFixture {
  protected:
-  CliVCard() : CliFixture("qv-cli-vcf") {}
+  CliVCard() : CliFixture("qv-cli-vcf") { clearTranscriptOnRun(); }
 
   void SetUp() override {
     CliFixture::SetUp();
@@ -45,17 +45,7 @@ class CliVCard : public clitest::CliFixture {
     hostPhone(o, &state, 3000);
   }
 
-  Result run(std::vector<std::string> args) {
-    phone_->clearTranscript();
-    return CliFixture::run(std::move(args));
-  }
-
-  V writes() const {
-    V w;
-    for (const std::string& c : phone_->transcript())
-      if (c.rfind("AT+MPBW=", 0) == 0) w.push_back(c);
-    return w;
-  }
+  V writes() const { return phoneBookWrites(); }
 };
 
 const std::string kList = "1\tИван\t+79161234501\tМобильный\tПо умолчанию\tнет\tДрузья\n";
