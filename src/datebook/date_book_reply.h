@@ -13,6 +13,10 @@ namespace quorvex::datebook {
 // "+MDBR: " of the count and entry replies; skipped by length, not compared.
 inline constexpr int kReplyPrefixLength = 7;
 
+// No handset of these families holds more events than this; a count reply naming a higher
+// index is garbled.
+inline constexpr std::int32_t kMaxDateBookIndex = 9999;
+
 struct DateBookInfo {
   std::int32_t HighestIndex = 0;
   std::int32_t UsedCount = 0;

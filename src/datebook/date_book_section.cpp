@@ -125,6 +125,12 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
     return;
   }
   const DateBookInfo parsed = ParseDateBookInfo(info);
+  if (parsed.HighestIndex > kMaxDateBookIndex) {
+    // A garbled count would have the read ask for every index up to it.
+    app.ui().messageBox(Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
+                        MsgButtons::Ok);
+    return;
+  }
   highest = parsed.HighestIndex;
   used = parsed.UsedCount;
 

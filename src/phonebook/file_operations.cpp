@@ -85,6 +85,10 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
     port->RunAtCommand("AT+CPBS=MT");
   }
   const Family family = FamilyOf(model);
+  if (SimLast > kMaxPhoneBookIndex) {
+    ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
   const std::optional<std::string> path = ui.chooseOpenFile(kOpenFilter);
   if (!path) return;
 

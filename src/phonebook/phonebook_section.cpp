@@ -99,6 +99,10 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   std::int32_t total = 0, unused1 = 0, unused2 = 0;
   ParseStorageRange(range, total, unused1, unused2);
   total = std::max(total, 0);
+  if (total > kMaxPhoneBookIndex) {
+    ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
+    return;
+  }
 
   port->RunAtCommand("AT+CPBS=MT");
   if (!ContainsOk(port->RunAtCommand("AT+CSCS=UCS2"))) return;

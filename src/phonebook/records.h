@@ -38,6 +38,10 @@ struct TAbonentInfo {
 
 inline constexpr std::string_view kFreeName = "NULL";
 
+// No handset of these families numbers its phone book beyond this. A range reply that
+// claims more is garbled, and taking it at its word would size the tables by it.
+inline constexpr std::int32_t kMaxPhoneBookIndex = 65535;
+
 // The free slot a read leaves at an index without an entry.
 TAbonentInfo FreeSlot(std::int32_t index);
 // What erasing (or moving away) leaves in a slot; Index and OnSim stay.

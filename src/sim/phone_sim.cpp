@@ -2,8 +2,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/prctl.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -305,6 +305,10 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
     switch (ev.kind) {
       case Kind::Line:
         reply = refused || ev.overflow ? engine.refuse(ev.text) : engine.command(ev.text);
+        if (const auto it = opt.answers.find(ev.text); !refused && it != opt.answers.end()) {
+          ++struck;
+          reply.answer = "\r\n" + it->second + "\r\n\r\nOK\r\n";
+        }
         break;
       case Kind::TextBreak:
         textSoFar += ev.text + "\r";

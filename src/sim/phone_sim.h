@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,10 +21,13 @@ struct SimOptions {
   int hangupAfter = -1;   // >= 0: answer this many, then send half of the next reply and hang up
   int garbageAfter = -1;  // >= 0: after this many, answer each command with noise and no final line
   std::vector<std::string> errorOn;  // commands beginning with one of these are answered ERROR
-  bool split = false;                // write every reply in small pieces with short pauses
-  bool demoData = true;              // load data/ demo handset state (compiled in) at start
-  std::string stateFile;             // load from and save to this file, when not empty
-  std::uint32_t seed = 1;            // for the garbage generator
+  // A command equal to a key gets the value as its answer lines, then OK: a handset that
+  // misreports (the command still acts on the handset's state as usual).
+  std::map<std::string, std::string> answers;
+  bool split = false;      // write every reply in small pieces with short pauses
+  bool demoData = true;    // load data/ demo handset state (compiled in) at start
+  std::string stateFile;   // load from and save to this file, when not empty
+  std::uint32_t seed = 1;  // for the garbage generator
 };
 
 class PhoneSim {

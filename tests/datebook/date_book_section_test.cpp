@@ -201,6 +201,27 @@ TEST_F(DateBookSectionTest, RefusedStepsEndTheReadWithTheirBox) {
   }
 }
 
+TEST_F(DateBookSectionTest, ACountBeyondAnyHandsetIsRefusedBeforeTheIndicesAreAsked) {
+  for (const std::string& highest :
+       {std::to_string(kMaxDateBookIndex + 1), std::string("2000000000")}) {
+    sim::SimOptions o;
+    o.answers = {{"AT+MDBR=?", "+MDBR: " + highest + ",1,64,6"}};
+    startPhone(DateBook(3, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)}}), o);
+    ui_.boxes.clear();
+    busy.clear();
+    section.sbReadAllEventsClick(*app_);
+    EXPECT_EQ(phone().transcript(),
+              (Strings{"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0"}))
+        << highest;
+    EXPECT_EQ(ui_.boxes, (std::vector<ShownBox>{{Ru("Невозможно прочитать содержимое ежедневника."),
+                                                 MsgKind::Error, MsgButtons::Ok}}))
+        << highest;
+    EXPECT_TRUE(rows().empty());
+    EXPECT_TRUE(section.frmAddEvent.UsedSlots.empty()) << highest;
+    EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+  }
+}
+
 TEST_F(DateBookSectionTest, NoHandsetLeavesTheBusyStateAndRaises) {
   SavePortSettings({path("no-such-port"), 115200, 200}, path("portcfg.ini"));
   EXPECT_THROW(section.sbReadAllEventsClick(*app_), ESynaSerError);

@@ -173,6 +173,19 @@ TEST(Load, CancellingTheFileDialogWritesNothingAndKeepsTheList) {
   EXPECT_EQ(h.section.Records, records);
 }
 
+TEST(Load, StorageBoundsBeyondAnyHandsetEndTheLoadBeforeTheFileIsAsked) {
+  Handset h("V60", Book(20, 10, {}), [](sim::SimOptions& o) {
+    o.answers = {{"AT+MPBR=?", "+MPBR: 1-2000000000,40,24,7,0"}};
+  });
+  h.ui.files = {(h.dir() / "book.csv").string()};
+  h.section.pmLoadRecordClick(h.app());
+  EXPECT_EQ(h.sent(), kLoadReading);
+  EXPECT_EQ(h.ui.boxes, (std::vector<Box>{{Ru("Невозможно получить информацию о записях."),
+                                           MsgKind::Error, MsgButtons::Ok}}));
+  EXPECT_EQ(h.ui.files.size(), 1u) << "the open dialog is not shown";
+  EXPECT_TRUE(h.section.Records.empty());
+}
+
 TEST(Load, LinesOutsideTheTableAreSkippedCountedAndTold) {
   Handset h("V60", ThreeEntries());
   ReadFirst(h);

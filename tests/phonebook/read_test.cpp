@@ -237,6 +237,22 @@ TEST(Read, AFailureLeavesTheBusyStateAndKeepsTheRowsSoFar) {
   EXPECT_EQ(h.section.Records[1], TAbonentInfo{});
 }
 
+TEST(Read, ARangeBeyondAnyHandsetIsRefusedBeforeTheTablesAreSized) {
+  for (const std::string& last :
+       {std::to_string(kMaxPhoneBookIndex + 1), std::string("2000000000")}) {
+    Handset h("V60", Book(20, 10, {}), [&](sim::SimOptions& o) {
+      o.answers = {{"AT+MPBR=?", "+MPBR: 1-" + last + ",40,24,7,0"}};
+    });
+    h.section.sbReadAllClick(h.app());
+    const V prologue = ReadPrologue();
+    EXPECT_EQ(h.sent(), V(prologue.begin(), prologue.begin() + 7)) << last;
+    EXPECT_EQ(h.ui.boxes, (std::vector<Box>{{Ru("Невозможно получить информацию о записях."),
+                                             MsgKind::Error, MsgButtons::Ok}}))
+        << last;
+    EXPECT_TRUE(h.section.Records.empty());
+  }
+}
+
 TEST(Read, AModelOfNoFamilyIsReadAsClassic) {
   Handset h("E398", GroupedBook());
   h.section.sbReadAllClick(h.app());
