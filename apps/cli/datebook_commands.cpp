@@ -10,6 +10,7 @@
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "datebook/date_book_reply.h"
 #include "datebook/date_book_section.h"
@@ -72,15 +73,6 @@ int Number(const std::string& name, const std::string& value) {
 }
 
 // Digits at fixed places, as "YYYY-MM-DD" and "HH:MM" are written.
-std::optional<int> FixedDigits(const std::string& s, std::size_t at, std::size_t count) {
-  int v = 0;
-  for (std::size_t k = at; k < at + count; ++k) {
-    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
-    v = v * 10 + (s[k] - '0');
-  }
-  return v;
-}
-
 // The dialog as the user would fill it; only the options given change a control.
 struct DialogInput {
   std::optional<std::string> title;

@@ -33,4 +33,13 @@ void ParseStorageRange(std::string_view reply, std::int32_t& last, std::int32_t&
   third = text::StrToIntDecimal(Copy(s, 1, comma - 1));
 }
 
+std::optional<int> FixedDigits(std::string_view s, std::size_t at, std::size_t count) {
+  int v = 0;
+  for (std::size_t k = at; k < at + count; ++k) {
+    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
+    v = v * 10 + (s[k] - '0');
+  }
+  return v;
+}
+
 }  // namespace quorvex

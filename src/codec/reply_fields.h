@@ -1,7 +1,8 @@
-// Two small cutters for replies as RunAtCommand returns them.
+// Small cutters for replies as RunAtCommand returns them.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,5 +16,9 @@ std::string ValueAfterEquals(std::string_view reply);
 // is not a decimal integer raises EConvertError; results not yet assigned keep their values.
 void ParseStorageRange(std::string_view reply, std::int32_t& last, std::int32_t& second,
                        std::int32_t& third);
+
+// The value of exactly `count` decimal digits at s[at] (a date or time field at its fixed
+// place); nullopt when the text ends before them or one is no digit. count is at most 9.
+std::optional<int> FixedDigits(std::string_view s, std::size_t at, std::size_t count);
 
 }  // namespace quorvex

@@ -9,24 +9,16 @@
 #include "codec/atomic_file.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
+#include "codec/reply_fields.h"
 
 namespace quorvex::datebook {
 
 namespace {
 
-std::optional<int> Digits(std::string_view s, std::size_t at, std::size_t count) {
-  int v = 0;
-  for (std::size_t k = at; k < at + count; ++k) {
-    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
-    v = v * 10 + (s[k] - '0');
-  }
-  return v;
-}
-
 // "MM-DD-YYYY", as the handset sends the start and alarm dates.
 std::optional<CalendarDate> HandsetDate(std::string_view s) {
   if (s.size() != 10 || s[2] != '-' || s[5] != '-') return std::nullopt;
-  const auto m = Digits(s, 0, 2), d = Digits(s, 3, 2), y = Digits(s, 6, 4);
+  const auto m = FixedDigits(s, 0, 2), d = FixedDigits(s, 3, 2), y = FixedDigits(s, 6, 4);
   if (!m || !d || !y) return std::nullopt;
   const CalendarDate date{*y, *m, *d};
   if (!IsValidDate(date)) return std::nullopt;
@@ -36,7 +28,7 @@ std::optional<CalendarDate> HandsetDate(std::string_view s) {
 // "HH:MM".
 std::optional<TimeOfDay> HandsetTime(std::string_view s) {
   if (s.size() != 5 || s[2] != ':') return std::nullopt;
-  const auto h = Digits(s, 0, 2), m = Digits(s, 3, 2);
+  const auto h = FixedDigits(s, 0, 2), m = FixedDigits(s, 3, 2);
   if (!h || !m || *h > 23 || *m > 59) return std::nullopt;
   return TimeOfDay{*h, *m, 0};
 }
@@ -44,7 +36,7 @@ std::optional<TimeOfDay> HandsetTime(std::string_view s) {
 // Minutes, "0" to a few days; a sign, blank or anything else is no duration.
 std::optional<int> Minutes(std::string_view s) {
   if (s.empty() || s.size() > 6) return std::nullopt;
-  return Digits(s, 0, s.size());
+  return FixedDigits(s, 0, s.size());
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date.

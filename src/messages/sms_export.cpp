@@ -8,6 +8,7 @@
 #include "codec/atomic_file.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "messages/message_rows.h"
 
@@ -17,15 +18,6 @@ namespace {
 
 std::string Cell(const ListRow& row, std::size_t k) {
   return k < row.subItems.size() ? row.subItems[k].text : std::string();
-}
-
-std::optional<int> Digits(std::string_view s, std::size_t at, std::size_t count) {
-  int v = 0;
-  for (std::size_t k = at; k < at + count; ++k) {
-    if (k >= s.size() || s[k] < '0' || s[k] > '9') return std::nullopt;
-    v = v * 10 + (s[k] - '0');
-  }
-  return v;
 }
 
 // "yy/MM/dd,hh:mm:ss±zz" as the handset stamps a received message; zz counts quarter
@@ -39,8 +31,9 @@ std::optional<MessageTime> ParseMessageTime(std::string_view s) {
   if (s.size() != 20 || s[2] != '/' || s[5] != '/' || s[8] != ',' || s[11] != ':' || s[14] != ':' ||
       (s[17] != '+' && s[17] != '-'))
     return std::nullopt;
-  const auto y = Digits(s, 0, 2), mo = Digits(s, 3, 2), d = Digits(s, 6, 2), h = Digits(s, 9, 2),
-             mi = Digits(s, 12, 2), se = Digits(s, 15, 2), z = Digits(s, 18, 2);
+  const auto y = FixedDigits(s, 0, 2), mo = FixedDigits(s, 3, 2), d = FixedDigits(s, 6, 2),
+             h = FixedDigits(s, 9, 2), mi = FixedDigits(s, 12, 2), se = FixedDigits(s, 15, 2),
+             z = FixedDigits(s, 18, 2);
   if (!y || !mo || !d || !h || !mi || !se || !z) return std::nullopt;
   static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   const int year = 2000 + *y;

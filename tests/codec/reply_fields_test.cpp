@@ -2,12 +2,28 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "convert_error.h"
 
 namespace quorvex {
 namespace {
+
+TEST(FixedDigits, TakesExactlyTheDigitsAtTheirPlace) {
+  struct Case {
+    const char* text;
+    std::size_t at, count;
+    std::optional<int> want;
+  };
+  const Case cases[] = {
+      {"12-25-2026", 0, 2, 12},   {"12-25-2026", 6, 4, 2026},   {"12-25-2026", 1, 2, std::nullopt},
+      {"09:05", 3, 2, 5},         {"09:5", 3, 2, std::nullopt}, {"", 0, 0, 0},
+      {"+1", 0, 2, std::nullopt}, {" 1", 0, 2, std::nullopt},   {"999999999", 0, 9, 999999999},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(FixedDigits(c.text, c.at, c.count), c.want) << c.text << " at " << c.at;
+}
 
 TEST(ValueAfterEquals, Cases) {
   struct Case {
