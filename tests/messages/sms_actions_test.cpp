@@ -154,7 +154,7 @@ TEST_F(Compose, RefusedStoreSendsNothingElse) {
   answerDialog("+5", "x", 2);
   section_.sbSMSNewClick(*app_, ListModel{});
   // The handset takes the text after its refusal as a line of its own; no send follows.
-  EXPECT_EQ(transcript(), (Transcript{"AT+CSCS=UCS2", "AT+CMGW=\"+5\"", "0078"}));
+  EXPECT_EQ(transcriptOf(3), (Transcript{"AT+CSCS=UCS2", "AT+CMGW=\"+5\"", "0078"}));
   EXPECT_EQ(
       ui_.boxes,
       (std::vector<Box>{{Ru("Невозможно записать сообщение."), MsgKind::Error, MsgButtons::Ok}}));

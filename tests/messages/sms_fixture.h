@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../scratch_dir.h"
@@ -135,6 +137,14 @@ class SmsTest : public ::testing::Test {
   }
 
   std::vector<std::string> transcript() const { return phone_->transcript(); }
+  // The transcript once the handset has taken `lines` lines (or after 2 s): a text sent
+  // after a refusal gets no answer the operation waits for, so it may still be on its way.
+  std::vector<std::string> transcriptOf(std::size_t lines) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (phone_->transcript().size() < lines && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return phone_->transcript();
+  }
   sim::PhoneSim& phone() { return *phone_; }
 
   std::filesystem::path dir_;
