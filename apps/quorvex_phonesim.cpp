@@ -36,6 +36,7 @@ constexpr const char* kUsage =
     "  --seed N             seed of the noise and of the piece sizes (default 1)\n"
     "  --state FILE         load the handset from FILE and save it there after each change\n"
     "  --empty              start without the demo phone book, date book and messages\n"
+    "  --bare-imsi          answer AT+CIMI with the digits alone, without +CIMI:\n"
     "  --link PATH          make PATH a symbolic link to the device while running\n"
     "  --help               show this text\n";
 
@@ -122,6 +123,8 @@ int main(int argc, char** argv) {
         options.stateFile = std::string(value());
       } else if (opt == "--empty") {
         options.demoData = false;
+      } else if (opt == "--bare-imsi") {
+        options.bareImsi = true;
       } else if (opt == "--link") {
         link = std::string(value());
         if (link.empty()) throw UsageError{"--link needs a path"};

@@ -32,6 +32,17 @@ std::string TrimInfoReply(std::string reply, std::string_view prefix) {
   return reply;
 }
 
+std::string CutImsi(const std::string& reply) {
+  constexpr std::string_view kPrefix = "\r\n+CIMI: ";
+  std::string t = TrimInfoReply(reply, kPrefix);
+  // The bare line keeps its leading line break through the trim; only a successful answer
+  // loses it, so a refusal reads as before.
+  if (Pos(kPrefix, reply) == 0 && Pos("\r\n\r\nOK\r\n", reply) > 0 && Pos("\r\n", t) == 1) {
+    Delete(t, 1, 2);
+  }
+  return t;
+}
+
 std::string CutQuotedValue(std::string reply, std::string_view prefix) {
   std::string t = TrimInfoReply(std::move(reply), prefix);
   Delete(t, 1, 1);
@@ -122,7 +133,7 @@ void PhoneInfoSection::ShowImei(AppState& app) {
 }
 
 void PhoneInfoSection::ShowImsi(AppState& app) {
-  edtIMSI = TrimInfoReply(Ask(app, "AT+CIMI"), "\r\n+CIMI: ");
+  edtIMSI = CutImsi(Ask(app, "AT+CIMI"));
 }
 
 void PhoneInfoSection::ShowManufacturer(AppState& app) {

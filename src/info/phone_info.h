@@ -31,6 +31,9 @@ struct Gauge {
 // Deletes the first occurrence of prefix and then the first "\r\n\r\nOK\r\n"; a part that is
 // absent is not deleted.
 std::string TrimInfoReply(std::string reply, std::string_view prefix);
+// The IMSI of an answer with the "+CIMI: " prefix or of one with the bare digits line, as
+// Motorola handsets send it. A refusal stays as trimmed.
+std::string CutImsi(const std::string& reply);
 // Trimmed reply without its first and last character (the quotes, not looked at).
 std::string CutQuotedValue(std::string reply, std::string_view prefix);
 

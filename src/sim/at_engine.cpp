@@ -4,6 +4,8 @@
 #include <map>
 #include <optional>
 
+#include "sim/sms_pdu.h"
+
 namespace quorvex::sim {
 
 namespace {
@@ -11,6 +13,12 @@ namespace {
 const std::string kOk = "\r\nOK\r\n";
 const std::string kError = "\r\nERROR\r\n";
 const std::string kPrompt = "\r\n> ";
+
+constexpr int kCmeNotAllowed = 3;
+constexpr int kCmeInvalidIndex = 21;
+constexpr int kCmsNotAllowed = 302;
+constexpr int kCmsInvalidIndex = 321;
+constexpr int kCmsMemoryFull = 322;
 
 constexpr int kNumberLength = 40;
 constexpr int kNameLength = 24;
@@ -192,6 +200,9 @@ void AtEngine::reset() {
   bearer_[0] = 7;
   bearer_[1] = 0;
   bearer_[2] = 1;
+  cmee_ = 0;
+  pduMode_ = false;
+  showHeaders_ = false;
 }
 
 std::string AtEngine::clockText() const {
@@ -303,8 +314,9 @@ std::string AtEngine::run(std::string_view rawLine, bool& prompt) {
   while (!rest.empty()) {
     if (rest[0] == '+') {
       const std::size_t end = FindOutsideQuotes(rest, ';');
-      Result r = extended(rest.substr(0, end));
-      if (!r.ok) return body + kError;
+      const std::string_view command = rest.substr(0, end);
+      Result r = extended(command);
+      if (!r.ok) return body + refusal(command, r.error);
       body += r.body;
       if (r.prompt) {
         prompt = true;
@@ -316,6 +328,28 @@ std::string AtEngine::run(std::string_view rawLine, bool& prompt) {
     }
   }
   return body + kOk;
+}
+
+// Under AT+CMEE=1 or 2 a command the handset understood but could not carry out names its
+// reason, in the message service's codes for the message commands; a line it could not
+// parse stays a bare ERROR.
+std::string AtEngine::refusal(std::string_view command, int code) const {
+  if (cmee_ == 0 || code == kSyntax) return kError;
+  static const std::string_view kMessageCommands[] = {"+CMG",  "+CMS", "+CPMS", "+CSCA",
+                                                      "+CSDH", "+MMG", "+MMAR"};
+  bool message = false;
+  for (const std::string_view prefix : kMessageCommands) {
+    if (Upper(command.substr(0, prefix.size())) == prefix) message = true;
+  }
+  if (code == 0) code = message ? kCmsNotAllowed : kCmeNotAllowed;
+  static const std::map<int, std::string_view> kTexts = {
+      {kCmeNotAllowed, "operation not allowed"}, {kCmeInvalidIndex, "invalid index"},
+      {kCmsNotAllowed, "operation not allowed"}, {kCmsInvalidIndex, "invalid memory index"},
+      {kCmsMemoryFull, "memory full"},
+  };
+  const auto text = kTexts.find(code);
+  const std::string what = cmee_ == 2 && text != kTexts.end() ? std::string(text->second) : S(code);
+  return Line((message ? "+CMS ERROR: " : "+CME ERROR: ") + what);
 }
 
 bool AtEngine::basic(std::string_view& rest, std::string& body) {
@@ -392,16 +426,17 @@ AtEngine::Result AtEngine::extended(std::string_view command) {
       {"MDBAD", &AtEngine::mdbad}, {"CPMS", &AtEngine::cpms}, {"MMGL", &AtEngine::mmgl},
       {"MMGR", &AtEngine::mmgr},   {"MMAR", &AtEngine::mmar}, {"CMGL", &AtEngine::cmgl},
       {"CMGR", &AtEngine::cmgr},   {"CMGW", &AtEngine::cmgw}, {"CMGS", &AtEngine::cmgs},
-      {"CMSS", &AtEngine::cmss},   {"CMGD", &AtEngine::cmgd},
+      {"CMSS", &AtEngine::cmss},   {"CMGD", &AtEngine::cmgd}, {"CFUN", &AtEngine::cfun},
+      {"CSDH", &AtEngine::csdh},
   };
   std::size_t i = 1;
   while (i < command.size() && command[i] != '=' && command[i] != '?') ++i;
   const auto handler = kHandlers.find(Upper(command.substr(1, i - 1)));
-  if (handler == kHandlers.end()) return {false};
+  if (handler == kHandlers.end()) return Result::Refused(kSyntax);
   Form form = Form::Exec;
   std::vector<Arg> args;
   if (i < command.size() && command[i] == '?') {
-    if (i + 1 != command.size()) return {false};
+    if (i + 1 != command.size()) return Result::Refused(kSyntax);
     form = Form::Read;
   } else if (i < command.size()) {
     const std::string_view text = command.substr(i + 1);
@@ -415,12 +450,12 @@ AtEngine::Result AtEngine::extended(std::string_view command) {
         std::string_view piece = text.substr(start, comma);
         Arg arg;
         if (!piece.empty() && piece.front() == '"') {
-          if (piece.size() < 2 || piece.back() != '"') return {false};
+          if (piece.size() < 2 || piece.back() != '"') return Result::Refused(kSyntax);
           piece = piece.substr(1, piece.size() - 2);
-          if (piece.find('"') != std::string_view::npos) return {false};
+          if (piece.find('"') != std::string_view::npos) return Result::Refused(kSyntax);
           arg.quoted = true;
         } else if (piece.find('"') != std::string_view::npos) {
-          return {false};
+          return Result::Refused(kSyntax);
         }
         arg.value = std::string(piece);
         args.push_back(std::move(arg));
@@ -490,7 +525,7 @@ AtEngine::Result AtEngine::cgsn(Form form, const std::vector<Arg>&) {
 AtEngine::Result AtEngine::cimi(Form form, const std::vector<Arg>&) {
   if (form == Form::Test) return {};
   if (form != Form::Exec) return {false};
-  return {true, Line("+CIMI: " + state_.imsi)};
+  return {true, Line((bareImsi_ ? "" : "+CIMI: ") + state_.imsi)};
 }
 
 AtEngine::Result AtEngine::cnum(Form form, const std::vector<Arg>&) {
@@ -552,9 +587,33 @@ AtEngine::Result AtEngine::cscs(Form form, const std::vector<Arg>& args) {
 }
 
 AtEngine::Result AtEngine::cmee(Form form, const std::vector<Arg>& args) {
-  if (form == Form::Test) return {true, Line("+CMEE: (0)")};
-  if (form == Form::Read) return {true, Line("+CMEE: 0")};
-  if (form != Form::Set || args.size() != 1 || !ToInt(args[0].value, 0, 0)) return {false};
+  if (form == Form::Test) return {true, Line("+CMEE: (0-2)")};
+  if (form == Form::Read) return {true, Line("+CMEE: " + S(cmee_))};
+  if (form != Form::Set || args.size() != 1) return {false};
+  const std::optional<int> v = ToInt(args[0].value, 0, 2);
+  if (!v) return {false};
+  cmee_ = *v;
+  return {};
+}
+
+// Only full function and the radio switched off; the simulated radio works either way.
+AtEngine::Result AtEngine::cfun(Form form, const std::vector<Arg>& args) {
+  if (form == Form::Test) return {true, Line("+CFUN: (0,1),(0)")};
+  if (form == Form::Read) return {true, Line("+CFUN: " + S(cfun_))};
+  if (form != Form::Set || args.empty() || args.size() > 2) return {false};
+  const std::optional<int> v = ToInt(args[0].value, 0, 1);
+  if (!v || (args.size() == 2 && !ToInt(args[1].value, 0, 0))) return {false};
+  cfun_ = *v;
+  return {};
+}
+
+AtEngine::Result AtEngine::csdh(Form form, const std::vector<Arg>& args) {
+  if (form == Form::Test) return {true, Line("+CSDH: (0,1)")};
+  if (form == Form::Read) return {true, Line("+CSDH: " + S(showHeaders_ ? 1 : 0))};
+  if (form != Form::Set || args.size() != 1) return {false};
+  const std::optional<int> v = ToInt(args[0].value, 0, 1);
+  if (!v) return {false};
+  showHeaders_ = *v == 1;
   return {};
 }
 
@@ -608,11 +667,14 @@ AtEngine::Result AtEngine::mode(Form form, const std::vector<Arg>& args) {
   return {};
 }
 
+// PDU mode lists and reads messages; storing and sending take text mode.
 AtEngine::Result AtEngine::cmgf(Form form, const std::vector<Arg>& args) {
-  // Text mode only.
-  if (form == Form::Test) return {true, Line("+CMGF: (1)")};
-  if (form == Form::Read) return {true, Line("+CMGF: 1")};
-  if (form != Form::Set || args.size() != 1 || !ToInt(args[0].value, 1, 1)) return {false};
+  if (form == Form::Test) return {true, Line("+CMGF: (0,1)")};
+  if (form == Form::Read) return {true, Line("+CMGF: " + S(pduMode_ ? 0 : 1))};
+  if (form != Form::Set || args.size() != 1) return {false};
+  const std::optional<int> v = ToInt(args[0].value, 0, 1);
+  if (!v) return {false};
+  pduMode_ = *v == 0;
   return {};
 }
 
@@ -715,7 +777,7 @@ AtEngine::Result AtEngine::cpbr(Form form, const std::vector<Arg>& args) {
   if (form != Form::Set || args.empty() || args.size() > 2) return {false};
   const std::optional<int> a = ToInt(args[0].value, first, last);
   const std::optional<int> b = args.size() == 2 ? ToInt(args[1].value, first, last) : a;
-  if (!a || !b || *a > *b) return {false};
+  if (!a || !b || *a > *b) return Result::Refused(kCmeInvalidIndex);
   std::string body;
   for (auto it = state_.entries.lower_bound(*a); it != state_.entries.end() && it->first <= *b;
        ++it) {
@@ -1026,6 +1088,34 @@ AtEngine::Result AtEngine::cpms(Form form, const std::vector<Arg>& args) {
   return {true, Line("+CPMS: " + cpmsCounts())};
 }
 
+// A message of the standard listing (index > 0) or read (index 0): in text mode the header
+// (with AT+CSDH=1 also the address types, coding and length) and the text; in PDU mode the
+// status, the length and the PDU.
+std::string AtEngine::standardMessage(int index, const Message& m) const {
+  const std::string prefix = index > 0 ? "+CMGL: " + S(index) + "," : "+CMGR: ";
+  if (pduMode_) {
+    const MessagePdu pdu = EncodeMessagePdu(m, state_.serviceCentre);
+    return Line(prefix + S(PduStatus(m.status)) + ",," + S(pdu.tpduLength)) + pdu.hex + "\r\n";
+  }
+  const bool incoming = m.store == MessageStore::Incoming;
+  std::string header = prefix + Quote(StatusName(m.status)) + "," + Quote(m.number);
+  if (incoming) header += ",," + Quote(m.timestamp);
+  if (showHeaders_) {
+    const auto type = [](const std::string& number) {
+      return S(!number.empty() && number[0] == '+' ? 145 : 129);
+    };
+    if (!incoming) header += index > 0 ? ",," : ",";
+    header += "," + type(m.number);
+    if (index == 0) {
+      header += "," + S(incoming ? 4 : 1) + ",0," + S(PduCoding(m.text)) + ",";
+      if (!incoming) header += ",";
+      header += Quote(state_.serviceCentre) + "," + type(state_.serviceCentre);
+    }
+    header += "," + S(static_cast<std::int64_t>(m.text.size()));
+  }
+  return "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n";
+}
+
 std::string AtEngine::listMessages(Mem mem, const std::string& filter, bool motorola,
                                    bool headersOnly) {
   std::optional<MessageStatus> only;
@@ -1033,25 +1123,19 @@ std::string AtEngine::listMessages(Mem mem, const std::string& filter, bool moto
   std::string body;
   for (auto& [index, m] : state_.messages) {
     if (!inMem(m, mem) || (only && m.status != *only)) continue;
-    const bool incoming = m.store == MessageStore::Incoming;
-    std::string header;
-    if (motorola) {
-      header = "+MMGL: " + S(index) + ", " + Quote(StatusName(m.status)) + ", " + Quote(m.number);
-      if (incoming) header += ", " + Quote(m.timestamp);
-    } else {
-      header = "+CMGL: " + S(index) + "," + Quote(StatusName(m.status)) + "," + Quote(m.number);
-      if (incoming) header += ",," + Quote(m.timestamp);
-    }
-    if (headersOnly) {
-      body += Line(header);
+    if (!motorola) {
+      body += standardMessage(index, m);
+      // Only the standard listing counts as reading; Motorola's leaves the status alone.
+      if (m.status == MessageStatus::RecUnread) {
+        m.status = MessageStatus::RecRead;
+        changed_ = true;
+      }
       continue;
     }
-    body += "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n";
-    // Only the standard listing counts as reading; Motorola's leaves the status alone.
-    if (!motorola && m.status == MessageStatus::RecUnread) {
-      m.status = MessageStatus::RecRead;
-      changed_ = true;
-    }
+    std::string header =
+        "+MMGL: " + S(index) + ", " + Quote(StatusName(m.status)) + ", " + Quote(m.number);
+    if (m.store == MessageStore::Incoming) header += ", " + Quote(m.timestamp);
+    body += headersOnly ? Line(header) : "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n";
   }
   return body;
 }
@@ -1073,13 +1157,21 @@ AtEngine::Result AtEngine::mmgl(Form form, const std::vector<Arg>& args) {
 }
 
 AtEngine::Result AtEngine::cmgl(Form form, const std::vector<Arg>& args) {
+  static const char* const kFilters[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT", "ALL"};
   if (form == Form::Test) {
+    if (pduMode_) return {true, Line("+CMGL: (0-4)")};
     return {true, Line("+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")")};
   }
   std::string filter = "REC UNREAD";
   if (form == Form::Set) {
     if (args.size() != 1) return {false};
     filter = Upper(args[0].value);
+    // PDU mode names the statuses by number.
+    if (pduMode_) {
+      const std::optional<int> n = ToInt(args[0].value, 0, 4);
+      if (!n || args[0].quoted) return {false};
+      filter = kFilters[*n];
+    }
   } else if (form != Form::Exec) {
     return {false};
   }
@@ -1106,11 +1198,9 @@ AtEngine::Result AtEngine::cmgr(Form form, const std::vector<Arg>& args) {
   const std::optional<int> index = ToInt(args[0].value, 1, state_.messageSlots);
   if (!index) return {false};
   const auto it = state_.messages.find(*index);
-  if (it == state_.messages.end()) return {false};
+  if (it == state_.messages.end()) return Result::Refused(kCmsInvalidIndex);
   Message& m = it->second;
-  std::string header = "+CMGR: " + Quote(StatusName(m.status)) + "," + Quote(m.number);
-  if (m.store == MessageStore::Incoming) header += ",," + Quote(m.timestamp);
-  const std::string body = "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n";
+  const std::string body = standardMessage(0, m);
   if (m.status == MessageStatus::RecUnread) {
     m.status = MessageStatus::RecRead;
     changed_ = true;
@@ -1152,7 +1242,9 @@ AtEngine::Result AtEngine::cmgw(Form form, const std::vector<Arg>& args) {
   }
   if (mem2_ == Mem::DM) status = MessageStatus::StoUnsent;
   // A full store refuses before it takes a text.
-  if (static_cast<int>(state_.messages.size()) >= state_.messageSlots) return {false};
+  if (static_cast<int>(state_.messages.size()) >= state_.messageSlots) {
+    return Result::Refused(kCmsMemoryFull);
+  }
   pending_ = PendingText::Store;
   pendingNumber_ = number;
   pendingStatus_ = status;
@@ -1205,7 +1297,7 @@ AtEngine::Result AtEngine::cmgd(Form form, const std::vector<Arg>& args) {
   if (!index || !flag) return {false};
   if (*flag == 0) {
     const auto it = state_.messages.find(*index);
-    if (it == state_.messages.end()) return {false};
+    if (it == state_.messages.end()) return Result::Refused(kCmsInvalidIndex);
     state_.messages.erase(it);
     changed_ = true;
     return {};

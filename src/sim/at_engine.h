@@ -45,6 +45,7 @@ class AtEngine {
   Family family() const { return family_; }
   const HandsetState& state() const { return state_; }
   void setState(HandsetState state);
+  void setBareImsi(bool bare) { bareImsi_ = bare; }
   // True once after every change of what the state file keeps.
   bool takeChanged();
 
@@ -61,10 +62,19 @@ class AtEngine {
     bool ok = true;
     std::string body;
     bool prompt = false;  // the command now takes a message text
+    // A refusal's code under AT+CMEE=1/2: 0 for the command's usual one, kSyntax for a
+    // line the handset cannot parse, which stays a bare ERROR.
+    int error = 0;
     Result() = default;
     Result(bool ok_, std::string body_ = {}, bool prompt_ = false)
         : ok(ok_), body(std::move(body_)), prompt(prompt_) {}
+    static Result Refused(int code) {
+      Result r(false);
+      r.error = code;
+      return r;
+    }
   };
+  static constexpr int kSyntax = -1;
   enum class Book { ME, SM, MT, AD };
   enum class Mem { IM, OM, DM, MT };
   enum class PendingText { None, Store, Send };
@@ -72,6 +82,7 @@ class AtEngine {
   using Handler = Result (AtEngine::*)(Form, const std::vector<Arg>&);
 
   std::string run(std::string_view line, bool& prompt);
+  std::string refusal(std::string_view command, int code) const;
   Result extended(std::string_view command);
   bool basic(std::string_view& rest, std::string& body);
   void reset();
@@ -87,6 +98,8 @@ class AtEngine {
   Result cclk(Form, const std::vector<Arg>&);
   Result cscs(Form, const std::vector<Arg>&);
   Result cmee(Form, const std::vector<Arg>&);
+  Result cfun(Form, const std::vector<Arg>&);
+  Result csdh(Form, const std::vector<Arg>&);
   Result ckpd(Form, const std::vector<Arg>&);
   Result cmod(Form, const std::vector<Arg>&);
   Result cbst(Form, const std::vector<Arg>&);
@@ -124,6 +137,7 @@ class AtEngine {
   bool inMem(const Message& m, Mem mem) const;
   int countIn(Mem mem) const;
   std::string cpmsCounts() const;
+  std::string standardMessage(int index, const Message& m) const;
   std::string listMessages(Mem mem, const std::string& filter, bool motorola, bool headersOnly);
   std::string wireText(std::string_view text) const;  // text in the current character set
   std::string quotedText(std::string_view text) const;
@@ -133,6 +147,7 @@ class AtEngine {
   Family family_;
   HandsetState state_;
   bool defaultEcho_;
+  bool bareImsi_ = false;
   Clock clock_;
   bool changed_ = false;
 
@@ -142,6 +157,10 @@ class AtEngine {
   Mem mem1_ = Mem::IM, mem2_ = Mem::OM, mem3_ = Mem::IM;
   bool dateBookLocked_ = false;
   int bearer_[3] = {7, 0, 1};
+  int cmee_ = 0;  // 0: a refusal is ERROR; 1: +CME/+CMS ERROR with a code; 2: with a text
+  int cfun_ = 1;
+  bool pduMode_ = false;
+  bool showHeaders_ = false;  // AT+CSDH=1: text mode listings carry every header field
 
   PendingText pending_ = PendingText::None;
   std::string pendingNumber_;

@@ -48,7 +48,9 @@ HandsetState InitialState(const SimOptions& o) {
 
 struct PhoneSim::Impl {
   explicit Impl(SimOptions o)
-      : opt(std::move(o)), engine(opt.model, InitialState(opt), opt.echo), rng(opt.seed) {}
+      : opt(std::move(o)), engine(opt.model, InitialState(opt), opt.echo), rng(opt.seed) {
+    engine.setBareImsi(opt.bareImsi);
+  }
 
   SimOptions opt;
   mutable std::mutex engineMu;

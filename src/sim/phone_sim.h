@@ -28,6 +28,7 @@ struct SimOptions {
   bool demoData = true;    // load data/ demo handset state (compiled in) at start
   std::string stateFile;   // load from and save to this file, when not empty
   std::uint32_t seed = 1;  // for the garbage generator
+  bool bareImsi = false;   // answer AT+CIMI with the digits alone, as Motorola handsets do
 };
 
 class PhoneSim {

@@ -48,6 +48,21 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"TwoOks", "\r\nA\r\n\r\nOK\r\n\r\nOK\r\n", "\r\nA", "\r\nOK\r\n", "\nOK\r"}),
     [](const auto& info) { return info.param.name; });
 
+TEST(ImsiCut, TakesThePrefixedAndTheBareAnswer) {
+  const struct {
+    std::string reply, imsi;
+  } cases[] = {
+      {Framed("+CIMI: 250019876543210"), "250019876543210"},
+      {Framed("250019876543210"), "250019876543210"},
+      // A refusal and an answer without its OK read as the trim leaves them.
+      {"\r\nERROR\r\n", "\r\nERROR\r\n"},
+      {"\r\n250019876543210\r\n", "\r\n250019876543210\r\n"},
+      {Framed(""), ""},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CutImsi(c.reply), c.imsi) << c.reply;
+}
+
 struct ModelCase {
   const char* name;
   std::string reply;

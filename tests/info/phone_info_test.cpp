@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "codec/ru.h"
 #include "info/phone_info.h"
@@ -36,12 +37,15 @@ class PhoneInfo : public HandsetTest {
   PhoneInfoSection section;
 };
 
-class PhoneInfoEcho : public PhoneInfo, public ::testing::WithParamInterface<bool> {};
+// Echo on or off; the IMSI with its prefix or bare, as Motorola handsets send it.
+class PhoneInfoEcho : public PhoneInfo,
+                      public ::testing::WithParamInterface<std::tuple<bool, bool>> {};
 
 TEST_P(PhoneInfoEcho, SevenCommandsInOrderFillTheSection) {
   sim::SimOptions o;
   o.model = "T720i";
-  o.echo = GetParam();
+  o.echo = std::get<0>(GetParam());
+  o.bareImsi = std::get<1>(GetParam());
   const sim::HandsetState state = Handset();
   startPhone(o, &state);
   section.pictureDir = QUORVEX_DATA_DIR;
@@ -63,8 +67,12 @@ TEST_P(PhoneInfoEcho, SevenCommandsInOrderFillTheSection) {
   EXPECT_EQ(section.Image1Generation, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Echo, PhoneInfoEcho, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "On" : "Off"; });
+INSTANTIATE_TEST_SUITE_P(Echo, PhoneInfoEcho,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const auto& info) {
+                           return std::string(std::get<0>(info.param) ? "On" : "Off") +
+                                  (std::get<1>(info.param) ? "BareImsi" : "");
+                         });
 
 TEST_F(PhoneInfo, ModelWithoutPictureKeepsThePreviousOne) {
   section.pictureDir = QUORVEX_DATA_DIR;

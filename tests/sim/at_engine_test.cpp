@@ -389,6 +389,89 @@ TEST(AtEngine, ListsAndReadsMessagesWithoutMarkingThem) {
   EXPECT_TRUE(h.engine.takeChanged());
 }
 
+// What other tools send at start-up: the function level, coded refusals, PDU mode and the
+// full headers of text mode.
+TEST(AtEngine, AnswersTheStandardStartUpCommands) {
+  HandsetState st = EmptyState();
+  st.serviceCentre = "+79168999100";
+  Message in;
+  in.store = MessageStore::Incoming;
+  in.status = MessageStatus::RecUnread;
+  in.number = "+79161234501";
+  in.timestamp = "26/12/01,09:15:32+12";
+  in.text = "hellohello";
+  st.messages[1] = in;
+  Message draft;
+  draft.number = "+74951234567";
+  draft.text = "\xCC\xE0\xEC\xE0";  // Мама
+  st.messages[3] = draft;
+  const std::string inPdu =
+      "07919761989901F0040B919761214305F10000622110905123210AE8329BFD4697D9EC37";
+  const std::string draftPdu = "07919761989901F001000B914759214365F7000808041C0430043C0430";
+  Handset h("C350", st);
+  Script(h, {
+                {"AT+CFUN=?", Answer("+CFUN: (0,1),(0)")},
+                {"AT+CFUN?", Answer("+CFUN: 1")},
+                {"AT+CFUN=0", kOk},
+                {"AT+CFUN?", Answer("+CFUN: 0")},
+                {"AT+CFUN=1,0", kOk},
+                {"AT+CFUN=4", kError},
+                {"AT+CMEE=?", Answer("+CMEE: (0-2)")},
+                {"AT+CMGR=5", kError},
+                {"AT+CMEE=1", kOk},
+                {"AT+CMEE?", Answer("+CMEE: 1")},
+                {"AT+CMGR=5", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CMGD=5", "\r\n+CMS ERROR: 321\r\n"},
+                {"AT+CPMS=\"XX\"", "\r\n+CMS ERROR: 302\r\n"},
+                {"AT+CPBR=9999", "\r\n+CME ERROR: 21\r\n"},
+                {"AT+CFUN=4", "\r\n+CME ERROR: 3\r\n"},
+                // A line the handset cannot parse has no code.
+                {"AT+FOO", kError},
+                {"AT+CPBR=\"1", kError},
+                {"AT+CMEE=2", kOk},
+                {"AT+CMGR=5", "\r\n+CMS ERROR: invalid memory index\r\n"},
+                {"AT+CBC;+CFUN=4", "\r\n+CBC: 0,80\r\n\r\n+CME ERROR: operation not allowed\r\n"},
+                {"AT+CMEE=3", "\r\n+CME ERROR: operation not allowed\r\n"},
+                {"AT+CMGF=?", Answer("+CMGF: (0,1)")},
+                {"AT+CMGF?", Answer("+CMGF: 1")},
+                {"AT+CSDH=1", kOk},
+                {"AT+CSDH?", Answer("+CSDH: 1")},
+                {"AT+CPMS=\"MT\"", Answer("+CPMS: 2,60,1,60,1,60")},
+                {"AT+CMGL=\"ALL\"",
+                 "\r\n+CMGL: 1,\"REC UNREAD\",\"+79161234501\",,\"26/12/01,09:15:32+12\",145,10\r\n"
+                 "hellohello\r\n"
+                 "\r\n+CMGL: 3,\"STO UNSENT\",\"+74951234567\",,,145,4\r\n????\r\n" +
+                     kOk},
+                {"AT+CMGR=1",
+                 "\r\n+CMGR: \"REC READ\",\"+79161234501\",,\"26/12/01,09:15:32+12\",145,4,0,0,"
+                 "\"+79168999100\",145,10\r\nhellohello\r\n" +
+                     kOk},
+                {"AT+CMGR=3",
+                 "\r\n+CMGR: \"STO UNSENT\",\"+74951234567\",,145,1,0,8,,\"+79168999100\",145,4\r\n"
+                 "????\r\n" +
+                     kOk},
+                {"AT+CMGF=0", kOk},
+                {"AT+CMGF?", Answer("+CMGF: 0")},
+                {"AT+CMGL=?", Answer("+CMGL: (0-4)")},
+                {"AT+CMGL=\"ALL\"", "\r\n+CMS ERROR: operation not allowed\r\n"},
+                {"AT+CMGL=2", "\r\n+CMGL: 3,2,,21\r\n" + draftPdu + "\r\n" + kOk},
+                {"AT+CMGL=4", "\r\n+CMGL: 1,1,,28\r\n" + inPdu + "\r\n\r\n+CMGL: 3,2,,21\r\n" +
+                                  draftPdu + "\r\n" + kOk},
+                {"AT+CMGR=1", "\r\n+CMGR: 1,,28\r\n" + inPdu + "\r\n" + kOk},
+                // A reset leaves the coded refusals and PDU mode.
+                {"ATZ", kOk},
+                {"AT+CMGF?", Answer("+CMGF: 1")},
+                {"AT+CMGR=5", kError},
+            });
+}
+
+TEST(AtEngine, AnswersTheImsiWithOrWithoutItsPrefix) {
+  Handset h;
+  EXPECT_EQ(h.at("AT+CIMI"), Answer("+CIMI: 250010000000000"));
+  h.engine.setBareImsi(true);
+  EXPECT_EQ(h.at("AT+CIMI"), Answer("250010000000000"));
+}
+
 TEST(AtEngine, StoresSendsMarksAndDeletesMessages) {
   Handset h("C350", DemoState());
   const auto& msgs = h.engine.state().messages;
