@@ -37,6 +37,7 @@ constexpr const char* kUsage =
     "  --state FILE         load the handset from FILE and save it there after each change\n"
     "  --empty              start without the demo phone book, date book and messages\n"
     "  --bare-imsi          answer AT+CIMI with the digits alone, without +CIMI:\n"
+    "  --replay FILE        answer from a recorded transcript instead of the handset\n"
     "  --link PATH          make PATH a symbolic link to the device while running\n"
     "  --help               show this text\n";
 
@@ -125,6 +126,9 @@ int main(int argc, char** argv) {
         options.demoData = false;
       } else if (opt == "--bare-imsi") {
         options.bareImsi = true;
+      } else if (opt == "--replay") {
+        options.replayFile = std::string(value());
+        if (options.replayFile.empty()) throw UsageError{"--replay needs a file"};
       } else if (opt == "--link") {
         link = std::string(value());
         if (link.empty()) throw UsageError{"--link needs a path"};

@@ -20,6 +20,7 @@
 
 #include "sim/at_engine.h"
 #include "sim/at_framer.h"
+#include "sim/replay.h"
 
 namespace quorvex::sim {
 
@@ -56,6 +57,8 @@ struct PhoneSim::Impl {
   mutable std::mutex engineMu;
   AtEngine engine;
   bool stateLoaded = false;
+  std::unique_ptr<Replay> replay;  // guarded by engineMu
+  bool replayEcho = true;
 
   int master = -1, slave = -1, wakeRead = -1, wakeWrite = -1;
   std::string slaveName;
@@ -79,6 +82,7 @@ struct PhoneSim::Impl {
   void stop();
   void serve();
   bool handle(const FramerEvent& ev);
+  EngineReply replayed(const std::string& command, std::string echo);
   bool writeOut(std::string_view data);
   bool writeRaw(const char* data, std::size_t size);
   bool sleepUntil(SteadyClock::time_point deadline);
@@ -99,6 +103,11 @@ void PhoneSim::Impl::start() {
       SaveStateFile(opt.stateFile, engine.state());
     }
     stateLoaded = true;
+  }
+  if (!replay && !opt.replayFile.empty()) {
+    std::lock_guard lock(engineMu);
+    replay = std::make_unique<Replay>(LoadTranscript(opt.replayFile));
+    replayEcho = opt.echo;
   }
   try {
     master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
@@ -266,8 +275,20 @@ std::string PhoneSim::Impl::garbage() {
   return out;
 }
 
+EngineReply PhoneSim::Impl::replayed(const std::string& command, std::string echo) {
+  const Replay::Answer a = replay->answer(command);
+  EngineReply r;
+  if (replayEcho) r.echo = std::move(echo);
+  r.answer = a.reply;
+  r.final = !a.prompt;
+  // The echo setting changes after the command that changes it was echoed.
+  if (a.matched && (command == "ATE0" || command == "ATE1")) replayEcho = command == "ATE1";
+  return r;
+}
+
 bool PhoneSim::Impl::handle(const FramerEvent& ev) {
   using Kind = FramerEvent::Kind;
+  std::string wholeText;
   switch (ev.kind) {
     case Kind::Discarded:
       if (!ev.text.empty()) record(ev.text);
@@ -280,7 +301,8 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
       break;
     case Kind::TextEnd:
     case Kind::TextCancel:
-      record(textSoFar + ev.text);
+      wholeText = textSoFar + ev.text;
+      record(wholeText);
       textSoFar.clear();
       break;
   }
@@ -304,26 +326,46 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
       }
       if (refused) ++struck;
     }
-    switch (ev.kind) {
-      case Kind::Line:
-        reply = refused || ev.overflow ? engine.refuse(ev.text) : engine.command(ev.text);
-        if (const auto it = opt.answers.find(ev.text); !refused && it != opt.answers.end()) {
-          ++struck;
-          reply.answer = "\r\n" + it->second + "\r\n\r\nOK\r\n";
-        }
-        break;
-      case Kind::TextBreak:
+    if (replay) {
+      bool textMode = false;
+      if (ev.kind == Kind::TextBreak) {
+        // A text is compared whole, at its end; each line of it gets the prompt.
         textSoFar += ev.text + "\r";
-        reply = engine.textBreak(ev.text);
-        break;
-      case Kind::TextEnd:
-      case Kind::TextCancel:
-        reply = engine.textEnd(ev.text, ev.kind == Kind::TextCancel, ev.overflow);
-        break;
-      case Kind::Discarded:
-        break;
+        if (replayEcho) reply.echo = ev.text;
+        reply.answer = "\r\n> ";
+        reply.final = false;
+        textMode = true;
+      } else if (ev.kind == Kind::Line && (refused || ev.overflow)) {
+        if (replayEcho) reply.echo = ev.text + "\r";
+        reply.answer = "\r\nERROR\r\n";
+      } else if (ev.kind != Kind::Discarded) {
+        const bool line = ev.kind == Kind::Line;
+        reply = replayed(line ? ev.text : wholeText, line ? ev.text + "\r" : ev.text);
+        textMode = !reply.final;
+      }
+      framer.setTextMode(textMode);
+    } else {
+      switch (ev.kind) {
+        case Kind::Line:
+          reply = refused || ev.overflow ? engine.refuse(ev.text) : engine.command(ev.text);
+          if (const auto it = opt.answers.find(ev.text); !refused && it != opt.answers.end()) {
+            ++struck;
+            reply.answer = "\r\n" + it->second + "\r\n\r\nOK\r\n";
+          }
+          break;
+        case Kind::TextBreak:
+          textSoFar += ev.text + "\r";
+          reply = engine.textBreak(ev.text);
+          break;
+        case Kind::TextEnd:
+        case Kind::TextCancel:
+          reply = engine.textEnd(ev.text, ev.kind == Kind::TextCancel, ev.overflow);
+          break;
+        case Kind::Discarded:
+          break;
+      }
+      framer.setTextMode(engine.expectsText());
     }
-    framer.setTextMode(engine.expectsText());
     if (engine.takeChanged() && !opt.stateFile.empty()) saveLocked();
   }
   if (opt.hangupAfter >= 0 && done >= opt.hangupAfter) {
@@ -432,6 +474,16 @@ std::int64_t PhoneSim::bytesReceived() const {
 
 std::int64_t PhoneSim::bytesSent() const {
   return impl_->bytesOut.load();
+}
+
+std::vector<std::string> PhoneSim::replayMismatches() const {
+  std::lock_guard lock(impl_->engineMu);
+  return impl_->replay ? impl_->replay->mismatches() : std::vector<std::string>{};
+}
+
+int PhoneSim::replayLeft() const {
+  std::lock_guard lock(impl_->engineMu);
+  return impl_->replay ? impl_->replay->left() : 0;
 }
 
 HandsetState PhoneSim::state() const {

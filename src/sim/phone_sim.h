@@ -29,6 +29,9 @@ struct SimOptions {
   std::string stateFile;   // load from and save to this file, when not empty
   std::uint32_t seed = 1;  // for the garbage generator
   bool bareImsi = false;   // answer AT+CIMI with the digits alone, as Motorola handsets do
+  // When not empty: answer from this recorded transcript (sim/replay.h) instead of the
+  // simulated handset; the fault options still apply.
+  std::string replayFile;
 };
 
 class PhoneSim {
@@ -59,6 +62,11 @@ class PhoneSim {
   // Bytes that crossed the line so far: taken from the client, and written to it.
   std::int64_t bytesReceived() const;
   std::int64_t bytesSent() const;
+
+  // With a replayed transcript: the commands that were not the next recorded one, and the
+  // recorded exchanges not played yet. Thread-safe.
+  std::vector<std::string> replayMismatches() const;
+  int replayLeft() const;
 
   // A copy of the handset's state as it stands now. Thread-safe.
   HandsetState state() const;

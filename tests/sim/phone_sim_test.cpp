@@ -284,6 +284,66 @@ TEST(PhoneSim, PacesOutputAtTheLineRate) {
   rmdir(dir);
 }
 
+TEST(PhoneSim, ReplaysATranscriptEchoingAsTheHandsetWould) {
+  char path[] = "/tmp/quorvex-replay-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  const std::string transcript =
+      "> AT+CGMM\n< +CGMM: \"MODEL=V60\"\n< RING\n< OK\n"
+      "> ATE0\n< OK\n"
+      "> AT+CMGW\n= \\r\\n> \n"
+      "> 0041\\r0042\n< +CMGW: 7\n< OK\n";
+  ASSERT_EQ(write(fd, transcript.data(), transcript.size()),
+            static_cast<ssize_t>(transcript.size()));
+  close(fd);
+  SimOptions o = Quiet();
+  o.replayFile = path;
+  o.errorOn = {"AT+CPBS"};
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  const struct {
+    std::string send, reply;
+  } steps[] = {
+      {"AT+CGMM\r", "AT+CGMM\r\r\n+CGMM: \"MODEL=V60\"\r\n\r\nRING\r\n\r\nOK\r\n"},
+      {"AT+CGMI\r", "AT+CGMI\r\r\nERROR\r\n"},
+      {"ATE0\r", "ATE0\r\r\nOK\r\n"},
+      {"AT+CPBS=ME\r", "\r\nERROR\r\n"},
+      {"AT+CMGW\r", "\r\n> "},
+      {"0041\r", "\r\n> "},
+      {"0042\x1A", "\r\n+CMGW: 7\r\n\r\nOK\r\n"},
+      {"AT\r", "\r\nERROR\r\n"},
+  };
+  for (const auto& step : steps) {
+    c.send(step.send);
+    EXPECT_EQ(c.read({"\r\nOK\r\n", "\r\nERROR\r\n", "> "}, 2000), step.reply) << step.send;
+  }
+  EXPECT_EQ(sim.replayMismatches(), (std::vector<std::string>{"line 5: expected ATE0, got AT+CGMI",
+                                                              "after the end: got AT"}));
+  EXPECT_EQ(sim.replayLeft(), 0);
+  EXPECT_EQ(sim.transcript(), (std::vector<std::string>{"AT+CGMM", "AT+CGMI", "ATE0", "AT+CPBS=ME",
+                                                        "AT+CMGW", "0041\r0042", "AT"}));
+  sim.stop();
+
+  // A transcript that cannot be read stops the start, naming the file and the line.
+  const std::string broken = "> AT\n< OK\nOK\n";
+  std::FILE* f = std::fopen(path, "w");
+  ASSERT_NE(f, nullptr);
+  std::fputs(broken.c_str(), f);
+  std::fclose(f);
+  PhoneSim bad(o);
+  try {
+    bad.start();
+    ADD_FAILURE() << "started with a broken transcript";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()),
+              std::string(path) + ": transcript line 3: not a command, reply or comment: OK");
+  }
+  const std::string program = std::string(QUORVEX_PHONESIM) + " --replay " + path + " 2>/dev/null";
+  EXPECT_EQ(WEXITSTATUS(std::system(program.c_str())), 1);
+  unlink(path);
+}
+
 TEST(PhoneSim, StopReleasesEveryDescriptor) {
   const int before = OpenFdCount();
   {

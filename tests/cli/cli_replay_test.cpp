@@ -1,0 +1,67 @@
+// quorvex-cli against recorded transcripts: the handset answers what was recorded, and every
+// command the program sends must be the next recorded one.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli_fixture.h"
+#include "sim/phone_sim.h"
+
+namespace quorvex {
+namespace {
+
+struct ReplayCase {
+  const char* name;
+  std::string transcript;  // under tests/transcripts
+  std::vector<std::string> args;
+  std::string out;  // UTF-8, as printed
+  std::string err;
+};
+
+class CliReplay : public clitest::CliFixture, public ::testing::WithParamInterface<ReplayCase> {
+ protected:
+  CliReplay() : CliFixture("qv-cli-replay") {}
+};
+
+TEST_P(CliReplay, ShowsWhatTheHandsetSent) {
+  const ReplayCase& c = GetParam();
+  sim::SimOptions o;
+  o.replayFile = std::string(QUORVEX_TRANSCRIPTS) + "/" + c.transcript;
+  sim::PhoneSim& phone = hostPhone(o, nullptr, 3000);
+  const clitest::Result r = run(c.args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, c.out);
+  EXPECT_EQ(r.err, c.err);
+  EXPECT_EQ(phone.replayMismatches(), std::vector<std::string>{});
+  EXPECT_EQ(phone.replayLeft(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Transcripts, CliReplay,
+    ::testing::Values(
+        ReplayCase{"PhoneBook",
+                   "phonebook_c350.txt",
+                   {"phonebook", "read"},
+                   "1\tIvan Petrov\t+79161234501\tМобильный\tПо умолчанию\tдружок\tFriends\n"
+                   "4\tOffice\t89031234567\tОсновной\tПо умолчанию\tнет\tWork\n"
+                   "21\tHome\t+74959876543\tSIM\tПо умолчанию\tнет\t\n",
+                   ""},
+        ReplayCase{"DateBook",
+                   "datebook_c350.txt",
+                   {"datebook", "read"},
+                   "0\tMeeting\t10:00\t09:45\t12-10-2026\t60\tеженедельно\tвкл.\n"
+                   "3\tDentist\t14:30\t00:00\t12-17-2026\t45\tнет\tвыкл.\n"
+                   "Свободно: 80%\n",
+                   ""},
+        ReplayCase{"Inbox",
+                   "inbox_c350.txt",
+                   {"sms", "read", "inbox"},
+                   "1\t+79161234501\t26/12/01,09:15:32+12\tвходящее\t11\tпрочитано\tHello there\n"
+                   "2\t+4930123456\t26/12/08,01:30:05+04\tвходящее\t7\tне прочитано\tSee you\n"
+                   "Входящие (2)\n",
+                   ""}),
+    [](const auto& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace quorvex
