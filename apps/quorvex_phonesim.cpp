@@ -33,6 +33,8 @@ constexpr const char* kUsage =
     "  --garbage-after N    after N answered commands, answer with noise only\n"
     "  --error-on CMD       answer ERROR to commands beginning with CMD (repeatable)\n"
     "  --split              write replies in pieces of 1 to 3 bytes\n"
+    "  --long-entries       phone book lines of 25 fields and a long AT+MPBR=? reply,\n"
+    "                       as some real handsets send them\n"
     "  --seed N             seed of the noise and of the piece sizes (default 1)\n"
     "  --state FILE         load the handset from FILE and save it there after each change\n"
     "  --empty              start without the demo phone book, date book and messages\n"
@@ -118,6 +120,8 @@ int main(int argc, char** argv) {
         options.errorOn.emplace_back(v);
       } else if (opt == "--split") {
         options.split = true;
+      } else if (opt == "--long-entries") {
+        options.longEntryLines = true;
       } else if (opt == "--seed") {
         options.seed = static_cast<std::uint32_t>(ParseInt(opt, value(), 0));
       } else if (opt == "--state") {

@@ -36,6 +36,7 @@ class ShowOnExit {
 
 PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
   section.SetControlsEnabled = [this](bool enabled) { window_.SetControlsEnabled(enabled); };
+  section.RowsArrived = [this](std::size_t from) { showRowsFrom(from); };
   AppState& app = window_.app;
   auto& s = section;
   bindOperation("sbReadAllClick", [&s, &app] { s.sbReadAllClick(app); });
@@ -109,6 +110,20 @@ void PhoneBookBinding::showState(bool withRows) {
   const int revision = shown.revision;
   shown = own;
   shown.revision = revision + 1;
+  shownRevision_ = own.revision;
+}
+
+void PhoneBookBinding::showRowsFrom(std::size_t from) {
+  ListModel& shown = window_.ListView1;
+  const ListModel& own = section.ListView1;
+  if (from == 0 || shown.rows.size() != from || own.rows.size() < from) {
+    showState();
+    return;
+  }
+  showState(false);
+  shown.rows.insert(shown.rows.end(), own.rows.begin() + static_cast<std::ptrdiff_t>(from),
+                    own.rows.end());
+  ++shown.revision;
   shownRevision_ = own.revision;
 }
 

@@ -23,9 +23,11 @@ class PhoneBookBinding {
   phonebook::TfrmImportVCard frmImportVCard;
 
   // Copies what the section shows into the window. Without rows only the progress bars and
-  // the load's label: a pump in the middle of a read must not rebuild a list that grows by
-  // thirty rows a time.
+  // the load's label, as a pump in the middle of an operation needs.
   void showState(bool withRows = true);
+  // The rows of a read as they arrive: the rows from `from` on go to the window, which shows
+  // the ones before already; from 0 (or a window that shows something else) copies all.
+  void showRowsFrom(std::size_t from);
 
  private:
   // Wraps a section operation: what the user selected goes to the section first, and what

@@ -2,7 +2,6 @@
 
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
-#include "codec/ucs2.h"
 #include "phonebook/records.h"
 
 namespace quorvex::phonebook {
@@ -87,7 +86,7 @@ void TfrmAddRecord::SpeedButton1Click(UserInterface& ui) {
     return;
   }
   e.number = edtPhoneNumber.text;
-  e.nameHex = TextToUcs2Hex(edtAbonentName.text);
+  e.nameHex = NameHexFor(edtAbonentName.text, KeptNameHex);
   e.type = static_cast<std::uint8_t>(cbType.itemIndex < 0 && KeptType >= 0 ? KeptType
                                                                            : cbType.itemIndex);
   if (cbIDs.text == AlertItems()[0]) {

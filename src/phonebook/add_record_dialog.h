@@ -53,6 +53,10 @@ class TfrmAddRecord : public ModalDialog {
   // has no item (an entry of the SIM type shows "SIM") keeps its type through an edit. -1:
   // none. Set by the caller before showing.
   int KeptType = -1;
+  // The handset's own hex of the name an edit starts from: while the name box holds what it
+  // decodes to, the command carries it as it is, so a name with letters code page 1251
+  // cannot hold survives an edit of its other fields. Empty for an add. Set by the caller.
+  std::string KeptNameHex;
 
   // Opens the dialog, runs FormShow, then `shown` (what a caller sets over FormShow's
   // defaults), and shows it modally through the seam. Returns when it has closed; closing by

@@ -160,6 +160,7 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
   for (std::size_t k = 0; layoutFits && k < Records.size(); ++k) {
     TAbonentInfo& r = Records[k];
     if (r.Index == 0 || r.Number.empty()) continue;
+    const std::string nameHex = NameHexFor(r);
     port->RunAtCommand(RecordWriteCommand(r, family));
     bool accepted = port->CommandOk();
     if (port->LastErrorText() != "OK" && port->LastError() == ErrTimeout) {
@@ -175,9 +176,10 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
       continue;
     }
     // What the handset keeps of the name is what its character set can carry.
-    r.Name = Ucs2HexToText(TextToUcs2Hex(r.Name));
+    r.NameHex = nameHex;
+    r.Name = Ucs2HexToText(nameHex);
     written[k] = true;
-    ListView1.rows.push_back(LoadedRow(r, family, frmAddRecord.cbGroup.items));
+    ListView1.rows.push_back(LoadedRow(r, family, GroupNames));
     ++ListView1.revision;
     --left;
     pbReadAllRecords.setPosition(pbReadAllRecords.Max - left);

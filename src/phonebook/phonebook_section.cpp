@@ -124,6 +124,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   if (RecordsReplaced) RecordsReplaced();
   ListView1.clear();
 
+  std::size_t shownRows = 0;
   for (std::int32_t first = 1; first <= total; first += kChunk) {
     const std::int32_t size = std::min(kChunk, total - first + 1);
     std::string reply = text::Trim(
@@ -144,6 +145,8 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
       if (static_cast<std::int32_t>(lines.size()) < size)
         pbReadAllRecords.setPosition(first + size - 2);
     }
+    if (RowsArrived) RowsArrived(shownRows);
+    shownRows = ListView1.rows.size();
     ui.processEvents(true);
   }
 

@@ -41,6 +41,7 @@ void TellIndexOutside(UserInterface& ui, std::size_t count) {
 // Step 5.1 of an edit: what the old slot holds once its entry has moved or been rewritten.
 void FreeOldSlot(TAbonentInfo& r) {
   r.Name = std::string(kFreeName);
+  r.NameHex.clear();
   r.Number.clear();
   r.NumberFormat = 145;
   r.NumberType = 0;
@@ -80,6 +81,7 @@ void PhoneBookSection::sbAddRecordClick(AppState& app) {
   d.cbRecordNum.setItems(freeIndices());
   d.cbRecordNum.select(0);
   d.KeptType = -1;
+  d.KeptNameHex.clear();
   d.Caption = Ru("Добавление записи...");
   d.PhoneModel = model;
   d.edtPhoneNumber.text.clear();
@@ -122,6 +124,7 @@ void PhoneBookSection::sbAddRecordClick(AppState& app) {
   const int idsItem = d.cbIDs.itemIndex;
   TAbonentInfo& r = *slot;
   r.Name = d.edtAbonentName.text;
+  r.NameHex = NameHexFor(r.Name, d.KeptNameHex);
   r.Number = d.edtPhoneNumber.text;
   // A distribution list and the SIM type share code 7 on the models whose lists know no
   // distribution list; V150 is a Grouped model like the others and keeps 7 as they do.
@@ -210,6 +213,8 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   d.cbRecordNum.setItems(freeIndices());
   d.cbRecordNum.text = old;
   d.edtAbonentName.text = ListView1.cellText(row, kColName);
+  const TAbonentInfo* held = recordAt(IntOf(old).value_or(0));
+  d.KeptNameHex = held != nullptr && !IsFree(*held) ? held->NameHex : std::string();
   d.edtPhoneNumber.text = ListView1.cellText(row, kColNumber);
   const auto& types = TypeListTexts();
   const auto type = std::find(types.begin(), types.end(), typeText);
@@ -223,7 +228,7 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
     // would silently give the entry that type, so none stays selected and the write keeps the
     // entry's own code.
     d.cbType.select(-1);
-    if (const TAbonentInfo* held = recordAt(IntOf(old).value_or(0))) d.KeptType = held->NumberType;
+    if (held != nullptr) d.KeptType = held->NumberType;
   }
   d.cbType.text = typeText;
   const std::string alertText = ListView1.cellText(row, kColAlert);
@@ -337,11 +342,14 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
     r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
   } else if (family == Family::GroupedText) {
     r.IconId = kNoIcon;
+    // What the command gave the handset, so that a later load or write back keeps it.
+    r.IconText = d.cbIcon.text;
     r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
   }
   r.OnSim = newIndex > PhoneLast ? 1 : 0;
   r.Index = newIndex;
   r.Name = d.edtAbonentName.text;
+  r.NameHex = NameHexFor(r.Name, d.KeptNameHex);
   r.Number = d.edtPhoneNumber.text;
   const char lead = r.Number.empty() ? '\0' : r.Number[0];
   const bool latin = (lead >= 'A' && lead <= 'Z') || (lead >= 'a' && lead <= 'z');
@@ -453,7 +461,9 @@ TAbonentInfo RowToWrite(const ListRow& row, const TAbonentInfo* record, Family f
   } else if (HasGroups(family) && typeText == TypeItems()[7]) {
     r.NumberType = 7;
   }  // "SIM" and anything else: the code the record holds
-  r.NumberFormat = NumberFormatFor(r.Number, r.NumberType);
+  // The handset's own format stays while the number and its type do.
+  if (record == nullptr || r.Number != record->Number || r.NumberType != record->NumberType)
+    r.NumberFormat = NumberFormatFor(r.Number, r.NumberType);
 
   if (alertText == AlertItems()[0] || alertText == Ru("бесшумный")) {
     r.AlertId = 0;

@@ -1,6 +1,7 @@
 #include "phonebook/records.h"
 
 #include "codec/delphi_text.h"
+#include "codec/errors.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 
@@ -38,14 +39,35 @@ class Cutter {
     return v;
   }
   std::uint8_t nextByte() { return static_cast<std::uint8_t>(nextInt()); }
-  std::string nextHexText() {
-    std::string t = Ucs2HexToText(before(','));
-    through(',');
-    return t;
+
+  // The next field of an entry line: the text before the next ",", or all that is left for
+  // the line's last field. None once the last field has been taken.
+  std::optional<std::string_view> field() {
+    if (ended_) return std::nullopt;
+    const std::size_t at = s_.find(',');
+    if (at == std::string_view::npos) {
+      ended_ = true;
+      const std::string_view last = s_;
+      s_ = {};
+      return last;
+    }
+    const std::string_view f = s_.substr(0, at);
+    s_.remove_prefix(at + 1);
+    return f;
   }
+  // Handsets leave a number field they do not use empty; a line that ends before the field
+  // is garbled and fails as an empty text does.
+  std::int32_t intField() {
+    const std::optional<std::string_view> f = field();
+    if (!f) return text::StrToIntDecimal("");
+    return f->empty() ? 0 : text::StrToIntDecimal(*f);
+  }
+  std::uint8_t byteField() { return static_cast<std::uint8_t>(intField()); }
+  std::string_view textField() { return field().value_or(std::string_view()); }
 
  private:
   std::string_view s_;
+  bool ended_ = false;
 };
 
 std::string Quoted(std::string_view number) {
@@ -66,6 +88,7 @@ TAbonentInfo FreeSlot(std::int32_t index) {
 
 void FreeRecord(TAbonentInfo& r) {
   r.Name = std::string(kFreeName);
+  r.NameHex.clear();
   r.Number.clear();
   r.NumberFormat = 145;
   r.NumberType = 0;
@@ -194,25 +217,21 @@ TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t s
   c.through(',', 1);  // and the opening quote of the number
   r.Number = std::string(c.before('"'));
   c.through('"', 1);  // and the comma after the closing quote
-  r.NumberFormat = c.nextByte();
-  r.Name = c.nextHexText();
-  r.NumberType = c.nextByte();
-  r.Attr6 = c.nextByte();
-  r.AlertId = c.nextInt();
-  r.Attr8 = c.nextByte();
+  r.NumberFormat = c.byteField();
+  r.NameHex = std::string(c.textField());
+  r.Name = Ucs2HexToText(r.NameHex);
+  r.NumberType = c.byteField();
+  r.Attr6 = c.byteField();
+  r.AlertId = c.intField();
+  r.Attr8 = c.byteField();
+  r.Attr9 = c.byteField();
   if (HasGroups(family)) {
-    r.Attr9 = c.nextByte();
-    r.Category = c.nextByte();
-    r.IconId = c.nextInt();
-    r.Attr12 = c.nextByte();
-    if (family == Family::GroupedText) {
-      r.Attr13 = c.nextByte();
-      r.IconText = Ucs2HexToText(c.before(','));
-    } else {
-      r.Attr13 = static_cast<std::uint8_t>(text::StrToIntDecimal(c.rest()));
-    }
+    r.Category = c.byteField();
+    r.IconId = c.intField();
+    r.Attr12 = c.byteField();
+    r.Attr13 = c.byteField();
+    if (family == Family::GroupedText) r.IconText = Ucs2HexToText(c.textField());
   } else {
-    r.Attr9 = static_cast<std::uint8_t>(text::StrToIntDecimal(c.rest()));
     r.Attr12 = 255;
   }
   return r;
@@ -245,17 +264,29 @@ std::string DialogWriteCommand(const DialogEntry& e, Family family) {
   return cmd;
 }
 
+std::string NameHexFor(std::string_view name, std::string_view keptHex) {
+  if (!keptHex.empty()) {
+    try {
+      if (Ucs2HexToText(keptHex) == name) return std::string(keptHex);
+    } catch (const EConvertError&) {
+      // Hex that does not decode is no text of the handset's: the name goes as typed.
+    }
+  }
+  return TextToUcs2Hex(name);
+}
+
 std::string RecordWriteCommand(const TAbonentInfo& r, Family family) {
   std::string cmd = "AT+MPBW=" + IntToStr(r.Index) + "," + Quoted(r.Number) + "," +
-                    IntToStr(r.NumberFormat) + "," + TextToUcs2Hex(r.Name) + "," +
-                    IntToStr(r.NumberType) + "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) +
-                    "," + IntToStr(r.Attr8) + "," + IntToStr(r.Attr9);
+                    IntToStr(r.NumberFormat) + "," + NameHexFor(r) + "," + IntToStr(r.NumberType) +
+                    "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) + "," + IntToStr(r.Attr8) +
+                    "," + IntToStr(r.Attr9);
   if (HasGroups(family)) {
     cmd += "," + IntToStr(r.Category) + "," + IntToStr(r.IconId) + "," + IntToStr(r.Attr12) + "," +
            IntToStr(r.Attr13);
   }
   if (family == Family::GroupedText) {
-    cmd += "," + TextToUcs2Hex(r.IconText) + "," + IntToStr(r.Tail1) + "," + IntToStr(r.Tail2);
+    // The icon text goes as typed, not in hex, as in the record dialog's command.
+    cmd += "," + r.IconText + "," + IntToStr(r.Tail1) + "," + IntToStr(r.Tail2);
   }
   return cmd;
 }
@@ -332,7 +363,7 @@ ListRow EntryRow(const TAbonentInfo& r, Family family, std::string_view model,
 }
 
 ListRow LoadedRow(const TAbonentInfo& r, Family family,
-                  const std::vector<std::string>& groupItems) {
+                  const std::vector<std::string>& groupNames) {
   ListRow row;
   row.caption = IntToStr(r.Index);
   row.subItems.push_back({r.Name, kNoImage});
@@ -349,7 +380,7 @@ ListRow LoadedRow(const TAbonentInfo& r, Family family,
   row.subItems.push_back({AlertText(r.AlertId).value_or(std::string()), kNoImage});
   if (HasGroups(family)) {
     row.subItems.push_back(IconCell(r.IconId));
-    row.subItems.push_back(GroupCell(r.Category, groupItems));
+    row.subItems.push_back(GroupCell(r.Category, groupNames));
   }
   return row;
 }

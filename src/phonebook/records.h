@@ -19,6 +19,10 @@ struct TAbonentInfo {
   std::uint8_t OnSim = 0;
   std::int32_t Index = 0;
   std::string Name;  // plain text; "NULL" marks a free index
+  // The name as the handset sent it (UCS2 hex), kept so that a name with letters code page
+  // 1251 cannot hold goes back unchanged while Name is still what it decodes to. Empty for
+  // an entry that did not come from the handset.
+  std::string NameHex;
   std::string Number;
   std::uint8_t NumberFormat = 0;
   std::uint8_t NumberType = 0;
@@ -94,8 +98,10 @@ std::int32_t CutGroupCount(std::string_view reply);
 std::string CutGroupName(std::string_view reply);
 
 // One entry line of an "AT+MPBR=" reply (with its "+MPBR: " prefix) in the family's layout.
-// A model of no family is read as Classic. Raises EConvertError on a field that is no
-// number; never reads outside the line.
+// A model of no family is read as Classic. The fields after the layout's own are ignored
+// (some handsets send 25); a number field that is empty reads as 0. Raises EConvertError on
+// a field that is no number or a line that ends before the layout does; never reads outside
+// the line.
 TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t simFirst);
 
 // The entry lines of a chunk reply that contains "OK" (trimmed, the "OK" cut off), at most
@@ -118,8 +124,16 @@ struct DialogEntry {
 // The dialog's command for the family; empty for a model of no family.
 std::string DialogWriteCommand(const DialogEntry& entry, Family family);
 
-// The full command for a record as it stands (name and icon text hex-encoded): 9 fields for
-// Classic and models of no family, 13 for Grouped, 16 for GroupedText.
+// The hex a name goes to the handset as: the handset's own (keptHex) while the name is what
+// it decodes to, else the name encoded.
+std::string NameHexFor(std::string_view name, std::string_view keptHex);
+inline std::string NameHexFor(const TAbonentInfo& record) {
+  return NameHexFor(record.Name, record.NameHex);
+}
+
+// The full command for a record as it stands (the name as NameHexFor gives it, the icon text
+// as it is): 9 fields for Classic and models of no family, 13 for Grouped, 16 for
+// GroupedText.
 std::string RecordWriteCommand(const TAbonentInfo& record, Family family);
 
 std::string EraseCommand(std::int32_t index);
@@ -132,10 +146,10 @@ std::vector<ListColumn> BaseColumns();
 // Removes an earlier icon and group pair and appends it again: never more than 7 columns.
 void AddGroupColumns(ListModel& list);
 
-// The row a load shows for a record it wrote: the type and group texts come from the record
-// dialog's boxes (groupItems: the items of its group box).
+// The row a load shows for a record it wrote: the type text comes from the record dialog's
+// type box, the group from the handset's group names.
 ListRow LoadedRow(const TAbonentInfo& record, Family family,
-                  const std::vector<std::string>& groupItems);
+                  const std::vector<std::string>& groupNames);
 // The row a read shows for a record.
 ListRow EntryRow(const TAbonentInfo& record, Family family, std::string_view model,
                  const std::vector<std::string>& groupNames);

@@ -727,7 +727,8 @@ constexpr const char* kExactOk = "\r\nOK\r\n";
 void FillRecord(TAbonentInfo& r, const ImportRow& row, Family family, std::int32_t simFirst) {
   r.OnSim = row.index >= simFirst ? 1 : 0;
   r.Index = row.index;
-  r.Name = Ucs2HexToText(TextToUcs2Hex(row.name));
+  r.NameHex = TextToUcs2Hex(row.name);
+  r.Name = Ucs2HexToText(r.NameHex);
   r.Number = row.number;
   r.NumberFormat = NumberFormatFor(row.number, row.type);
   r.NumberType = row.type;

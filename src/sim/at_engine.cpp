@@ -733,17 +733,22 @@ std::string AtEngine::entryLine(int index, const PhoneEntry& stored) const {
     e.number = stored.number;
     e.format = stored.format;
     e.name = stored.name;
+    e.nameUcs2 = stored.nameUcs2;
     e.type = SimNumberType(family_);
   }
-  std::string line = "+MPBR: " + S(index) + "," + Quote(e.number) + "," + S(e.format) + "," +
-                     quotedText(e.name) + "," + S(e.type) + "," + S(e.attr6) + "," + S(e.alert) +
-                     "," + S(e.attr8) + "," + S(e.attr9);
-  if (family_ == Family::Grouped || family_ == Family::GroupedText) {
+  const std::string name =
+      charset_ == Charset::Ucs2 && !e.nameUcs2.empty() ? e.nameUcs2 : quotedText(e.name);
+  std::string line = "+MPBR: " + S(index) + "," + Quote(e.number) + "," + S(e.format) + "," + name +
+                     "," + S(e.type) + "," + S(e.attr6) + "," + S(e.alert) + "," + S(e.attr8) +
+                     "," + S(e.attr9);
+  if (family_ == Family::Grouped || family_ == Family::GroupedText || longEntryLines_) {
     line += "," + S(e.category) + "," + S(e.icon) + "," + S(e.attr12) + "," + S(e.attr13);
   }
-  if (family_ == Family::GroupedText) {
+  if (family_ == Family::GroupedText || longEntryLines_) {
     line += "," + quotedText(e.iconText) + "," + S(e.tail1) + "," + S(e.tail2);
   }
+  // Sixteen fields so far; the long form ends in seven empty fields and two empty texts.
+  if (longEntryLines_) line += ",,,,,,,,\"\",\"\"";
   return line;
 }
 
@@ -796,6 +801,10 @@ AtEngine::Result AtEngine::mpbr(Form form, const std::vector<Arg>& args) {
   if (form == Form::Test) {
     // The range without parentheses, then the number and name lengths, the highest number
     // type and the number of caller groups.
+    if (longEntryLines_) {
+      return {true, Line("+MPBR: " + S(first) + "-" + S(last) + "," + S(kNumberLength) + "," +
+                         S(kNameLength) + ",14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264")};
+    }
     return {true, Line("+MPBR: " + S(first) + "-" + S(last) + "," + S(kNumberLength) + "," +
                        S(kNameLength) + "," + S(grouped ? 8 : 7) + "," +
                        S(grouped ? static_cast<int>(state_.groups.size()) : 0))};
@@ -847,6 +856,12 @@ AtEngine::Result AtEngine::mpbw(Form form, const std::vector<Arg>& args) {
   if (!decodeArgText(args[3], e.name) || e.name.size() > static_cast<std::size_t>(kNameLength)) {
     return {false};
   }
+  // The handset keeps every character of a name written in UCS2, also those code page 1251
+  // has no place for.
+  if (charset_ == Charset::Ucs2) {
+    std::string hex = Upper(args[3].value);
+    if (hex != EncodeUcs2Hex(e.name)) e.nameUcs2 = std::move(hex);
+  }
   if (!num(4, 0, 8, e.type) || !num(5, 0, 1, e.attr6) || !num(6, 0, 255, e.alert) ||
       !num(7, 0, 255, e.attr8) || !num(8, 0, 255, e.attr9)) {
     return {false};
@@ -858,11 +873,9 @@ AtEngine::Result AtEngine::mpbw(Form form, const std::vector<Arg>& args) {
   }
   if (n > 11 && !num(11, 0, 255, e.attr12)) return {false};
   if (n > 12 && !num(12, 0, 255, e.attr13)) return {false};
-  if (n > 13) {
-    // The icon text of these models is normally hex like every text, but the handset
-    // also takes a picture name typed as it is.
-    if (!decodeArgText(args[13], e.iconText)) e.iconText = args[13].value;
-  }
+  // The icon text is written as typed, in no character set's encoding; reads send it in the
+  // current one.
+  if (n > 13) e.iconText = args[13].value;
   if (n > 14 && !num(14, 0, 255, e.tail1)) return {false};
   if (n > 15 && !num(15, 0, 255, e.tail2)) return {false};
   if (onSim(*index)) {
@@ -870,6 +883,7 @@ AtEngine::Result AtEngine::mpbw(Form form, const std::vector<Arg>& args) {
     sim.number = e.number;
     sim.format = e.format;
     sim.name = e.name;
+    sim.nameUcs2 = e.nameUcs2;
     e = sim;
   }
   state_.entries[*index] = e;

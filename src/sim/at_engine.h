@@ -40,6 +40,10 @@ class AtEngine {
   // The reply a handset gives a line it cannot take (longer than its buffer).
   EngineReply refuse(std::string_view line) const;
 
+  // Phone book lines of 25 fields (empty ones and quoted empty texts after the layout's own)
+  // and a range reply with a long tail, as some real handsets send them.
+  void setLongEntryLines(bool on) { longEntryLines_ = on; }
+
   bool echo() const { return echo_; }
   const std::string& model() const { return model_; }
   Family family() const { return family_; }
@@ -150,6 +154,7 @@ class AtEngine {
   bool bareImsi_ = false;
   Clock clock_;
   bool changed_ = false;
+  bool longEntryLines_ = false;
 
   bool echo_ = true;
   Charset charset_ = Charset::Ira;

@@ -10,6 +10,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "sim/handset_text.h"
+
 namespace quorvex::sim {
 
 extern const std::string_view kDemoHandsetText;  // generated from data/demo_handset.txt
@@ -177,7 +179,7 @@ class Parser {
       if (static_cast<std::size_t>(n) > st.groups.size()) st.groups.resize(n);
       st.groups[n - 1] = CallerGroup{fields_[2], small(3, 0, 255)};
     } else if (kind == "entry") {
-      need(17);
+      if (fields_.size() != 18) need(17);
       PhoneEntry e;
       e.number = fields_[2];
       e.format = small(3, 0, 255);
@@ -194,6 +196,10 @@ class Parser {
       e.iconText = fields_[14];
       e.tail1 = small(15, 0, 255);
       e.tail2 = small(16, 0, 255);
+      if (fields_.size() == 18) {
+        if (!DecodeUcs2Hex(fields_[17])) fail("field 17 is no UCS2 hex");
+        e.nameUcs2 = fields_[17];
+      }
       st.entries[small(1, 1, kMostEntries)] = e;
       entryLines_[small(1, 1, kMostEntries)] = lineNo_;
     } else if (kind == "date-book") {
@@ -285,7 +291,7 @@ class Parser {
   std::map<int, int> entryLines_, eventLines_, messageLines_;
 };
 
-void Emit(std::ostringstream& out, std::initializer_list<std::string> fields) {
+void Emit(std::ostringstream& out, const std::vector<std::string>& fields) {
   bool first = true;
   for (const std::string& f : fields) {
     if (!first) out << '\t';
@@ -357,9 +363,12 @@ std::string SerializeState(const HandsetState& st) {
     }
   }
   for (const auto& [i, e] : st.entries) {
-    Emit(out, {"entry", S(i), e.number, S(e.format), e.name, S(e.type), S(e.attr6), S(e.alert),
-               S(e.attr8), S(e.attr9), S(e.category), S(e.icon), S(e.attr12), S(e.attr13),
-               e.iconText, S(e.tail1), S(e.tail2)});
+    std::vector<std::string> fields = {
+        "entry",     S(i),        e.number,   S(e.format), e.name,        S(e.type),
+        S(e.attr6),  S(e.alert),  S(e.attr8), S(e.attr9),  S(e.category), S(e.icon),
+        S(e.attr12), S(e.attr13), e.iconText, S(e.tail1),  S(e.tail2)};
+    if (!e.nameUcs2.empty()) fields.push_back(e.nameUcs2);
+    Emit(out, fields);
   }
   Emit(out, {"date-book", S(st.dateBookHighest), S(st.autoDeleteWeeks)});
   for (const auto& [i, ev] : st.events) {

@@ -15,6 +15,7 @@
 //   group            N  NAME  ALERT
 //   entry            INDEX NUMBER FORMAT NAME TYPE ATTR6 ALERT ATTR8 ATTR9 CATEGORY ICON
 //                    ATTR12 ATTR13 ICONTEXT TAIL1 TAIL2   (the wire order of an entry)
+//                    [NAME-UCS2]   the name's UCS2 hex, for a name NAME cannot hold
 //   date-book        HIGHEST  AUTODELETE   events at 0..HIGHEST; auto-delete in weeks
 //   event            INDEX TITLE ENTRYFLAG ALARMFLAG START-TIME START-DATE DURATION
 //                    ALARM-TIME ALARM-DATE REPEAT   (times HH:MM, dates MM-DD-YYYY)
@@ -49,6 +50,9 @@ struct PhoneEntry {
   std::string iconText;
   int tail1 = 0;
   int tail2 = 0;
+  // The name in UCS2 hex when it holds characters code page 1251 cannot (a name written in
+  // UCS2); name then has "?" for them. Empty otherwise.
+  std::string nameUcs2;
   bool operator==(const PhoneEntry&) const = default;
 };
 

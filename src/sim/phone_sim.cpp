@@ -51,6 +51,7 @@ struct PhoneSim::Impl {
   explicit Impl(SimOptions o)
       : opt(std::move(o)), engine(opt.model, InitialState(opt), opt.echo), rng(opt.seed) {
     engine.setBareImsi(opt.bareImsi);
+    engine.setLongEntryLines(opt.longEntryLines);
   }
 
   SimOptions opt;

@@ -25,6 +25,8 @@ struct SimOptions {
   // misreports (the command still acts on the handset's state as usual).
   std::map<std::string, std::string> answers;
   bool split = false;      // write every reply in small pieces with short pauses
+  // Phone book lines of 25 fields and the long range reply some real handsets send.
+  bool longEntryLines = false;
   bool demoData = true;    // load data/ demo handset state (compiled in) at start
   std::string stateFile;   // load from and save to this file, when not empty
   std::uint32_t seed = 1;  // for the garbage generator

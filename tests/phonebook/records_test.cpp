@@ -6,8 +6,18 @@
 
 #include "codec/errors.h"
 #include "codec/ru.h"
+#include "codec/ucs2.h"
 
 namespace quorvex::phonebook {
+
+void PrintTo(const TAbonentInfo& r, std::ostream* os) {
+  *os << "{" << int(r.OnSim) << "," << r.Index << ",\"" << r.Number << "\"," << int(r.NumberFormat)
+      << ",\"" << r.Name << "\"/" << r.NameHex << "," << int(r.NumberType) << "," << int(r.Attr6)
+      << "," << r.AlertId << "," << int(r.Attr8) << "," << int(r.Attr9) << "," << int(r.Category)
+      << "," << r.IconId << "," << int(r.Attr12) << "," << int(r.Attr13) << ",\"" << r.IconText
+      << "\"," << int(r.Tail1) << "," << int(r.Tail2) << "}";
+}
+
 namespace {
 
 TEST(Families, ExactModelNames) {
@@ -51,6 +61,16 @@ TEST(ReplyCutters, ModelStorageAndGroups) {
   EXPECT_EQ(CutGroupName("\r\n+MPGR: 2,0421043C,255\r\n\r\nOK\r\n"), Ru("См"));
 }
 
+// Two lines as a real handset sent them in UCS2 mode, with 25 fields each.
+const std::string kHex253 =
+    "005700650067006C006500690074006E0065007200200053006100620069006E00650020004D0065006E007300"
+    "61";
+const std::string kLong253 =
+    "+MPBR: 253,\"069912158732\",129," + kHex253 + ",3,0,255,0,1,1,255,255,0,,0,0,,,,,,,,\"\",\"\"";
+const std::string kHex181 = "004400440055006600440055006600770044";
+const std::string kLong181 =
+    "+MPBR: 181,\"0800886600\",129," + kHex181 + ",0,0,255,70,1,1,255,255,0,,0,0,,,,,,,,\"\",\"\"";
+
 struct LineCase {
   const char* name;
   std::string line;
@@ -81,6 +101,12 @@ TAbonentInfo Rec(std::int32_t index, std::string number, std::uint8_t format, st
   return r;
 }
 
+// The record a line gives also keeps the name's hex as the line carries it.
+TAbonentInfo Hexed(TAbonentInfo r, std::string nameHex) {
+  r.NameHex = std::move(nameHex);
+  return r;
+}
+
 class EntryLines : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(EntryLines, CutIntoTheRecord) {
@@ -91,38 +117,71 @@ TEST_P(EntryLines, CutIntoTheRecord) {
 INSTANTIATE_TEST_SUITE_P(
     Layouts, EntryLines,
     ::testing::Values(
-        LineCase{"Classic", "+MPBR: 5,\"+700\",145,0418043C044F,3,0,255,0,1", Family::Classic,
-                 Rec(5, "+700", 145, Ru("Имя"), 3, 0, 255, 0, 1, 0, 0, 255, 0)},
+        LineCase{
+            "Classic", "+MPBR: 5,\"+700\",145,0418043C044F,3,0,255,0,1", Family::Classic,
+            Hexed(Rec(5, "+700", 145, Ru("Имя"), 3, 0, 255, 0, 1, 0, 0, 255, 0), "0418043C044F")},
         LineCase{"NoFamilyReadAsClassic", "+MPBR: 7,\"555\",129,0041,2,1,5,0,1", Family::None,
-                 Rec(7, "555", 129, "A", 2, 1, 5, 0, 1, 0, 0, 255, 0)},
+                 Hexed(Rec(7, "555", 129, "A", 2, 1, 5, 0, 1, 0, 0, 255, 0), "0041")},
         LineCase{"Grouped", "+MPBR: 12,\"a@b.ru\",128,00410042,6,0,0,0,1,3,14,255,0",
-                 Family::Grouped, Rec(12, "a@b.ru", 128, "AB", 6, 0, 0, 0, 1, 3, 14, 255, 0)},
+                 Family::Grouped,
+                 Hexed(Rec(12, "a@b.ru", 128, "AB", 6, 0, 0, 0, 1, 3, 14, 255, 0), "00410042")},
         LineCase{"GroupedTextIgnoresTheTail",
                  "+MPBR: 3,\"+7916\",145,0042,1,0,255,0,1,2,255,255,0,00500031,7,9",
                  Family::GroupedText,
-                 Rec(3, "+7916", 145, "B", 1, 0, 255, 0, 1, 2, 255, 255, 0, "P1")},
+                 Hexed(Rec(3, "+7916", 145, "B", 1, 0, 255, 0, 1, 2, 255, 255, 0, "P1"), "0042")},
+        LineCase{"GroupedTextIconTextEndsTheLine",
+                 "+MPBR: 3,\"+7916\",145,0042,1,0,255,0,1,2,255,255,0,00500031",
+                 Family::GroupedText,
+                 Hexed(Rec(3, "+7916", 145, "B", 1, 0, 255, 0, 1, 2, 255, 255, 0, "P1"), "0042")},
         LineCase{"FirstSimIndexIsOnSim", "+MPBR: 501,\"112\",129,0053,8,0,255,0,1,0,255,255,0",
                  Family::Grouped,
-                 Rec(501, "112", 129, "S", 8, 0, 255, 0, 1, 0, 255, 255, 0, {}, 1)},
+                 Hexed(Rec(501, "112", 129, "S", 8, 0, 255, 0, 1, 0, 255, 255, 0, {}, 1), "0053")},
         LineCase{"EightBitFieldsKeepTheirLowBits", "+MPBR: 1,\"1\",401,,258,0,300,0,257",
-                 Family::Classic, Rec(1, "1", 145, "", 2, 0, 300, 0, 1, 0, 0, 255, 0)}),
+                 Family::Classic, Rec(1, "1", 145, "", 2, 0, 300, 0, 1, 0, 0, 255, 0)},
+        // Every family takes its own fields from a longer line and leaves the rest.
+        LineCase{"GroupedLineReadAsClassic", "+MPBR: 1,\"1\",129,0041,0,0,255,0,1,1,255,255,0",
+                 Family::Classic,
+                 Hexed(Rec(1, "1", 129, "A", 0, 0, 255, 0, 1, 0, 0, 255, 0), "0041")},
+        LineCase{"TwentyFiveFieldsClassic", kLong253, Family::Classic,
+                 Hexed(Rec(253, "069912158732", 129, "Wegleitner Sabine Mensa", 3, 0, 255, 0, 1, 0,
+                           0, 255, 0),
+                       kHex253)},
+        LineCase{"TwentyFiveFieldsNoFamily", kLong181, Family::None,
+                 Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 0, 0, 255, 0),
+                       kHex181)},
+        LineCase{"TwentyFiveFieldsGrouped", kLong253, Family::Grouped,
+                 Hexed(Rec(253, "069912158732", 129, "Wegleitner Sabine Mensa", 3, 0, 255, 0, 1, 1,
+                           255, 255, 0),
+                       kHex253)},
+        LineCase{"TwentyFiveFieldsGroupedText", kLong181, Family::GroupedText,
+                 Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 1, 255, 255, 0),
+                       kHex181)},
+        // Fields a handset leaves empty read as 0.
+        LineCase{"EmptyFieldsClassic", "+MPBR: 4,\"4\",,0041,,,,,", Family::Classic,
+                 Hexed(Rec(4, "4", 0, "A", 0, 0, 0, 0, 0, 0, 0, 255, 0), "0041")},
+        LineCase{"EmptyFieldsGroupedText", "+MPBR: 4,\"4\",129,,3,0,255,0,1,,,,,,0,0",
+                 Family::GroupedText, Rec(4, "4", 129, "", 3, 0, 255, 0, 1, 0, 0, 0, 0)}),
     [](const auto& info) { return info.param.name; });
 
 TEST(EntryLines, MalformedLinesRaiseTheConversionErrorWithoutReadingOutside) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"", "'' is not a valid integer value"},
-      {"+MPBR:", "'' is not a valid integer value"},
-      {"+MPBR: x,\"1\",129,0041,0,0,255,0,1", "'x' is not a valid integer value"},
-      {"+MPBR: 1,\"1\",129,0041,0,0,255,0", "'' is not a valid integer value"},
-      {"+MPBR: 1,\"12345", "'' is not a valid integer value"},
-      {"+MPBR: 1,\"1\",129,00zz,0,0,255,0,1", "'$00zz' is not a valid integer value"},
-      // A Grouped line read with the Classic layout: the rest is no number.
-      {"+MPBR: 1,\"1\",129,0041,0,0,255,0,1,1,255,255,0",
-       "'1,1,255,255,0' is not a valid integer value"},
+  const std::tuple<const char*, Family, const char*> cases[] = {
+      {"", Family::Classic, "'' is not a valid integer value"},
+      {"+MPBR:", Family::Classic, "'' is not a valid integer value"},
+      {"+MPBR: x,\"1\",129,0041,0,0,255,0,1", Family::Classic, "'x' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0", Family::Classic, "'' is not a valid integer value"},
+      {"+MPBR: 1,\"12345", Family::Classic, "'' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,00zz,0,0,255,0,1", Family::Classic,
+       "'$00zz' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0,1 ", Family::Classic,
+       "'1 ' is not a valid integer value"},
+      // A Classic line is too short for the Grouped layout.
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0,1", Family::Grouped, "'' is not a valid integer value"},
+      {"+MPBR: 1,\"1\",129,0041,0,0,255,0,1,\"\",255,255,0", Family::GroupedText,
+       "'\"\"' is not a valid integer value"},
   };
-  for (const auto& [line, message] : cases) {
+  for (const auto& [line, family, message] : cases) {
     try {
-      ParseEntryLine(line, Family::Classic, 501);
+      ParseEntryLine(line, family, 501);
       ADD_FAILURE() << "no error for " << line;
     } catch (const EConvertError& e) {
       EXPECT_EQ(std::string(e.what()), message) << line;
@@ -174,8 +233,35 @@ TEST(RecordCommands, EveryFieldOfTheFamily) {
   EXPECT_EQ(RecordWriteCommand(r, Family::Grouped),
             "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1,4,11,200,5");
   EXPECT_EQ(RecordWriteCommand(r, Family::GroupedText),
-            "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1,4,11,200,5,0050,6,8");
+            "AT+MPBW=9,\"+1\",145,00410062,3,1,7,2,1,4,11,200,5,P,6,8");
   EXPECT_EQ(EraseCommand(42), "AT+MPBW=42");
+}
+
+TEST(RecordCommands, TheHandsetsOwnNameHexWhileTheNameIsWhatItDecodesTo) {
+  struct Case {
+    const char* what;
+    std::string name, kept, sent;
+  };
+  const Case cases[] = {
+      {"NothingKept", "Ab", "", "00410062"},
+      {"KeptWhileUnchanged", "Ab", "00410062", "00410062"},
+      {"KeptInTheHandsetsOwnCase", "Aj", "0041006a", "0041006a"},
+      {"NameChanged", "Ac", "00410062", "00410063"},
+      // Letters the code page has no place for: whatever the codec shows for them, the
+      // handset gets its own hex back while the shown name is unchanged.
+      {"Jose", Ucs2HexToText("004A006F007300E9"), "004A006F007300E9", "004A006F007300E9"},
+      {"Chinese", Ucs2HexToText("738B5C0F660E"), "738B5C0F660E", "738B5C0F660E"},
+      {"SurrogatePair", Ucs2HexToText("0041D83DDE00"), "0041D83DDE00", "0041D83DDE00"},
+      {"KeptHexThatDoesNotDecode", "A", "00zz", "0041"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(NameHexFor(c.name, c.kept), c.sent) << c.what;
+    TAbonentInfo r = Rec(2, "+2", 145, c.name, 3, 0, 255, 0, 1, 0, 0, 255, 0);
+    r.NameHex = c.kept;
+    EXPECT_EQ(RecordWriteCommand(r, Family::Classic),
+              "AT+MPBW=2,\"+2\",145," + c.sent + ",3,0,255,0,1")
+        << c.what;
+  }
 }
 
 TEST(Columns, IconAndGroupPairNeverDoubles) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -211,6 +212,9 @@ TEST(AtEngine, EntryLinesFollowTheFamilyLayout) {
        "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,1,255,255,0,043D04350442,0,0"},
       {"C550", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0",
        "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0,,0,0"},
+      // An icon text that looks like hex is still taken as typed.
+      {"C550", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0,0050,0,0",
+       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0,0030003000350030,0,0"},
   };
   for (const auto& c : cases) {
     Handset h(c.model);
@@ -270,6 +274,71 @@ TEST(AtEngine, StoragesBoundIndicesAndTheSimKeepsNumberAndName) {
     if (std::string(model) == "C350") line += ",0,255,255,0";
     EXPECT_EQ(h.at("AT+MPBR=501"), Answer(line)) << model;
   }
+}
+
+TEST(AtEngine, LongEntryLinesCarryTwentyFiveFieldsAndTheRangeItsLongTail) {
+  const std::string name = "0041";
+  const std::string tail = ",,,,,,,,\"\",\"\"";
+  const struct {
+    std::string model, write, line;
+  } cases[] = {
+      {"V60", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,70,1",
+       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,70,1,0,255,255,0,,0,0" + tail},
+      {"C650", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1",
+       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,0,255,255,0,,0,0" + tail},
+      {"C350", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,2,14,255,0",
+       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,2,14,255,0,,0,0" + tail},
+      {"C450", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,1,255,255,0,P1,0,0",
+       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,1,255,255,0,00500031,0,0" + tail},
+  };
+  for (const auto& c : cases) {
+    Handset h(c.model);
+    h.engine.setLongEntryLines(true);
+    h.at("AT+CPBS=MT");
+    h.at("AT+CSCS=UCS2");
+    EXPECT_EQ(h.at(c.write), kOk) << c.model;
+    const std::string reply = h.at("AT+MPBR=1,30");
+    EXPECT_EQ(reply, Answer(c.line)) << c.model;
+    EXPECT_EQ(std::count(c.line.begin(), c.line.end(), ','), 24) << c.model;
+    EXPECT_EQ(h.at("AT+MPBR=?"),
+              Answer("+MPBR: 1-750,40,24,14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264"));
+  }
+}
+
+TEST(AtEngine, NamesWrittenInUcs2KeepEveryCharacter) {
+  const struct {
+    std::string written, readBack, stored, kept;
+  } cases[] = {
+      {"004A006F007300E9", "004A006F007300E9", "Jos?", "004A006F007300E9"},
+      {"005A006f00eb", "005A006F00EB", "Zo?", "005A006F00EB"},
+      {"738B5C0F660E", "738B5C0F660E", "???", "738B5C0F660E"},
+      {"0041D83DDE00", "0041D83DDE00", "A??", "0041D83DDE00"},
+      // What the code page holds needs nothing kept beside the name.
+      {"0041003F", "0041003F", "A?", ""},
+      {"0410044f", "0410044F", "\xC0\xFF", ""},
+  };
+  for (const auto& c : cases) {
+    for (const int index : {2, 501}) {  // phone memory and SIM
+      Handset h("C350");
+      h.at("AT+CPBS=MT");
+      h.at("AT+CSCS=UCS2");
+      const std::string i = std::to_string(index);
+      EXPECT_EQ(h.at("AT+MPBW=" + i + ",\"1\",129," + c.written + ",2,0,255,0,1"), kOk);
+      const PhoneEntry& e = h.engine.state().entries.at(index);
+      EXPECT_EQ(e.name, c.stored) << c.written;
+      EXPECT_EQ(e.nameUcs2, c.kept) << c.written;
+      const std::string line = "\r\n+MPBR: " + i + ",\"1\",129," + c.readBack + ",";
+      EXPECT_EQ(h.at("AT+MPBR=" + i).substr(0, line.size()), line);
+      // The state file keeps the hex too.
+      EXPECT_EQ(ParseState(SerializeState(h.engine.state())).entries.at(index), e);
+    }
+  }
+  Handset h("C350");
+  h.at("AT+CPBS=MT");
+  h.at("AT+CSCS=UCS2");
+  h.at("AT+MPBW=2,\"1\",129,004A006F007300E9,2,0,255,0,1");
+  h.at("AT+CSCS=IRA");
+  EXPECT_EQ(h.at("AT+MPBR=2"), Answer("+MPBR: 2,\"1\",129,\"Jos?\",2,0,255,0,1,0,255,255,0"));
 }
 
 TEST(AtEngine, EightBitSetsQuoteNames) {

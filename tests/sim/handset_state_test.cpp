@@ -45,7 +45,10 @@ TEST(HandsetText, EightBitSetsShowWhatTheyCannotCarryAsQuestionMarks) {
 
 HandsetState Tricky() {
   HandsetState st = EmptyState();
-  st.entries[3] = PhoneEntry{"+7\\0", 145, "A\tB", 3, 1, 7, 2, 0, 4, 14, 200, 9, "pic\n1", 5, 6};
+  st.entries[3] =
+      PhoneEntry{"+7\\0", 145, "A\tB", 3, 1, 7, 2, 0, 4, 14, 200, 9, "pic\n1", 5, 6, ""};
+  st.entries[4] =
+      PhoneEntry{"+4", 129, "Zo?", 0, 0, 255, 0, 1, 0, 255, 255, 0, "", 0, 0, "005A006F00EB"};
   st.groups[1] = CallerGroup{"\xD0\xE0\xE1\xEE\xF2\xE0", 12};
   st.events[0] = DateEvent{"x\\t", '1', '1', "10:30", "07-12-2026", 60, "10:15", "07-12-2026", 3};
   st.messages[5] = Message{MessageStore::Incoming, MessageStatus::RecUnread, "+1",

@@ -414,8 +414,8 @@ TEST(PhoneSimProgram, ServesUntilTerminatedAndRemovesItsLink) {
   if (pid == 0) {
     dup2(out[1], 1);
     close(out[0]);
-    execl(QUORVEX_PHONESIM, QUORVEX_PHONESIM, "--model", "T720", "--empty", "--link", link.c_str(),
-          static_cast<char*>(nullptr));
+    execl(QUORVEX_PHONESIM, QUORVEX_PHONESIM, "--model", "T720", "--empty", "--long-entries",
+          "--link", link.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(out[1]);
@@ -433,6 +433,13 @@ TEST(PhoneSimProgram, ServesUntilTerminatedAndRemovesItsLink) {
         c.exchange("AT+CGMM\r"),
         "AT+CGMM\r\r\n+CGMM: \"GSM900\",\"GSM1800\",\"GSM1900\",\"MODEL=T720\"\r\n\r\nOK\r\n");
     EXPECT_EQ(c.exchange("AT+CPBS=MT;+MPBR=1,30\r"), "AT+CPBS=MT;+MPBR=1,30\r\r\nOK\r\n");
+    EXPECT_EQ(c.exchange("AT+MPBW=3,\"+3\",145,\"C\",3,0,255,0,1;+MPBR=3\r"),
+              "AT+MPBW=3,\"+3\",145,\"C\",3,0,255,0,1;+MPBR=3\r\r\n"
+              "+MPBR: "
+              "3,\"+3\",145,\"C\",3,0,255,0,1,0,255,255,0,\"\",0,0,,,,,,,,\"\",\"\"\r\n\r\nOK\r\n");
+    EXPECT_EQ(c.exchange("AT+MPBR=?\r"),
+              "AT+MPBR=?\r\r\n+MPBR: 1-750,40,24,14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),"
+              "264\r\n\r\nOK\r\n");
   }
   kill(pid, SIGTERM);
   int status = 0;
@@ -445,6 +452,8 @@ TEST(PhoneSimProgram, ServesUntilTerminatedAndRemovesItsLink) {
 
   const std::string bad = std::string(QUORVEX_PHONESIM) + " --baud fast 2>/dev/null";
   EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
+  const std::string help = std::string(QUORVEX_PHONESIM) + " --help | grep -q -- --long-entries";
+  EXPECT_EQ(WEXITSTATUS(std::system(help.c_str())), 0);
 }
 
 }  // namespace
