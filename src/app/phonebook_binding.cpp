@@ -110,6 +110,7 @@ void PhoneBookBinding::showState(bool withRows) {
   const int revision = shown.revision;
   shown = own;
   shown.revision = revision + 1;
+  shown.appendedFrom = shown.appendedTo = -1;
   shownRevision_ = own.revision;
 }
 
@@ -121,9 +122,7 @@ void PhoneBookBinding::showRowsFrom(std::size_t from) {
     return;
   }
   showState(false);
-  shown.rows.insert(shown.rows.end(), own.rows.begin() + static_cast<std::ptrdiff_t>(from),
-                    own.rows.end());
-  ++shown.revision;
+  shown.append(own.rows.begin() + static_cast<std::ptrdiff_t>(from), own.rows.end());
   shownRevision_ = own.revision;
 }
 

@@ -40,6 +40,10 @@ struct ListModel {
   std::vector<ListRow> rows;
   int focused = -1;  // row with the focus, -1 none
   int revision = 0;  // bumped by every change, so a view knows when to refresh
+  // The revisions before and after the last change that only appended rows: a view that
+  // shows the first of them adds the new rows instead of building the list anew. Any later
+  // change moves revision past the second, and the view builds it anew again.
+  int appendedFrom = -1, appendedTo = -1;
 
   void clear() {
     rows.clear();
@@ -50,6 +54,12 @@ struct ListModel {
     rows.push_back(ListRow{std::move(caption), kNoImage, {}, false, false, 0});
     ++revision;
     return rows.back();
+  }
+  template <class It>
+  void append(It first, It last) {
+    appendedFrom = revision;
+    rows.insert(rows.end(), first, last);
+    appendedTo = ++revision;
   }
   // The first selected row (the list's Selected), -1 when none.
   int selectedIndex() const {

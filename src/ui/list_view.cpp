@@ -107,10 +107,48 @@ void ListView::takeSelection() {
   model_.focused = currentRow() < static_cast<int>(model_.rows.size()) ? currentRow() : -1;
 }
 
+void ListView::fillRow(std::size_t r) {
+  const ListRow& row = model_.rows[r];
+  const int rr = static_cast<int>(r);
+  for (int c = 0; c < columnCount(); ++c) {
+    const auto align = AlignmentOf(model_.columns[static_cast<std::size_t>(c)].align);
+    QTableWidgetItem* cell;
+    if (c == 0) {
+      cell = Cell(row.caption, row.image, align);
+    } else if (static_cast<std::size_t>(c - 1) < row.subItems.size()) {
+      const ListCell& sub = row.subItems[static_cast<std::size_t>(c - 1)];
+      cell = Cell(sub.text, sub.image, align);
+    } else {
+      cell = Cell("", kNoImage, align);
+    }
+    if (row.bold) {
+      QFont f = font();
+      f.setBold(true);
+      cell->setFont(f);
+    }
+    if (row.textColor != 0) cell->setForeground(QColor::fromRgb(row.textColor));
+    setItem(rr, c, cell);
+  }
+}
+
 void ListView::sync() {
   if (model_.revision == syncedRevision_ &&
       columnCount() == static_cast<int>(model_.columns.size()))
     return;
+  // Rows appended to what the widget shows (a read that shows its rows chunk by chunk): only
+  // the new ones are built, so a long read does not rebuild the list at every chunk.
+  if (model_.appendedFrom == syncedRevision_ && model_.appendedTo == model_.revision &&
+      columnCount() == static_cast<int>(model_.columns.size()) &&
+      static_cast<std::size_t>(rowCount()) <= model_.rows.size()) {
+    syncing_ = true;
+    const QSignalBlocker block(this);
+    const int from = rowCount();
+    setRowCount(static_cast<int>(model_.rows.size()));
+    for (std::size_t r = static_cast<std::size_t>(from); r < model_.rows.size(); ++r) fillRow(r);
+    syncedRevision_ = model_.revision;
+    syncing_ = false;
+    return;
+  }
   syncing_ = true;
   const QSignalBlocker block(this);
   setColumnCount(static_cast<int>(model_.columns.size()));
@@ -134,29 +172,7 @@ void ListView::sync() {
     setColumnWidth(static_cast<int>(c), ShownWidth(model_.columns[c], *horizontalHeader()));
 
   setRowCount(static_cast<int>(model_.rows.size()));
-  for (std::size_t r = 0; r < model_.rows.size(); ++r) {
-    const ListRow& row = model_.rows[r];
-    const int rr = static_cast<int>(r);
-    for (int c = 0; c < columnCount(); ++c) {
-      const auto align = AlignmentOf(model_.columns[static_cast<std::size_t>(c)].align);
-      QTableWidgetItem* cell;
-      if (c == 0) {
-        cell = Cell(row.caption, row.image, align);
-      } else if (static_cast<std::size_t>(c - 1) < row.subItems.size()) {
-        const ListCell& sub = row.subItems[static_cast<std::size_t>(c - 1)];
-        cell = Cell(sub.text, sub.image, align);
-      } else {
-        cell = Cell("", kNoImage, align);
-      }
-      if (row.bold) {
-        QFont f = font();
-        f.setBold(true);
-        cell->setFont(f);
-      }
-      if (row.textColor != 0) cell->setForeground(QColor::fromRgb(row.textColor));
-      setItem(rr, c, cell);
-    }
-  }
+  for (std::size_t r = 0; r < model_.rows.size(); ++r) fillRow(r);
   clearSelection();
   for (std::size_t r = 0; r < model_.rows.size(); ++r)
     if (model_.rows[r].selected)

@@ -18,7 +18,8 @@ class ListView : public QTableWidget {
  public:
   ListView(ListModel& model, QWidget* parent = nullptr);
 
-  // Rebuilds rows and columns when the model changed since the last call.
+  // Rebuilds rows and columns when the model changed since the last call; rows only appended
+  // since then are added.
   void sync();
   ListModel& listModel() { return model_; }
 
@@ -29,6 +30,7 @@ class ListView : public QTableWidget {
 
  private:
   void takeSelection();
+  void fillRow(std::size_t r);
 
   ListModel& model_;
   int syncedRevision_ = -1;

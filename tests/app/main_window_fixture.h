@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,7 +37,10 @@ class RecordingUi : public UserInterface {
   std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
     return {};
   }
-  void processEvents(bool) override {}
+  void processEvents(bool paintOnly) override {
+    pumps.push_back(paintOnly);
+    if (onPump) onPump();
+  }
   void pause(int) override {}
   LocalTime now() override { return clock; }
   void setBusyCursor(bool busy) override { cursor.push_back(busy); }
@@ -47,6 +51,8 @@ class RecordingUi : public UserInterface {
   std::vector<std::string> errors;
   std::vector<bool> cursor;
   std::vector<std::string> urls;
+  std::vector<bool> pumps;  // paintOnly of every pump
+  std::function<void()> onPump;
 };
 
 class MainWindowTest : public ::testing::Test {

@@ -295,6 +295,32 @@ TEST(Load, AClassicFileIntoAGroupedHandset) {
             (V{"11", "S", "12", "SIM", Ru("По умолчанию"), Ru("нет"), ""}));
 }
 
+TEST(Load, ShowsTheHandsetsGroupsAndWritesAnEarlierEntryBackAsTheReadLeftIt) {
+  sim::HandsetState st = Book(10, 5, {});
+  st.groups = {{Ru("Друзья"), 255}, {Ru("Работа"), 255}};
+  sim::PhoneEntry zoe = Entry("+44207", "Zo?", 1);
+  zoe.nameUcs2 = "005A006F00EB";
+  zoe.iconText = "Pic01";
+  zoe.category = 2;
+  st.entries[3] = zoe;
+  Handset h("C450", st);
+  ReadFirst(h);
+  const fs::path file = h.dir() / "book.csv";
+  WriteTextFile(file.string(), "PHONE;1;A;+1;3;0;255;0;1;1;4;255;0\r\n");
+  h.ui.files = {file.string()};
+  h.section.pmLoadRecordClick(h.app());
+  const V sent = h.sent();
+  ASSERT_EQ(sent.size(), kLoadReading.size() + 4);
+  EXPECT_EQ(sent[8], "AT+MPBW=1,\"+1\",145,0041,3,0,255,0,1,1,255,255,0,,0,0");
+  // The icon text goes as typed and the name as the handset sent it.
+  EXPECT_EQ(sent[9], "AT+MPBW=3,\"+44207\",145,005A006F00EB,1,0,255,0,1,2,255,255,0,Pic01,0,0");
+  EXPECT_EQ(h.phone().state().entries.at(3), zoe);
+  ASSERT_EQ(h.section.ListView1.rows.size(), 2u);
+  EXPECT_EQ(Texts(h.section.ListView1.rows[0]).back(), Ru("Друзья"));
+  EXPECT_EQ(Texts(h.section.ListView1.rows[1]).back(), Ru("Работа"));
+  EXPECT_EQ(h.section.Records[2].NameHex, "005A006F00EB");
+}
+
 TEST(Load, WithoutAPortTheBoundsCannotBeRead) {
   Handset h("V60", ThreeEntries());
   // The load takes the settings as they stand; it does not read them again.

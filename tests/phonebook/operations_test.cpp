@@ -544,5 +544,111 @@ TEST(WriteAll, ARowRemovedMeanwhileEndsTheLoopSafely) {
   EXPECT_EQ(h.sent().size(), 3u + 1u);
 }
 
+// ---- Nothing changes by being read and written back
+
+// An entry whose name code page 1251 cannot hold, as the handset keeps it.
+sim::PhoneEntry Wide(std::string number, std::string shown, std::string hex, int type) {
+  sim::PhoneEntry e = Entry(std::move(number), std::move(shown), type);
+  e.nameUcs2 = std::move(hex);
+  return e;
+}
+
+// Every field a family reads differs from its default somewhere; the fields it does not read
+// keep theirs, as a write of that family's layout leaves them.
+sim::HandsetState RoundTripBook(Family family) {
+  sim::HandsetState st = Book(40, 10, {});
+  st.groups = {{"General", 255}, {"Work", 255}, {Ru("Семья"), 255}};
+  sim::PhoneEntry jose = Wide("+34911", "Jos?", "004A006F007300E9", 3);
+  jose.attr6 = 1;
+  jose.alert = 17;
+  jose.attr8 = 70;
+  jose.attr9 = 0;
+  sim::PhoneEntry zoe = Wide("+44207", "Zo?", "005A006F00EB", 1);
+  zoe.format = 129;  // the handset's own, though the number begins with "+"
+  sim::PhoneEntry wang = Wide("8610", "???", "738B5C0F660E", 0);
+  sim::PhoneEntry smile = Wide("555", "A??", "0041D83DDE00", 5);
+  smile.alert = 0;
+  sim::PhoneEntry ivan = Entry("+7916", Ru("Иван"), 2);
+  if (HasGroups(family)) {
+    jose.category = 2;
+    jose.icon = 3;
+    jose.attr12 = 200;
+    jose.attr13 = 5;
+    zoe.category = 2;
+    zoe.icon = 5;
+    wang.category = 3;
+    smile.category = 1;
+    smile.icon = 14;
+  }
+  if (family == Family::GroupedText) {
+    jose.iconText = "Pic01";
+    wang.iconText = Ru("Ёлка");
+  }
+  st.entries = {{2, jose},   {5, zoe},   {9, wang},
+                {12, smile}, {20, ivan}, {41, Wide("112", "Jos?", "004A006F007300E9", 0)}};
+  return st;
+}
+
+struct RoundTripCase {
+  const char* name;
+  const char* model;
+  bool longLines;
+};
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RoundTrip, WriteAllAndAnEditLeaveEveryEntryTheUserDidNotChangeAsItWas) {
+  const RoundTripCase& c = GetParam();
+  Handset h(c.model, RoundTripBook(FamilyOf(c.model)),
+            [&c](sim::SimOptions& o) { o.longEntryLines = c.longLines; });
+  ReadFirst(h);
+  ASSERT_EQ(h.section.ListView1.rows.size(), 6u);
+  const auto before = h.phone().state().entries;
+
+  h.section.sbWriteAllClick(h.app());
+  EXPECT_TRUE(h.ui.boxes.empty());
+  const V sent = h.sent();
+  ASSERT_EQ(sent.size(), 3u + 6u);
+  const std::string jose = "AT+MPBW=2,\"+34911\",145,004A006F007300E9,3,1,17,70,0";
+  EXPECT_EQ(sent[3].substr(0, jose.size()), jose);
+  EXPECT_EQ(h.phone().state().entries, before);
+
+  // A new number for Zoë: her name goes back as the handset has it.
+  SelectRow(h.section, "5");
+  Fill(h, [](TfrmAddRecord& d) { d.edtPhoneNumber.text = "+44208"; });
+  h.section.ListView1DblClick(h.app());
+  auto after = h.phone().state().entries;
+  ASSERT_EQ(after.count(5), 1u);
+  EXPECT_EQ(after.at(5).number, "+44208");
+  EXPECT_EQ(after.at(5).nameUcs2, "005A006F00EB");
+  EXPECT_EQ(after.at(5).type, 1);
+  auto others = before;
+  others.erase(5);
+  after.erase(5);
+  EXPECT_EQ(after, others);
+
+  // A name the user types goes as typed.
+  SelectRow(h.section, "2");
+  Fill(h, [](TfrmAddRecord& d) { d.edtAbonentName.text = "Jose"; });
+  h.section.ListView1DblClick(h.app());
+  EXPECT_EQ(h.phone().state().entries.at(2).name, "Jose");
+  EXPECT_EQ(h.phone().state().entries.at(2).nameUcs2, "");
+
+  // And all of it stays through another read and write back.
+  const auto edited = h.phone().state().entries;
+  ReadFirst(h);
+  h.section.sbWriteAllClick(h.app());
+  EXPECT_EQ(h.phone().state().entries, edited);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, RoundTrip,
+                         ::testing::Values(RoundTripCase{"Classic", "V60", false},
+                                           RoundTripCase{"Grouped", "C350", false},
+                                           RoundTripCase{"GroupedText", "C450", false},
+                                           RoundTripCase{"ClassicLongLines", "T720", true},
+                                           RoundTripCase{"GroupedLongLines", "V150", true},
+                                           RoundTripCase{"GroupedTextLongLines", "C550", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace quorvex::phonebook

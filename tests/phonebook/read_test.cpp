@@ -150,6 +150,86 @@ TEST(Read, ClassicAfterGroupedKeepsTheColumnsEmpty) {
   EXPECT_EQ(s.GroupNames, (V{"General", "", Ru("Семья")})) << "kept from the earlier read";
 }
 
+// A handset that sends 25 fields a line and a long range reply reads as one that sends its
+// family's own layout.
+class LongEntryLines : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LongEntryLines, ReadAsTheFamilysOwnLayout) {
+  sim::HandsetState st = GroupedBook();
+  st.entries[3].attr8 = 70;
+  st.entries[17].iconText = "Pic01";
+  Handset own(GetParam(), st);
+  own.section.sbReadAllClick(own.app());
+  Handset longer(GetParam(), st, [](sim::SimOptions& o) { o.longEntryLines = true; });
+  longer.section.sbReadAllClick(longer.app());
+  EXPECT_EQ(longer.sent(), own.sent());
+  EXPECT_TRUE(longer.ui.boxes.empty());
+  ASSERT_EQ(longer.section.Records.size(), 50u);
+  EXPECT_EQ(longer.section.Records, own.section.Records);
+  EXPECT_EQ(longer.section.Records[2].Attr8, 70);
+  ASSERT_EQ(longer.section.ListView1.rows.size(), 3u);
+  for (std::size_t k = 0; k < 3; ++k)
+    EXPECT_EQ(Texts(longer.section.ListView1.rows[k]), Texts(own.section.ListView1.rows[k]));
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, LongEntryLines,
+                         ::testing::Values("V60", "C350", "C450", "E398"));
+
+// The lines a real handset sent, each in a chunk of its own, through the whole read.
+struct RealLinesCase {
+  const char* model;
+  V row181, row253;
+};
+
+class RealLines : public ::testing::TestWithParam<RealLinesCase> {};
+
+TEST_P(RealLines, ReadInEveryFamily) {
+  const RealLinesCase& c = GetParam();
+  sim::HandsetState st = Book(260, 10, {});
+  st.groups = {{"General", 255}, {"Work", 255}};
+  Handset h(c.model, st, [](sim::SimOptions& o) {
+    o.longEntryLines = true;
+    o.answers = {{"AT+MPBR=181,210",
+                  "+MPBR: 181,\"0800886600\",129,004400440055006600440055006600770044,0,0,255,"
+                  "70,1,1,255,255,0,,0,0,,,,,,,,\"\",\"\""},
+                 {"AT+MPBR=241,270",
+                  "+MPBR: 253,\"069912158732\",129,005700650067006C006500690074006E006500720020"
+                  "0053006100620069006E00650020004D0065006E00730061,3,0,255,0,1,1,255,255,0,,0,0,"
+                  ",,,,,,,\"\",\"\""}};
+  });
+  h.section.sbReadAllClick(h.app());
+  ASSERT_EQ(h.section.ListView1.rows.size(), 2u);
+  EXPECT_EQ(Texts(h.section.ListView1.rows[0]), c.row181);
+  EXPECT_EQ(Texts(h.section.ListView1.rows[1]), c.row253);
+  EXPECT_EQ(h.section.Records[180].AlertId, 255);
+  EXPECT_EQ(h.section.Records[180].Attr8, 70);
+  EXPECT_EQ(h.section.Records[252].Number, "069912158732");
+  EXPECT_EQ(h.section.pbFullRecord.Position, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Families, RealLines,
+    ::testing::Values(
+        RealLinesCase{"V60",
+                      {"181", "DDUfDUfwD", "0800886600", Ru("Рабочий"), Ru("По умолчанию")},
+                      {"253", "Wegleitner Sabine Mensa", "069912158732", Ru("Мобильный"),
+                       Ru("По умолчанию")}},
+        RealLinesCase{"C650",
+                      {"181", "DDUfDUfwD", "0800886600", Ru("Рабочий"), Ru("По умолчанию")},
+                      {"253", "Wegleitner Sabine Mensa", "069912158732", Ru("Мобильный"),
+                       Ru("По умолчанию")}},
+        RealLinesCase{"C330",
+                      {"181", "DDUfDUfwD", "0800886600", Ru("Рабочий"), Ru("По умолчанию"),
+                       Ru("нет"), "General"},
+                      {"253", "Wegleitner Sabine Mensa", "069912158732", Ru("Мобильный"),
+                       Ru("По умолчанию"), Ru("нет"), "General"}},
+        RealLinesCase{
+            "C550",
+            {"181", "DDUfDUfwD", "0800886600", Ru("Рабочий"), Ru("По умолчанию"), "", "General"},
+            {"253", "Wegleitner Sabine Mensa", "069912158732", Ru("Мобильный"), Ru("По умолчанию"),
+             "", "General"}}),
+    [](const auto& info) { return std::string(info.param.model); });
+
 TEST(Read, T720ShowsItsCodeSevenAsSim) {
   Handset h("T720", Book(5, 2, {{6, Entry("+5", "S", 3)}}));
   h.section.sbReadAllClick(h.app());
