@@ -725,6 +725,10 @@ int AtEngine::usedIn(Book book) const {
   return used;
 }
 
+std::string AtEngine::entryName(const PhoneEntry& e) const {
+  return charset_ == Charset::Ucs2 && !e.nameUcs2.empty() ? e.nameUcs2 : quotedText(e.name);
+}
+
 std::string AtEngine::entryLine(int index, const PhoneEntry& stored) const {
   PhoneEntry e = stored;
   if (onSim(index)) {
@@ -736,8 +740,7 @@ std::string AtEngine::entryLine(int index, const PhoneEntry& stored) const {
     e.nameUcs2 = stored.nameUcs2;
     e.type = SimNumberType(family_);
   }
-  const std::string name =
-      charset_ == Charset::Ucs2 && !e.nameUcs2.empty() ? e.nameUcs2 : quotedText(e.name);
+  const std::string name = entryName(e);
   std::string line = "+MPBR: " + S(index) + "," + Quote(e.number) + "," + S(e.format) + "," + name +
                      "," + S(e.type) + "," + S(e.attr6) + "," + S(e.alert) + "," + S(e.attr8) +
                      "," + S(e.attr9);
@@ -786,7 +789,7 @@ AtEngine::Result AtEngine::cpbr(Form form, const std::vector<Arg>& args) {
   std::string body;
   for (auto it = state_.entries.lower_bound(*a); it != state_.entries.end() && it->first <= *b;
        ++it) {
-    std::string name = quotedText(it->second.name);
+    std::string name = entryName(it->second);
     if (charset_ == Charset::Ucs2) name = Quote(name);
     body += Line("+CPBR: " + S(it->first) + "," + Quote(it->second.number) + "," +
                  S(it->second.format) + "," + name);

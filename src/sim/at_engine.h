@@ -137,6 +137,8 @@ class AtEngine {
   int usedIn(Book book) const;
   bool onSim(int index) const { return index >= state_.simFirst(); }
   std::string entryLine(int index, const PhoneEntry& e) const;
+  // The name as the current character set sends it (UCS2: every character it was written with).
+  std::string entryName(const PhoneEntry& e) const;
   // Message helpers.
   bool inMem(const Message& m, Mem mem) const;
   int countIn(Mem mem) const;

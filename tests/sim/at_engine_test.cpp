@@ -337,8 +337,10 @@ TEST(AtEngine, NamesWrittenInUcs2KeepEveryCharacter) {
   h.at("AT+CPBS=MT");
   h.at("AT+CSCS=UCS2");
   h.at("AT+MPBW=2,\"1\",129,004A006F007300E9,2,0,255,0,1");
+  EXPECT_EQ(h.at("AT+CPBR=2"), Answer("+CPBR: 2,\"1\",129,\"004A006F007300E9\""));
   h.at("AT+CSCS=IRA");
   EXPECT_EQ(h.at("AT+MPBR=2"), Answer("+MPBR: 2,\"1\",129,\"Jos?\",2,0,255,0,1,0,255,255,0"));
+  EXPECT_EQ(h.at("AT+CPBR=2"), Answer("+CPBR: 2,\"1\",129,\"Jos?\""));
 }
 
 TEST(AtEngine, EightBitSetsQuoteNames) {
