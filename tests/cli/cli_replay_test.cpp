@@ -47,6 +47,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "4\tOffice\t89031234567\tОсновной\tПо умолчанию\tнет\tWork\n"
                    "21\tHome\t+74959876543\tSIM\tПо умолчанию\tнет\t\n",
                    ""},
+        // The fields after the layout's own are read past; a name keeps its Latin letters.
+        ReplayCase{"PhoneBookOf25Fields",
+                   "phonebook_25_fields.txt",
+                   {"phonebook", "read"},
+                   "181\tDDUfDUfwD\t0800886600\tРабочий\tПо умолчанию\n"
+                   "253\tWegleitner Sabine Mensa\t069912158732\tМобильный\tПо умолчанию\n",
+                   ""},
         ReplayCase{"DateBook",
                    "datebook_c350.txt",
                    {"datebook", "read"},
