@@ -40,6 +40,9 @@ constexpr const char* kUsage =
     "  --empty              start without the demo phone book, date book and messages\n"
     "  --bare-imsi          answer AT+CIMI with the digits alone, without +CIMI:\n"
     "  --replay FILE        answer from a recorded transcript instead of the handset\n"
+    "  --quoted-titles      send date book titles in double quotes in UCS2 too\n"
+    "  --full-year-stamps   write message time stamps as yyyy/M/d,hh:mm:ss, without\n"
+    "                       the zone, instead of yy/MM/dd,hh:mm:ss+zz\n"
     "  --link PATH          make PATH a symbolic link to the device while running\n"
     "  --help               show this text\n";
 
@@ -133,6 +136,10 @@ int main(int argc, char** argv) {
       } else if (opt == "--replay") {
         options.replayFile = std::string(value());
         if (options.replayFile.empty()) throw UsageError{"--replay needs a file"};
+      } else if (opt == "--quoted-titles") {
+        options.quotedTitles = true;
+      } else if (opt == "--full-year-stamps") {
+        options.fullYearStamps = true;
       } else if (opt == "--link") {
         link = std::string(value());
         if (link.empty()) throw UsageError{"--link needs a path"};

@@ -14,8 +14,13 @@ bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
 
+// Every byte of the code page but the control bytes and 0x98, which stands for no character.
 bool IsKept(unsigned char b) {
-  return (b >= 0x20 && b <= 0x7E) || b == 0xA8 || b == 0xB8 || b >= 0xC0;
+  return b >= 0x20 && b != 0x7F && b != 0x98;
+}
+
+bool IsControl(char c) {
+  return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
 }
 
 }  // namespace
@@ -27,8 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char c : input) allHex = allHex && IsHexDigit(c);
   try {
     const std::string text = quorvex::Ucs2HexToText(input);
-    // At most one byte per group, the short trailing one included.
-    if (text.size() > (size + 3) / 4) std::abort();
+    // At most one byte per whole group; a short trailing one gives none.
+    if (text.size() > size / 4) std::abort();
+    const std::string field = quorvex::Ucs2FieldToText(input);
+    for (const char c : field) {
+      if (IsControl(c)) std::abort();
+    }
+    const std::string message = quorvex::Ucs2MessageToText(input);
+    for (const char c : message) {
+      if (IsControl(c) && c != '\r' && c != '\n' && c != '\t') std::abort();
+    }
   } catch (const quorvex::EConvertError&) {
     // Only a group holding a non-hex character may fail.
     if (allHex) std::abort();

@@ -20,9 +20,9 @@ namespace quorvex::fuzz {
     }                                                                               \
   } while (0)
 
-// The bytes the UCS2 encoder keeps: printable ASCII, Ё, ё and А..я.
+// The bytes the UCS2 encoder keeps: every character of the code page but the controls.
 inline bool IsEncodable(unsigned char b) {
-  return (b >= 0x20 && b <= 0x7E) || b == 0xA8 || b == 0xB8 || b >= 0xC0;
+  return b >= 0x20 && b != 0x7F && b != 0x98;
 }
 
 inline std::string Encodable(std::string_view s) {
@@ -37,6 +37,14 @@ inline std::string Without(std::string_view s, std::string_view drop) {
   std::string out;
   for (char c : s)
     if (drop.find(c) == std::string_view::npos) out += c;
+  return out;
+}
+
+// s without its control characters.
+inline std::string WithoutControls(std::string_view s) {
+  std::string out;
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
   return out;
 }
 

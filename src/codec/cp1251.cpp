@@ -43,18 +43,6 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// The cp1251 byte for a code point, or -1. U+FFFD stands for 0x98 only when decoding.
-int EncodeCodePoint(char32_t cp) {
-  if (cp < 0x80) return static_cast<int>(cp);
-  if (cp == kUndefined) return -1;
-  // А..я lie in one run of both tables; everything else is looked up.
-  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<int>(0xC0 + (cp - 0x0410));
-  for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
-    if (kUpperHalf[i] == cp) return static_cast<int>(0x80 + i);
-  }
-  return -1;
-}
-
 // Decodes one well-formed UTF-8 sequence at s[at]: no overlong forms, no surrogates, nothing
 // above U+10FFFF. Returns its length, 0 for a malformed or truncated sequence.
 std::size_t DecodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
@@ -91,12 +79,28 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
 
 }  // namespace
 
+char32_t Cp1251ToCodePoint(unsigned char byte) {
+  return byte < 0x80 ? char32_t{byte} : kUpperHalf[byte - 0x80];
+}
+
+std::optional<unsigned char> CodePointToCp1251(char32_t cp) {
+  if (cp < 0x80) return static_cast<unsigned char>(cp);
+  // Nothing of the upper half lies below U+00A0 or above U+2122.
+  if (cp < 0xA0 || cp > 0x2122) return std::nullopt;
+  // А..я lie in one run of both tables; everything else is looked up.
+  if (cp >= 0x0410 && cp <= 0x044F) return static_cast<unsigned char>(0xC0 + (cp - 0x0410));
+  for (std::size_t i = 0; i < kUpperHalf.size(); ++i) {
+    if (kUpperHalf[i] == cp) return static_cast<unsigned char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
 std::string Cp1251ToUtf8(std::string_view cp1251) {
   std::string result;
   result.reserve(cp1251.size() * 2);
   for (const char c : cp1251) {
     const auto b = static_cast<unsigned char>(c);
-    AppendUtf8(result, b < 0x80 ? char32_t{b} : kUpperHalf[b - 0x80]);
+    AppendUtf8(result, Cp1251ToCodePoint(b));
   }
   return result;
 }
@@ -108,9 +112,9 @@ std::optional<std::string> Utf8ToCp1251(std::string_view utf8) {
     char32_t cp = 0;
     const std::size_t length = DecodeUtf8(utf8, at, cp);
     if (length == 0) return std::nullopt;
-    const int byte = EncodeCodePoint(cp);
-    if (byte < 0) return std::nullopt;
-    result += static_cast<char>(byte);
+    const std::optional<unsigned char> byte = CodePointToCp1251(cp);
+    if (!byte) return std::nullopt;
+    result += static_cast<char>(*byte);
     at += length;
   }
   return result;
@@ -127,8 +131,8 @@ std::string Utf8ToCp1251Lossy(std::string_view utf8) {
       ++at;
       continue;
     }
-    const int byte = EncodeCodePoint(cp);
-    if (byte >= 0) result += static_cast<char>(byte);
+    if (const std::optional<unsigned char> byte = CodePointToCp1251(cp))
+      result += static_cast<char>(*byte);
     at += length;
   }
   return result;

@@ -1,4 +1,5 @@
-// Conversion between code page 1251 bytes and UTF-8, for the front ends' edges only.
+// The code page 1251 table, and conversion between its bytes and UTF-8 for the front ends'
+// edges.
 #pragma once
 
 #include <optional>
@@ -6,6 +7,13 @@
 #include <string_view>
 
 namespace quorvex {
+
+// The code point of a cp1251 byte; U+FFFD for 0x98, the one byte the code page leaves out.
+char32_t Cp1251ToCodePoint(unsigned char byte);
+
+// The cp1251 byte of a code point; std::nullopt when the code page cannot hold it (U+FFFD
+// included, so 0x98 never comes back from a decoded text).
+std::optional<unsigned char> CodePointToCp1251(char32_t cp);
 
 // Every cp1251 byte has a UTF-8 form (0x98, which has none, becomes U+FFFD).
 std::string Cp1251ToUtf8(std::string_view cp1251);

@@ -1,6 +1,10 @@
 #include "codec/ucs2.h"
 
+#include <optional>
+
+#include "codec/cp1251.h"
 #include "codec/delphi_text.h"
+#include "codec/errors.h"
 
 namespace quorvex {
 
@@ -8,46 +12,49 @@ namespace {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-void AppendGroup(std::string& out, unsigned code) {
+void AppendGroup(std::string& out, char32_t code) {
   out += kHexDigits[(code >> 12) & 0xF];
   out += kHexDigits[(code >> 8) & 0xF];
   out += kHexDigits[(code >> 4) & 0xF];
   out += kHexDigits[code & 0xF];
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 // A malformed group fails with the conversion error's own text, "$" and the group.
-unsigned GroupValue(std::string_view group) {
-  std::string prefixed = "$";
-  prefixed += group;
-  return static_cast<unsigned>(text::StrToInt(prefixed));
+char32_t GroupValue(std::string_view group) {
+  char32_t value = 0;
+  for (const char c : group) {
+    const int digit = HexDigit(c);
+    if (digit < 0) throw EConvertError(text::InvalidIntegerMessage("$" + std::string(group)));
+    value = value << 4 | static_cast<char32_t>(digit);
+  }
+  return value;
+}
+
+bool IsControl(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  return b < 0x20 || b == 0x7F;
 }
 
 }  // namespace
 
 std::string Ucs2HexToText(std::string_view hex) {
   std::string result;
-  // The last group may be shorter than four characters; it is decoded from what it has.
+  result.reserve(hex.size() / 4);
   for (std::size_t at = 0; at < hex.size(); at += 4) {
     const std::string_view group = hex.substr(at, 4);
-    if (group.size() < 2) continue;
-    if (group[0] == '0' && group[1] == '0') {
-      // Two leading zeros keep the value within a byte; it goes in unconverted.
-      result += static_cast<char>(GroupValue(group) & 0xFF);
-    } else if (group[0] == '0' && group[1] == '4') {
-      // Every code of the 040x row is taken for Ё and of the 045x row for ё.
-      if (group.size() >= 3 && group[2] == '0') {
-        result += '\xA8';
-      } else if (group.size() >= 3 && group[2] == '5') {
-        result += '\xB8';
-      } else {
-        const unsigned value = GroupValue(group);
-        if (value >= 0x410 && value <= 0x44F) {
-          result += static_cast<char>(0xC0 + (value - 0x410));
-        } else {
-          result += '$';
-        }
-      }
-    }
+    const char32_t value = GroupValue(group);
+    // Fewer than four digits are part of a character the line lost; guessing the rest would
+    // give some other letter.
+    if (group.size() < 4) continue;
+    if (const std::optional<unsigned char> byte = CodePointToCp1251(value))
+      result += static_cast<char>(*byte);
   }
   return result;
 }
@@ -57,17 +64,24 @@ std::string TextToUcs2Hex(std::string_view text) {
   result.reserve(text.size() * 4);
   for (const char c : text) {
     const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b <= 0x7E) {
-      AppendGroup(result, b);
-    } else if (b == 0xA8) {
-      AppendGroup(result, 0x401);
-    } else if (b == 0xB8) {
-      AppendGroup(result, 0x451);
-    } else if (b >= 0xC0) {
-      AppendGroup(result, 0x410 + (b - 0xC0));
-    }
+    if (IsControl(c) || b == 0x98) continue;
+    AppendGroup(result, Cp1251ToCodePoint(b));
   }
   return result;
+}
+
+std::string Ucs2FieldToText(std::string_view field) {
+  if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+    field = field.substr(1, field.size() - 2);
+  std::string text = Ucs2HexToText(field);
+  std::erase_if(text, IsControl);
+  return text;
+}
+
+std::string Ucs2MessageToText(std::string_view hex) {
+  std::string text = Ucs2HexToText(hex);
+  std::erase_if(text, [](char c) { return IsControl(c) && c != '\r' && c != '\n' && c != '\t'; });
+  return text;
 }
 
 }  // namespace quorvex

@@ -51,7 +51,7 @@ DateBookEntry ParseDateBookEntry(std::string_view trimmedReply) {
   std::string s(trimmedReply);
   Delete(s, 1, Pos(",", s));
   DateBookEntry e;
-  e.Title = Ucs2HexToText(CutField(s));
+  e.Title = Ucs2FieldToText(CutField(s));
   e.EntryFlag = TakeFlag(s);
   e.AlarmFlag = TakeFlag(s);
   e.StartTime = Unquote(CutField(s));

@@ -42,8 +42,8 @@ struct DateBookEntry {
   bool operator==(const DateBookEntry&) const = default;
 };
 
-// The trimmed reply to "AT+MDBR=<i>". Raises EConvertError only when the title is no
-// UCS2 hex text.
+// The trimmed reply to "AT+MDBR=<i>". The title may stand in double quotes, as some handsets
+// send it. Raises EConvertError only when the title is no UCS2 hex text.
 DateBookEntry ParseDateBookEntry(std::string_view trimmedReply);
 
 // The repeat texts in code order ("0" to "5"); the event dialog's combo box lists them so.

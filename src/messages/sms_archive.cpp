@@ -56,6 +56,21 @@ bool WriteAll(int fd, const std::string& data) {
 
 }  // namespace
 
+std::string SingleLine(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '\r' || c == '\n') {
+      out += ' ';
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (c == '\t' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) {
+      out += c;
+    }
+  }
+  return out;
+}
+
 ArchiveRecord SplitArchiveLine(std::string_view line) {
   ArchiveRecord r;
   std::size_t first = line.find(';');
@@ -76,7 +91,8 @@ ArchiveRecord SplitArchiveLine(std::string_view line) {
 }
 
 std::string FormatArchiveRecord(const ArchiveRecord& record) {
-  return record.number + ";" + record.dateTime + ";" + record.text + "\r\n";
+  return SingleLine(record.number) + ";" + SingleLine(record.dateTime) + ";" +
+         SingleLine(record.text) + "\r\n";
 }
 
 namespace {

@@ -20,9 +20,15 @@ struct ArchiveRecord {
   bool operator==(const ArchiveRecord&) const = default;
 };
 
+// A text as one line of a line-based file: each line break (CR LF, a lone CR or LF) becomes
+// a blank, and every other control character but TAB is dropped.
+std::string SingleLine(std::string_view text);
+
 // Splits a line at its first ";" and the next ";" after it; the rest is the text. A line
 // without a ";" is all text.
 ArchiveRecord SplitArchiveLine(std::string_view line);
+// The record's line with its CR LF; each field is made a SingleLine, so a message text with
+// line breaks stays one record.
 std::string FormatArchiveRecord(const ArchiveRecord& record);
 
 // The lines of the archive, without their line ends (LF, or CR LF). An existing empty file

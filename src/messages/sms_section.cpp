@@ -77,6 +77,13 @@ std::string HexLine(const std::string& s) {
   return Copy(s, 1, Pos("\r", s) - 1);
 }
 
+// A number or a time stamp cut out of a garbled reply may hold a line break or worse; none
+// of it belongs in the list, the archive's key or a file.
+std::string WithoutControls(std::string s) {
+  std::erase_if(s, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+  return s;
+}
+
 }  // namespace
 
 ListingHeader CutListingHeader(std::string line) {
@@ -117,16 +124,16 @@ MessageReading CutMessageReading(std::string r, Folder folder, const std::string
     if (status == read) Delete(r, 1, 21);
     if (status == unread) Delete(r, 1, 23);
     int p = Pos(",", r);
-    m.number = QuotedBefore(r, p);
+    m.number = WithoutControls(QuotedBefore(r, p));
     Delete(r, 1, p + 1);
     p = Pos("\r", r);
-    m.dateTime = QuotedBefore(r, p);
+    m.dateTime = WithoutControls(QuotedBefore(r, p));
     Delete(r, 1, p + 1);
   } else {
     if (folder == kDrafts || status == unsent) Delete(r, 1, 23);
     if (folder != kDrafts && status == sent) Delete(r, 1, 21);
     const int p = Pos("\r", r);
-    m.number = QuotedBefore(r, p);
+    m.number = WithoutControls(QuotedBefore(r, p));
     Delete(r, 1, p + 1);
   }
   m.hexText = HexLine(r);
@@ -143,7 +150,10 @@ int RecipientIcon(const std::string& typeText) {
 }
 
 std::string ExportRecord(const ListRow& row) {
-  auto sub = [&](std::size_t i) { return i < row.subItems.size() ? row.subItems[i].text : ""; };
+  // One line per field, whatever a text holds, so every record keeps its thirteen lines.
+  auto sub = [&](std::size_t i) {
+    return i < row.subItems.size() ? SingleLine(row.subItems[i].text) : std::string();
+  };
   const std::string lines[13] = {Ru("Номер:"),
                                  sub(kNumber),
                                  "",
@@ -254,7 +264,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       AddSubItem(row, m.number);
       AddSubItem(row, m.dateTime);
       AddSubItem(row, KindIncoming(), kImageIncoming);
-      const std::string decoded = Ucs2HexToText(m.hexText);
+      const std::string decoded = Ucs2MessageToText(m.hexText);
       AddSubItem(row, IntToStr(static_cast<std::int64_t>(decoded.size())));
       if (h.status == read) AddSubItem(row, StatusRead(), kImageRead);
       if (h.status == unread) AddSubItem(row, StatusUnread(), kImageUnread);
@@ -272,7 +282,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
         AddSubItem(row, KindDraft(), kImageDraft);
       else
         AddSubItem(row, KindOutgoing(), kImageOutgoing);
-      const std::string decoded = Ucs2HexToText(m.hexText);
+      const std::string decoded = Ucs2MessageToText(m.hexText);
       AddSubItem(row, IntToStr(static_cast<std::int64_t>(decoded.size())));
       if (folder == kSent)
         AddSubItem(row, StatusSent(), kImageSent);

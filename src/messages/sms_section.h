@@ -143,13 +143,14 @@ struct MessageReading {
   std::string hexText;
 };
 // Cuts a reading reply of a message listed in a folder with the status its header gave:
-// the status prefix goes by its length, then the fields as each folder lays them out.
+// the status prefix goes by its length, then the fields as each folder lays them out. The
+// number and the date/time come without control characters.
 MessageReading CutMessageReading(std::string reply, Folder folder, const std::string& status);
 
 // The type icon of a phone book type text; -1 for a text outside the table.
 int RecipientIcon(const std::string& typeText);
 
-// The thirteen lines of the export for one row.
+// The thirteen lines of the export for one row; a field's line breaks become blanks.
 std::string ExportRecord(const ListRow& row);
 
 }  // namespace quorvex::sms

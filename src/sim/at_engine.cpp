@@ -484,6 +484,16 @@ std::string AtEngine::quotedText(std::string_view text) const {
   return Quote(out);
 }
 
+std::string AtEngine::stampText(const Message& m) const {
+  const std::string& t = m.timestamp;
+  int y = 0, mo = 0, d = 0;
+  if (!fullYearStamps_ || t.size() < 17 || t[2] != '/' || t[5] != '/' || t[8] != ',' ||
+      !Digits(t, 0, 2, y) || !Digits(t, 3, 2, mo) || !Digits(t, 6, 2, d)) {
+    return t;
+  }
+  return S(2000 + y) + "/" + S(mo) + "/" + S(d) + t.substr(8, 9);
+}
+
 bool AtEngine::decodeArgText(const Arg& arg, std::string& out) const {
   const std::optional<std::string> text = DecodeText(charset_, arg.value);
   if (!text) return false;
@@ -965,10 +975,11 @@ AtEngine::Result AtEngine::mdbr(Form form, const std::vector<Arg>& args) {
   for (auto it = state_.events.lower_bound(*a); it != state_.events.end() && it->first <= *b;
        ++it) {
     const DateEvent& ev = it->second;
-    body += Line("+MDBR: " + S(it->first) + "," + quotedText(ev.title) + "," + ev.entryFlag + "," +
-                 ev.alarmFlag + "," + Quote(ev.startTime) + "," + Quote(ev.startDate) + "," +
-                 S(ev.duration) + "," + Quote(ev.alarmTime) + "," + Quote(ev.alarmDate) + "," +
-                 S(ev.repeat));
+    std::string title = quotedText(ev.title);
+    if (quotedTitles_ && charset_ == Charset::Ucs2) title = Quote(title);
+    body += Line("+MDBR: " + S(it->first) + "," + title + "," + ev.entryFlag + "," + ev.alarmFlag +
+                 "," + Quote(ev.startTime) + "," + Quote(ev.startDate) + "," + S(ev.duration) +
+                 "," + Quote(ev.alarmTime) + "," + Quote(ev.alarmDate) + "," + S(ev.repeat));
   }
   return {true, body};
 }
@@ -1116,7 +1127,7 @@ std::string AtEngine::standardMessage(int index, const Message& m) const {
   }
   const bool incoming = m.store == MessageStore::Incoming;
   std::string header = prefix + Quote(StatusName(m.status)) + "," + Quote(m.number);
-  if (incoming) header += ",," + Quote(m.timestamp);
+  if (incoming) header += ",," + Quote(stampText(m));
   if (showHeaders_) {
     const auto type = [](const std::string& number) {
       return S(!number.empty() && number[0] == '+' ? 145 : 129);
@@ -1151,7 +1162,7 @@ std::string AtEngine::listMessages(Mem mem, const std::string& filter, bool moto
     }
     std::string header =
         "+MMGL: " + S(index) + ", " + Quote(StatusName(m.status)) + ", " + Quote(m.number);
-    if (m.store == MessageStore::Incoming) header += ", " + Quote(m.timestamp);
+    if (m.store == MessageStore::Incoming) header += ", " + Quote(stampText(m));
     body += headersOnly ? Line(header) : "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n";
   }
   return body;
@@ -1205,7 +1216,7 @@ AtEngine::Result AtEngine::mmgr(Form form, const std::vector<Arg>& args) {
   if (it == state_.messages.end()) return {false};
   const Message& m = it->second;
   std::string header = "+MMGR: " + Quote(StatusName(m.status)) + ", " + Quote(m.number);
-  if (m.store == MessageStore::Incoming) header += ", " + Quote(m.timestamp);
+  if (m.store == MessageStore::Incoming) header += ", " + Quote(stampText(m));
   return {true, "\r\n" + header + "\r\n" + wireText(m.text) + "\r\n"};
 }
 

@@ -56,6 +56,11 @@ class AtEngine {
   // The clock as the handset shows it: "yy/MM/dd,hh:mm:ss".
   std::string clockText() const;
 
+  // The date book title in double quotes in UCS2 too, as some handsets send every text field.
+  void setQuotedTitles(bool on) { quotedTitles_ = on; }
+  // Message time stamps as "yyyy/M/d,hh:mm:ss", without the zone, as some handsets write them.
+  void setFullYearStamps(bool on) { fullYearStamps_ = on; }
+
  private:
   enum class Form { Exec, Read, Test, Set };
   struct Arg {
@@ -148,6 +153,7 @@ class AtEngine {
   std::string wireText(std::string_view text) const;  // text in the current character set
   std::string quotedText(std::string_view text) const;
   bool decodeArgText(const Arg& arg, std::string& out) const;
+  std::string stampText(const Message& m) const;  // the time stamp as this handset writes it
 
   std::string model_;
   Family family_;
@@ -157,6 +163,8 @@ class AtEngine {
   Clock clock_;
   bool changed_ = false;
   bool longEntryLines_ = false;
+  bool quotedTitles_ = false;
+  bool fullYearStamps_ = false;
 
   bool echo_ = true;
   Charset charset_ = Charset::Ira;

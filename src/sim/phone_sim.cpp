@@ -52,6 +52,8 @@ struct PhoneSim::Impl {
       : opt(std::move(o)), engine(opt.model, InitialState(opt), opt.echo), rng(opt.seed) {
     engine.setBareImsi(opt.bareImsi);
     engine.setLongEntryLines(opt.longEntryLines);
+    engine.setQuotedTitles(opt.quotedTitles);
+    engine.setFullYearStamps(opt.fullYearStamps);
   }
 
   SimOptions opt;

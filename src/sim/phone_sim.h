@@ -34,6 +34,10 @@ struct SimOptions {
   // When not empty: answer from this recorded transcript (sim/replay.h) instead of the
   // simulated handset; the fault options still apply.
   std::string replayFile;
+  // Habits of real handsets: the date book title in double quotes even in UCS2, and
+  // message time stamps as "yyyy/M/d,hh:mm:ss" instead of "yy/MM/dd,hh:mm:ss+zz".
+  bool quotedTitles = false;
+  bool fullYearStamps = false;
 };
 
 class PhoneSim {

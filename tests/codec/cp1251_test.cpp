@@ -36,6 +36,7 @@ TEST(Cp1251, EveryByteMatchesTheLibraryAndRoundTrips) {
     EXPECT_EQ(utf8, *reference) << b;
     EXPECT_EQ(Utf8ToCp1251(utf8), byte) << b;
     EXPECT_EQ(Utf8ToCp1251Lossy(utf8), byte) << b;
+    EXPECT_EQ(CodePointToCp1251(Cp1251ToCodePoint(static_cast<unsigned char>(b))), b) << b;
   }
 }
 
@@ -43,6 +44,9 @@ TEST(Cp1251, UndefinedByteDecodesToReplacementWhichNothingEncodesTo) {
   EXPECT_EQ(Cp1251ToUtf8("a\x98z"), "a\uFFFDz");
   EXPECT_EQ(Utf8ToCp1251("\uFFFD"), std::nullopt);
   EXPECT_EQ(Utf8ToCp1251Lossy("a\uFFFDz"), "az");
+  EXPECT_EQ(Cp1251ToCodePoint(0x98), U'\uFFFD');
+  for (const char32_t cp : {U'\uFFFD', U'\u0098', U'\u0080', U'\u00E9', U'\u2123', U'\U0001F600'})
+    EXPECT_EQ(CodePointToCp1251(cp), std::nullopt) << static_cast<unsigned>(cp);
 }
 
 TEST(Cp1251, Utf8ToCp1251) {

@@ -93,6 +93,20 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"Unquoted",
                   "+MDBR: 1,0041,1,1,10:30,07-12-2026,60,10:15,07-12-2026,2",
                   {"A", "1", "1", "0:3", "7-12-202", "60", "0:1", "7-12-202", "2"}},
+        // Some handsets quote the title like every other text field.
+        EntryCase{"QuotedTitle",
+                  "+MDBR: 0,\"004D0065006500740069006E0067\",1,0,\"17:00\",\"02-24-2006\",60,"
+                  "\"00:00\",\"00-00-2000\",0",
+                  {"Meeting", "1", "0", "17:00", "02-24-2006", "60", "00:00", "00-00-2000", "0"}},
+        // No control character of a title reaches the list: a line break, a NUL, and a
+        // trailing short group that would have read as LF.
+        EntryCase{"ControlsInTitle",
+                  "+MDBR: 2,0041000A0000004200A,1,0,\"17:00\",\"02-24-2006\",60,\"00:00\","
+                  "\"00-00-2000\",3",
+                  {"AB", "1", "0", "17:00", "02-24-2006", "60", "00:00", "00-00-2000", "3"}},
+        EntryCase{"UkrainianTitle",
+                  "+MDBR: 5,\"04570404\",0,0,\"09:00\",\"01-02-2026\",5,\"00:00\",\"00-00-2000\",4",
+                  {"\xBF\xAA", "0", "0", "09:00", "01-02-2026", "5", "00:00", "00-00-2000", "4"}},
         // A reply that runs out leaves the last fields empty instead of reading past it.
         EntryCase{"CutShort", "+MDBR: 4,0041,1", {"A", "1", "", "", "", "", "", "", ""}},
         EntryCase{"NoComma", "OK", {"", "O", "", "", "", "", "", "", ""}}),

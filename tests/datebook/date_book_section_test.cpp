@@ -109,6 +109,27 @@ TEST_F(DateBookSectionTest, CompleteReadWithEventsAtFirstLastAndBetween) {
   EXPECT_FALSE(phone().state().events.empty());
 }
 
+// A handset that quotes the title like every other text field reads as one that does not.
+TEST_F(DateBookSectionTest, QuotedTitlesReadAsBareOnes) {
+  sim::SimOptions quoted;
+  quoted.quotedTitles = true;
+  startPhone(DateBook(3, {{0, Event("Meeting", '0', "17:00", "02-24-2006", 60, "", 0)},
+                          {3, Event(Ru("Зустріч"), '1', "09:00", "03-01-2026", 30, "08:45", 4)}}),
+             quoted);
+
+  section.sbReadAllEventsClick(*app_);
+
+  EXPECT_EQ(phone().transcript(), ReadCommands(3));
+  EXPECT_EQ(rows(),
+            (std::vector<Strings>{
+                {"0", "Meeting", "17:00", "00:00", "02-24-2006", "60", Ru("нет"), Ru("выкл.")},
+                {"3", Ru("Зустріч"), "09:00", "08:45", "03-01-2026", "30", Ru("ежемесячно (дата)"),
+                 Ru("вкл.")},
+            }));
+  EXPECT_EQ(section.Label8.caption, Ru("Свободно: 50%"));
+  EXPECT_TRUE(ui_.boxes.empty());
+}
+
 TEST_F(DateBookSectionTest, HighestIndexZeroReadsOneIndexAndKeepsNoFlags) {
   startPhone(DateBook(0, {{0, Event("Only", '0', "07:00", "01-02-2026", 10, "", 1)}}));
   section.sbReadAllEventsClick(*app_);

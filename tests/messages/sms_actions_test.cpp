@@ -2,6 +2,8 @@
 // handset.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "codec/ru.h"
 #include "messages/message_rows.h"
 #include "serial/block_serial.h"
@@ -369,6 +371,19 @@ TEST_F(StoredMessages, ExportWritesThirteenLinesPerSelectedRow) {
   EXPECT_EQ(section_.lvSMS.selectedCount(), 0);
   EXPECT_EQ(ui_.saveExt, "*.csv");
   EXPECT_TRUE(transcript().empty());
+}
+
+// A text's line breaks would split its record; every record keeps its thirteen lines.
+TEST(ExportRecord, EveryFieldIsOneLine) {
+  ListModel list = sms::MakeMessageList();
+  ListRow& row = list.add("4");
+  for (const char* cell :
+       {"+7\r\n1", "26/01/02,10:00:00+04", "kind", "9", "status", "a\r\nb\nc\x01"})
+    sms::AddSubItem(row, cell);
+  const std::string record = sms::ExportRecord(row);
+  EXPECT_EQ(std::count(record.begin(), record.end(), '\n'), 13);
+  EXPECT_NE(record.find("\r\n+7 1\r\n"), std::string::npos) << record;
+  EXPECT_NE(record.find("\r\na b c\r\n"), std::string::npos) << record;
 }
 
 TEST_F(StoredMessages, CancelledExportStillDeselectsAndEmptySelectionWritesAnEmptyFile) {

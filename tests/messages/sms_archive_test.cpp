@@ -36,6 +36,27 @@ INSTANTIATE_TEST_SUITE_P(Lines, SplitLine,
                                            SplitCase{";;", {"", "", ""}},
                                            SplitCase{"", {"", "", ""}}));
 
+// A record is one line whatever its fields hold: line breaks become blanks, TAB stays, every
+// other control character goes.
+TEST(ArchiveRecordLine, StaysOneLine) {
+  struct Case {
+    ArchiveRecord record;
+    std::string line;
+  } cases[] = {
+      {{"+1", "d", "plain"}, "+1;d;plain\r\n"},
+      {{"+1", "d", "a\r\nb\nc\rd\r\re"}, "+1;d;a b c d  e\r\n"},
+      {{"+1", "d", "tab\there"}, "+1;d;tab\there\r\n"},
+      {{"+1", "d", std::string("nul\0\x1B\x7F!", 7)}, "+1;d;nul!\r\n"},
+      {{"+1\n2", "d\r", "\r\n"}, "+1 2;d ; \r\n"},
+      {{"", "", ""}, ";;\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(FormatArchiveRecord(c.record), c.line) << c.record.text;
+    const std::string line = c.line.substr(0, c.line.size() - 2);
+    EXPECT_EQ(FormatArchiveRecord(SplitArchiveLine(line)), c.line);
+  }
+}
+
 class ArchiveFile : public ::testing::Test {
  protected:
   void SetUp() override {

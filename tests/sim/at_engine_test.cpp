@@ -401,6 +401,52 @@ TEST(AtEngine, DateBookAnswersOnlyWhileLocked) {
   EXPECT_EQ(h.engine.state().autoDeleteWeeks, 4);
 }
 
+// Habits of real handsets: a quoted title in UCS2 (not in the 8-bit sets, which quote it
+// anyway), and full-year time stamps without a zone, in every reply that carries one.
+TEST(AtEngine, QuotedTitlesAndFullYearStamps) {
+  HandsetState st = EmptyState();
+  DateEvent ev;
+  ev.title = "Meeting";
+  ev.startTime = "17:00";
+  ev.startDate = "02-24-2006";
+  ev.duration = 60;
+  st.events[0] = ev;
+  Message m;
+  m.store = MessageStore::Incoming;
+  m.status = MessageStatus::RecRead;
+  m.number = "+79161234501";
+  m.timestamp = "09/08/18,19:11:45+12";
+  m.text = "A";
+  st.messages[1] = m;
+  Message outgoing = m;
+  outgoing.store = MessageStore::Outgoing;
+  outgoing.status = MessageStatus::StoSent;
+  outgoing.timestamp = "";
+  st.messages[2] = outgoing;
+  Handset h("C350", st);
+  h.engine.setQuotedTitles(true);
+  h.engine.setFullYearStamps(true);
+  Script(
+      h,
+      {
+          {"AT+CSCS=UCS2", kOk},
+          {"AT+MDBL=1", kOk},
+          {"AT+MDBR=0", Answer("+MDBR: 0,\"004D0065006500740069006E0067\",1,0,\"17:00\","
+                               "\"02-24-2006\",60,\"00:00\",\"00-00-2000\",0")},
+          {"AT+CPMS=\"IM\"", Answer("+CPMS: 1,60,1,60,1,60")},
+          {"AT+MMGL=\"HEADER ONLY\"",
+           Answer("+MMGL: 1, \"REC READ\", \"+79161234501\", \"2009/8/18,19:11:45\"")},
+          {"AT+MMGR=1",
+           "\r\n+MMGR: \"REC READ\", \"+79161234501\", \"2009/8/18,19:11:45\"\r\n0041\r\n" + kOk},
+          {"AT+MMGR=2", "\r\n+MMGR: \"STO SENT\", \"+79161234501\"\r\n0041\r\n" + kOk},
+          {"AT+CMGR=1",
+           "\r\n+CMGR: \"REC READ\",\"+79161234501\",,\"2009/8/18,19:11:45\"\r\n0041\r\n" + kOk},
+          {"AT+CSCS=IRA", kOk},
+          {"AT+MDBR=0", Answer("+MDBR: 0,\"Meeting\",1,0,\"17:00\",\"02-24-2006\",60,"
+                               "\"00:00\",\"00-00-2000\",0")},
+      });
+}
+
 TEST(AtEngine, RefusesEventsThatNoCalendarHolds) {
   const std::string head = "AT+MDBW=1,0041,1,";
   const std::string cases[] = {
