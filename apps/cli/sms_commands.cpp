@@ -10,6 +10,7 @@
 #include "codec/errors.h"
 #include "messages/sms_export.h"
 #include "messages/sms_section.h"
+#include "phonebook/phonebook_section.h"
 
 namespace quorvex::cli {
 
@@ -21,8 +22,10 @@ const char* const kSmsHelp =
     "  sms read FOLDER                          the tree click on that folder; prints the\n"
     "                                           list, then the folder's caption\n"
     "  sms new [--to TEXT] [--text TEXT] [--action 0|1|2] [--language 0|1]\n"
-    "                                           \"Новое\" with the dialog filled in and \"Ok\"\n"
-    "                                           pressed (\"Отмена\" when it refuses); the\n"
+    "                                           reads the phone book, then \"Новое\" with the\n"
+    "                                           dialog filled in and \"Ok\" pressed\n"
+    "                                           (\"Отмена\" when it refuses); a name of the\n"
+    "                                           phone book as --to goes to its number; the\n"
     "                                           text is taken as pasted, not typed\n"
     "  sms send FOLDER --select CAPTION         send a stored message again\n"
     "  sms delete FOLDER --select CAPTIONS      delete the selected messages\n"
@@ -91,9 +94,11 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
       if (action >= 0) d.RadioGroup.itemIndex = action;
       if (!d.SpeedButton1Click(ui)) d.SpeedButton2Click();
     };
-    // The phone book list supplies the recipients' names; this front end starts with none.
-    const ListModel phoneBook;
-    RunHandler(ui, [&] { section.sbSMSNewClick(app, phoneBook); });
+    // The dialog offers the phone book list's names and sends to a chosen name's number, so
+    // the list is read first, as the window's user has it before writing.
+    phonebook::PhoneBookSection book;
+    if (!RunHandler(ui, [&] { book.sbReadAllClick(app); }) || ui.failed()) return;
+    RunHandler(ui, [&] { section.sbSMSNewClick(app, book.ListView1); });
     return;
   }
 

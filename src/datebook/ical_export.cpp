@@ -91,17 +91,18 @@ std::string TwoDigits(int v) {
 }
 
 // The repeat codes in one table: the RRULE each one stands for. Every rule repeats at
-// interval 1, the only interval the handset has.
+// interval 1, the only interval the handset has. Handsets repeat code 3 on the date of the
+// month and code 4 on the weekday of the month, whatever the list's texts suggest.
 struct RepeatCodeRule {
   char code;
-  const char* rule;  // nullptr: no repetition; "" for code 3, built from the start date
+  const char* rule;  // nullptr: no repetition; "" for code 4, built from the start date
 };
 constexpr RepeatCodeRule kRepeatRules[] = {
     {'0', nullptr},         // "нет"
     {'1', "FREQ=DAILY"},    // "ежедневно"
     {'2', "FREQ=WEEKLY"},   // "еженедельно": the weekday of the start
-    {'3', ""},              // "ежемесячно (день)": the nth weekday of the month
-    {'4', "FREQ=MONTHLY"},  // "ежемесячно (дата)": the day of the month of the start
+    {'3', "FREQ=MONTHLY"},  // "ежемесячно (день)": the day of the month of the start
+    {'4', ""},              // "ежемесячно (дата)": the nth weekday of the month
     {'5', "FREQ=YEARLY"},   // "ежегодно"
 };
 

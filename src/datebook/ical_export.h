@@ -45,8 +45,8 @@ using IcalComponentPtr = std::unique_ptr<icalcomponent, IcalComponentFree>;
 inline constexpr const char* kIcalProductId = "-//Quorvex//Quorvex//RU";
 
 // The RRULE text of a repeat code for an event starting on the given date; empty for "0"
-// and for codes outside the table. "3" (monthly by day) repeats on the same weekday of the
-// same week of the month as the start: BYDAY=2TH for the second Thursday.
+// and for codes outside the table. "3" repeats on the same day of the month as the start;
+// "4" on the same weekday of the same week of the month: BYDAY=2TH for the second Thursday.
 std::string RepeatRule(std::string_view repeatCode, int year, int month, int day);
 
 // The stable UID of an event (see above).

@@ -16,32 +16,77 @@ namespace quorvex::sms {
 
 namespace {
 
+// An archived row holds whatever its line held; a control character other than a line
+// break or TAB has no place in a table cell or a mail.
 std::string Cell(const ListRow& row, std::size_t k) {
-  return k < row.subItems.size() ? row.subItems[k].text : std::string();
+  std::string text = k < row.subItems.size() ? row.subItems[k].text : std::string();
+  std::erase_if(text, [](char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n' && c != '\t') ||
+           c == 0x7F;
+  });
+  return text;
 }
 
-// "yy/MM/dd,hh:mm:ss±zz" as the handset stamps a received message; zz counts quarter
-// hours east of UTC.
+// The time stamp of a received message. Handsets write it as "yy/MM/dd,hh:mm:ss±zz", zz
+// counting quarter hours east of UTC, or as "yyyy/M/d,hh:mm:ss" without a zone; month, day
+// and hour come with one digit or two, the year with two or four, the zone may be missing,
+// and the whole may stand in double quotes.
 struct MessageTime {
   int year, month, day, hour, minute, second;
-  int zoneMinutes;
+  std::optional<int> zoneMinutes;
 };
 
+// The digits at s[at], at least `least` and at most `most` of them; at moves past them.
+std::optional<int> Digits(std::string_view s, std::size_t& at, std::size_t least,
+                          std::size_t most) {
+  std::size_t n = 0;
+  while (n < most && at + n < s.size() && s[at + n] >= '0' && s[at + n] <= '9') ++n;
+  if (n < least) return std::nullopt;
+  const auto v = FixedDigits(s, at, n);
+  at += n;
+  return v;
+}
+
+bool Take(std::string_view s, std::size_t& at, char c) {
+  if (at >= s.size() || s[at] != c) return false;
+  ++at;
+  return true;
+}
+
+bool IsLeapYear(int y) {
+  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
 std::optional<MessageTime> ParseMessageTime(std::string_view s) {
-  if (s.size() != 20 || s[2] != '/' || s[5] != '/' || s[8] != ',' || s[11] != ':' || s[14] != ':' ||
-      (s[17] != '+' && s[17] != '-'))
+  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+  std::size_t at = 0;
+  const auto y = Digits(s, at, 2, 4);
+  const std::size_t yearDigits = at;
+  if (!y || yearDigits == 3) return std::nullopt;
+  std::optional<int> mo, d, h, mi, se, z;
+  if (!Take(s, at, '/') || !(mo = Digits(s, at, 1, 2)) || !Take(s, at, '/') ||
+      !(d = Digits(s, at, 1, 2)) || !Take(s, at, ',') || !(h = Digits(s, at, 1, 2)) ||
+      !Take(s, at, ':') || !(mi = Digits(s, at, 2, 2)) || !Take(s, at, ':') ||
+      !(se = Digits(s, at, 2, 2)))
     return std::nullopt;
-  const auto y = FixedDigits(s, 0, 2), mo = FixedDigits(s, 3, 2), d = FixedDigits(s, 6, 2),
-             h = FixedDigits(s, 9, 2), mi = FixedDigits(s, 12, 2), se = FixedDigits(s, 15, 2),
-             z = FixedDigits(s, 18, 2);
-  if (!y || !mo || !d || !h || !mi || !se || !z) return std::nullopt;
+  int sign = 0;
+  if (Take(s, at, '+')) {
+    sign = 1;
+  } else if (Take(s, at, '-')) {
+    sign = -1;
+  }
+  if (sign != 0 && !(z = Digits(s, at, 1, 2))) return std::nullopt;
+  if (at != s.size()) return std::nullopt;
+  // A two-digit year is this century's: no handset with these commands is older.
+  const int year = yearDigits == 2 ? 2000 + *y : *y;
   static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  const int year = 2000 + *y;
-  const bool leap = year % 4 == 0;  // 2000..2099
-  if (*mo < 1 || *mo > 12 || *d < 1 || *d > kDays[*mo - 1] || (*mo == 2 && *d == 29 && !leap) ||
-      *h > 23 || *mi > 59 || *se > 59 || *z > 56)
+  if (*mo < 1 || *mo > 12 || *d < 1 || *d > kDays[*mo - 1] ||
+      (*mo == 2 && *d == 29 && !IsLeapYear(year)) || *h > 23 || *mi > 59 || *se > 59 ||
+      (z && *z > 56))
     return std::nullopt;
-  return MessageTime{year, *mo, *d, *h, *mi, *se, (s[17] == '-' ? -1 : 1) * *z * 15};
+  MessageTime t{year, *mo, *d, *h, *mi, *se, std::nullopt};
+  if (z) t.zoneMinutes = sign * *z * 15;
+  return t;
 }
 
 // Days since 1970-01-01 of a proleptic Gregorian date.
@@ -62,14 +107,23 @@ const char* Weekday(std::int64_t days) {
   return kWeekdays[((days % 7) + 7) % 7];
 }
 
+// "+HHMM" or "-HHMM" of a zone in minutes; RFC 5322's "-0000" for a time without a zone.
+std::string ZoneText(std::optional<int> zoneMinutes, bool colon) {
+  const int m = zoneMinutes.value_or(0);
+  const int a = m < 0 ? -m : m;
+  char buf[16];
+  std::snprintf(buf, sizeof buf, colon ? "%c%02d:%02d" : "%c%02d%02d",
+                m < 0 || !zoneMinutes ? '-' : '+', a / 60, a % 60);
+  return buf;
+}
+
 // RFC 5322: "Tue, 01 Dec 2026 09:15:32 +0300".
 std::string MailDate(const MessageTime& t) {
-  const int z = t.zoneMinutes < 0 ? -t.zoneMinutes : t.zoneMinutes;
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d %c%02d%02d",
+  std::snprintf(buf, sizeof buf, "%s, %02d %s %04d %02d:%02d:%02d ",
                 Weekday(DaysFromCivil(t.year, t.month, t.day)), t.day, kMonths[t.month - 1], t.year,
-                t.hour, t.minute, t.second, t.zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
-  return buf;
+                t.hour, t.minute, t.second);
+  return buf + ZoneText(t.zoneMinutes, false);
 }
 
 // The From_ line's time: asctime() form in UTC, "Tue Dec  1 06:15:32 2026".
@@ -97,9 +151,10 @@ std::string EnvelopeDate(std::int64_t unixSeconds) {
   return buf;
 }
 
+// A time without a zone is taken as UTC: nothing tells where the handset was.
 std::int64_t UnixSeconds(const MessageTime& t) {
   return DaysFromCivil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second -
-         t.zoneMinutes * 60;
+         t.zoneMinutes.value_or(0) * 60;
 }
 
 // ---- CSV
@@ -244,12 +299,10 @@ CsvDateTime SplitMessageTime(std::string_view dateTime) {
   if (dateTime == kNoDateTime || dateTime.empty()) return {};
   const auto t = ParseMessageTime(dateTime);
   if (!t) return {std::string(dateTime), {}};
-  const int z = t->zoneMinutes < 0 ? -t->zoneMinutes : t->zoneMinutes;
-  char date[16], time[24];
+  char date[16], time[16];
   std::snprintf(date, sizeof date, "%04d-%02d-%02d", t->year, t->month, t->day);
-  std::snprintf(time, sizeof time, "%02d:%02d:%02d%c%02d:%02d", t->hour, t->minute, t->second,
-                t->zoneMinutes < 0 ? '-' : '+', z / 60, z % 60);
-  return {date, time};
+  std::snprintf(time, sizeof time, "%02d:%02d:%02d", t->hour, t->minute, t->second);
+  return {date, t->zoneMinutes ? time + ZoneText(t->zoneMinutes, true) : std::string(time)};
 }
 
 std::string FormatMessagesCsv(std::string_view folder, const std::vector<ListRow>& rows) {

@@ -11,10 +11,12 @@
 //     in their cell; a text's own line breaks are kept as they are;
 //   - a header row "Папка","Статус","Номер","Дата","Время","Текст", then one row per
 //     message in list order;
-//   - Дата/Время: the handset's "yy/MM/dd,hh:mm:ss±zz" becomes "20yy-MM-dd" and
-//     "hh:mm:ss±HH:MM" (the zone in quarter hours turned into hours and minutes), so no
-//     spreadsheet takes the year for a day; a message without a time ("-------------")
-//     leaves both empty; any other text stands in Дата unchanged;
+//   - Дата/Время: the handset's time stamp, "yy/MM/dd,hh:mm:ss±zz" or "yyyy/M/d,hh:mm:ss"
+//     (one or two digits of month, day and hour, two or four of the year, the zone in
+//     quarter hours or none, quoted or not), becomes "yyyy-MM-dd" and "hh:mm:ss±HH:MM", or
+//     "hh:mm:ss" without a zone, so no spreadsheet takes the year for a day; a message
+//     without a time ("-------------") leaves both empty; any other text stands in Дата
+//     unchanged;
 //   - a field that begins with "=", "+", "-", "@", TAB or CR gets a leading apostrophe.
 //     A spreadsheet would take such a cell for a formula, and a sender name is chosen by
 //     whoever sent the message; the apostrophe makes the cell text. It also keeps a
@@ -31,7 +33,10 @@
 // RFC 2047 encoded-words ("=?UTF-8?B?...?="). In the text, CR LF and a lone CR become
 // LF, and a line that begins with "From " after any number of ">" gets one more ">", which
 // a reader of mboxrd removes again. The From_ line carries the message's time in UTC, or
-// the export time for a message without one.
+// the export time for a message without one; a time stamp without a zone is taken as UTC
+// there and written with the zone "-0000" (no zone known) in Date.
+//
+// Both leave out every control character of a cell but line breaks and TAB.
 #pragma once
 
 #include <ctime>

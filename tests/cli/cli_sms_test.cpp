@@ -21,6 +21,17 @@ using clitest::Result;
 
 sim::HandsetState Handset() {
   sim::HandsetState s = sim::EmptyState();
+  s.phoneSize = 20;
+  s.simSize = 5;
+  sim::PhoneEntry ivan;
+  ivan.number = "+79161234501";
+  ivan.format = 145;
+  ivan.name = Ru("Иван");
+  s.entries[1] = ivan;
+  sim::PhoneEntry taxi;
+  taxi.number = "5555";
+  taxi.name = "Taxi";
+  s.entries[21] = taxi;
   auto add = [&](int i, sim::MessageStore store, sim::MessageStatus status, const char* number,
                  const char* when, std::string text) {
     sim::Message m;
@@ -67,23 +78,68 @@ TEST_F(CliSms, ReadPrintsTheListThenTheCaptionAndKeepsTheArchive) {
             "Архив (2)\n");
 }
 
+// "sms new" reads the phone book the way "Читать все" does, before the dialog.
+Transcript PhoneBookRead() {
+  return {"AT+CGMM",    "AT +CPBS=ME", "AT+MPBR=?",  "AT +CPBS=SM",  "AT+MPBR=?",
+          "AT+CPBS=MT", "AT+MPBR=?",   "AT+CPBS=MT", "AT+CSCS=UCS2", "AT +MPGR=?",
+          "AT +MPGR=1", "AT +MPGR=2",  "AT +MPGR=3", "AT +MPGR=4",   "AT+MPBR=1,25"};
+}
+
+Transcript Concat(Transcript a, const Transcript& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 TEST_F(CliSms, NewStoresAndSendsWithTheDialogFilledIn) {
   const Result r =
       run({"sms", "new", "--to", "+7000", "--text", "Мир", "--language", "1", "--action", "1"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "[information] Сообщение отправлено и записано в \"Иходящие\".\n");
-  EXPECT_EQ(phone_->transcript(),
-            (Transcript{"AT+CSCS=UCS2", "AT+CMGW=\"+7000\"", "041C04380440", "AT+CMSS=3"}));
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(phone_->transcript(), Concat(PhoneBookRead(), {"AT+CSCS=UCS2", "AT+CMGW=\"+7000\"",
+                                                           "041C04380440", "AT+CMSS=3"}));
   const auto stored = phone_->state().messages.at(3);
   EXPECT_EQ(stored.text, Ru("Мир"));
   EXPECT_EQ(stored.status, sim::MessageStatus::StoSent);
+}
+
+// A name of the phone book typed as the recipient goes to its number; anything else is the
+// number itself.
+TEST_F(CliSms, NewSendsToTheNumberOfAPhoneBookName) {
+  struct Case {
+    const char* to;
+    const char* store;
+  } const cases[] = {
+      {"Иван", "AT+CMGW=\"+79161234501\""},
+      {"Taxi", "AT+CMGW=\"5555\""},
+      {"иван", "AT+CMGW=\"\xE8\xE2\xE0\xED\""},
+      {"+7000", "AT+CMGW=\"+7000\""},
+  };
+  for (const Case& c : cases) {
+    phone_->clearTranscript();
+    const Result r = run({"sms", "new", "--to", c.to, "--text", "Hi"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "[information] Сообщение записано в \"Иходящие\".\n") << c.to;
+    EXPECT_EQ(phone_->transcript(), Concat(PhoneBookRead(), {"AT+CSCS=UCS2", c.store, "00480069"}))
+        << c.to;
+  }
 }
 
 TEST_F(CliSms, RefusedDialogIsCancelledWithoutWriting) {
   const Result r = run({"sms", "new", "--to", "+7000"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, "[information] Сообщение пустое...\n");
-  EXPECT_EQ(phone_->transcript(), Transcript{"AT+CSCS=UCS2"});
+  EXPECT_EQ(phone_->transcript(), Concat(PhoneBookRead(), {"AT+CSCS=UCS2"}));
+}
+
+// Without the phone book nothing is written: the run ends in the standard error box.
+TEST_F(CliSms, NewStopsWhenThePhoneBookCannotBeRead) {
+  writeSettings("/dev/quorvex-no-such-port");
+  const Result r = run({"sms", "new", "--to", "Иван", "--text", "Hi"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.rfind("[error] ", 0), 0u) << r.err;
+  EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+  EXPECT_TRUE(phone_->transcript().empty());
 }
 
 TEST_F(CliSms, DeleteAllTakesTheRunsAnswer) {

@@ -119,14 +119,14 @@ std::vector<Case> Cases() {
        "Совещание", 2026, 12, 10, 10, 0, 60, "FREQ=WEEKLY", true, 15},
       // 10 December 2026 is the second Thursday of its month.
       {"monthly_by_weekday",
-       Event(7, Ru("Отчёт"), "0", "09:00", "12-10-2026", "30", "00:00", "00-00-2000", "3"), "Отчёт",
+       Event(7, Ru("Отчёт"), "0", "09:00", "12-10-2026", "30", "00:00", "00-00-2000", "4"), "Отчёт",
        2026, 12, 10, 9, 0, 30, "FREQ=MONTHLY;BYDAY=2TH", false, 0},
       // 31 December 2026 is a Thursday, the fifth of the month.
       {"monthly_by_weekday_fifth",
-       Event(8, "Z", "0", "23:59", "12-31-2026", "1", "00:00", "00-00-2000", "3"), "Z", 2026, 12,
+       Event(8, "Z", "0", "23:59", "12-31-2026", "1", "00:00", "00-00-2000", "4"), "Z", 2026, 12,
        31, 23, 59, 1, "FREQ=MONTHLY;BYDAY=5TH", false, 0},
       {"monthly_by_date",
-       Event(9, "Rent", "1", "08:00", "01-31-2027", "15", "07:00", "01-31-2027", "4"), "Rent", 2027,
+       Event(9, "Rent", "1", "08:00", "01-31-2027", "15", "07:00", "01-31-2027", "3"), "Rent", 2027,
        1, 31, 8, 0, 15, "FREQ=MONTHLY", true, 60},
       {"yearly_birthday",
        Event(1, Ru("День рождения мамы"), "1", "09:00", "03-15-2027", "30", "08:00", "03-15-2027",
@@ -248,8 +248,14 @@ TEST(IcalExport, RulesExpandToTheExpectedOccurrences) {
   } const table[] = {
       {"1", "12-30-2026", {"20261230", "20261231", "20270101"}},
       {"2", "12-24-2026", {"20261224", "20261231", "20270107"}},
-      {"3", "12-10-2026", {"20261210", "20270114", "20270211", "20270311"}},
-      {"4", "12-15-2026", {"20261215", "20270115", "20270215"}},
+      // Code 3: the date of the month; a month without it has no occurrence.
+      {"3", "12-15-2026", {"20261215", "20270115", "20270215"}},
+      {"3", "01-31-2027", {"20270131", "20270331", "20270531"}},
+      // Code 4: the weekday of the month, here the second Thursday.
+      {"4", "12-10-2026", {"20261210", "20270114", "20270211", "20270311"}},
+      {"4", "02-01-2027", {"20270201", "20270301", "20270405"}},
+      // A fifth weekday comes only in the months that have one.
+      {"4", "12-31-2026", {"20261231", "20270429", "20270729"}},
       {"5", "02-28-2027", {"20270228", "20280228", "20290228"}},
   };
   for (const Expansion& x : table) {
@@ -363,7 +369,7 @@ TEST_F(IcalFileTest, DemoHandsetReadExportedAndParsedBack) {
       EXPECT_EQ(p.triggerSeconds, -lead * 60);
     }
     static const char* const kFreq[] = {
-        "", "FREQ=DAILY", "FREQ=WEEKLY", "FREQ=MONTHLY;BYDAY=", "FREQ=MONTHLY", "FREQ=YEARLY"};
+        "", "FREQ=DAILY", "FREQ=WEEKLY", "FREQ=MONTHLY", "FREQ=MONTHLY;BYDAY=", "FREQ=YEARLY"};
     ASSERT_GE(ev.repeat, 0);
     ASSERT_LE(ev.repeat, 5);
     EXPECT_EQ(p.rrule.substr(0, std::string(kFreq[ev.repeat]).size()), kFreq[ev.repeat]);

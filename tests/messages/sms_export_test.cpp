@@ -164,6 +164,15 @@ TEST(MessagesCsv, DateAndTimeCells) {
       {"27/01/31,23:59:59-20", {"2027-01-31", "23:59:59-05:00"}},
       {"24/02/29,00:00:00+00", {"2024-02-29", "00:00:00+00:00"}},
       {"26/03/05,12:00:00+03", {"2026-03-05", "12:00:00+00:45"}},
+      // The other forms handsets write: a four-digit year, one-digit month, day and hour, no
+      // zone or a one-digit one, in quotes.
+      {"2009/8/18,19:11:45", {"2009-08-18", "19:11:45"}},
+      {"2009/08/18,19:11:45+12", {"2009-08-18", "19:11:45+03:00"}},
+      {"2024/2/29,9:05:00", {"2024-02-29", "09:05:00"}},
+      {"26/1/2,7:00:00+4", {"2026-01-02", "07:00:00+01:00"}},
+      {"26/12/01,09:15:32", {"2026-12-01", "09:15:32"}},
+      {"\"26/12/01,09:15:32+12\"", {"2026-12-01", "09:15:32+03:00"}},
+      {"\"2009/8/18,19:11:45\"", {"2009-08-18", "19:11:45"}},
       {kNoDateTime, {"", ""}},
       {"", {"", ""}},
       // Anything else stands in the date cell as the list shows it.
@@ -171,7 +180,13 @@ TEST(MessagesCsv, DateAndTimeCells) {
       {"26/13/01,09:15:32+12", {"26/13/01,09:15:32+12", ""}},
       {"26/12/01,24:00:00+12", {"26/12/01,24:00:00+12", ""}},
       {"26/12/01 09:15:32+12", {"26/12/01 09:15:32+12", ""}},
-      {"26/12/01,09:15:32", {"26/12/01,09:15:32", ""}},
+      {"2100/2/29,00:00:00", {"2100/2/29,00:00:00", ""}},
+      {"209/8/18,19:11:45", {"209/8/18,19:11:45", ""}},
+      {"2009/8/18,19:11", {"2009/8/18,19:11", ""}},
+      {"2009/8/18,19:11:45+", {"2009/8/18,19:11:45+", ""}},
+      {"2009/8/18,19:11:45+60", {"2009/8/18,19:11:45+60", ""}},
+      {"2009/8/18,19:11:45 ", {"2009/8/18,19:11:45 ", ""}},
+      {"\"2009/8/18,19:11:45", {"\"2009/8/18,19:11:45", ""}},
       {"D", {"D", ""}},
   };
   for (const Case& c : table) EXPECT_EQ(SplitMessageTime(c.handset), c.cells) << c.handset;
@@ -371,6 +386,50 @@ TEST(MessagesMbox, HeadersByDirection) {
   EXPECT_EQ(messages[3].headers.count("X-Quorvex-Index"), 0u) << "an archive row has no index";
 }
 
+// Every form of time stamp gives a Date header and places the From_ line in UTC; a stamp
+// without a zone says so with "-0000" and counts as UTC.
+TEST(MessagesMbox, DateOfEveryTimeStampForm) {
+  struct Case {
+    const char* stamp;
+    const char* date;      // nullptr: no Date header
+    const char* envelope;  // the From_ line after the address
+  } const table[] = {
+      {"26/12/01,09:15:32+12", "Tue, 01 Dec 2026 09:15:32 +0300", "Tue Dec  1 06:15:32 2026"},
+      {"2009/8/18,19:11:45", "Tue, 18 Aug 2009 19:11:45 -0000", "Tue Aug 18 19:11:45 2009"},
+      {"2009/8/18,19:11:45-8", "Tue, 18 Aug 2009 19:11:45 -0200", "Tue Aug 18 21:11:45 2009"},
+      {"\"26/1/2,7:00:00\"", "Fri, 02 Jan 2026 07:00:00 -0000", "Fri Jan  2 07:00:00 2026"},
+      {"26/01/01,00:30:00+16", "Thu, 01 Jan 2026 00:30:00 +0400", "Wed Dec 31 20:30:00 2025"},
+      // Not a time stamp: the export's own time.
+      {"yesterday", nullptr, "Tue Dec  8 04:00:00 2026"},
+  };
+  for (const auto& c : table) {
+    const auto mails =
+        SplitMbox(FormatMessagesMbox("f", {Incoming("1", "+7", c.stamp, "x")}, 1796702400));
+    ASSERT_EQ(mails.size(), 1u) << c.stamp;
+    EXPECT_EQ(mails[0].fromLine, std::string("From +7@sms.invalid ") + c.envelope) << c.stamp;
+    if (c.date) {
+      EXPECT_EQ(mails[0].headers.at("Date"), c.date) << c.stamp;
+    } else {
+      EXPECT_EQ(mails[0].headers.count("Date"), 0u) << c.stamp;
+    }
+  }
+}
+
+// A row of the archive holds whatever its line held: no control character but line breaks
+// and TAB reaches a cell or a mail.
+TEST(MessagesExport, ControlCharactersOfACellAreLeftOut) {
+  const std::vector<ListRow> rows = {
+      Incoming("1", "+7\x1B", "26/12/01,09:15:32+12", std::string("a\x01\tb\0c\x7F\r\nd", 11))};
+  const Table t = Csv(FormatMessagesCsv("f", rows));
+  ASSERT_EQ(t.size(), 2u);
+  EXPECT_EQ(t[1][2], "'+7");
+  EXPECT_EQ(t[1][5], "a\tbc\r\nd");
+  const auto mails = SplitMbox(FormatMessagesMbox("f", rows, 0));
+  ASSERT_EQ(mails.size(), 1u);
+  EXPECT_EQ(mails[0].body, "a\tbc\nd\n");
+  EXPECT_EQ(mails[0].headers.at("Subject"), "a\tbc");
+}
+
 TEST(MessagesMbox, LongSubjectsAreCutAndFoldedIntoShortEncodedWords) {
   std::string longText;
   for (int k = 0; k < 80; ++k) longText += Ru("Ж");
@@ -469,6 +528,42 @@ TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
   EXPECT_EQ(t[1][0], "Архив");
   EXPECT_EQ(t[1][1], "сохранено");
   EXPECT_EQ(t[1][5], Cp1251ToUtf8(demo.messages.at(1).text));
+}
+
+// A handset that writes "yyyy/M/d,hh:mm:ss": the list shows its text, the exports place it.
+TEST_F(ExportFiles, FullYearTimeStampsAreReadAndExported) {
+  sim::HandsetState s = sim::EmptyState();
+  s.messages[1] = testing::Msg(sim::MessageStore::Incoming, sim::MessageStatus::RecRead, "+7916",
+                               "09/08/18,19:11:45+12", "first");
+  s.messages[2] = testing::Msg(sim::MessageStore::Incoming, sim::MessageStatus::RecUnread, "+7495",
+                               "26/12/01,09:05:00-04", "second");
+  sim::SimOptions options;
+  options.fullYearStamps = true;
+  startPhone(s, options);
+  spit("sms_archive.txt", "");
+  click(kIncoming);
+
+  EXPECT_EQ(phone().transcript(),
+            (std::vector<std::string>{"AT+CSCS=UCS2", "AT+CPMS=\"IM\"", "AT+MMGL=\"HEADER ONLY\"",
+                                      "AT+MMGR=1", "AT+MMGR=2"}));
+  ASSERT_EQ(section_.lvSMS.rows.size(), 2u);
+  EXPECT_EQ(section_.lvSMS.rows[0].subItems[kDateTime].text, "2009/8/18,19:11:45");
+  EXPECT_EQ(section_.lvSMS.rows[1].subItems[kDateTime].text, "2026/12/1,09:05:00");
+  EXPECT_EQ(slurp("sms_archive.txt"),
+            "+7916;2009/8/18,19:11:45;first\r\n+7495;2026/12/1,09:05:00;second\r\n");
+
+  WriteMessagesCsv(path("m.csv"), "in", section_.lvSMS.rows);
+  const Table t = Csv(slurp("m.csv"));
+  ASSERT_EQ(t.size(), 3u);
+  EXPECT_EQ((std::vector<std::string>{t[1][3], t[1][4], t[2][3], t[2][4]}),
+            (std::vector<std::string>{"2009-08-18", "19:11:45", "2026-12-01", "09:05:00"}));
+  WriteMessagesMbox(path("m.mbox"), "in", section_.lvSMS.rows, 0);
+  const auto mails = SplitMbox(slurp("m.mbox"));
+  ASSERT_EQ(mails.size(), 2u);
+  EXPECT_EQ(mails[0].fromLine, "From +7916@sms.invalid Tue Aug 18 19:11:45 2009");
+  EXPECT_EQ(mails[0].headers.at("Date"), "Tue, 18 Aug 2009 19:11:45 -0000");
+  EXPECT_EQ(mails[1].fromLine, "From +7495@sms.invalid Tue Dec  1 09:05:00 2026");
+  EXPECT_EQ(mails[1].headers.at("Date"), "Tue, 01 Dec 2026 09:05:00 -0000");
 }
 
 }  // namespace
