@@ -475,7 +475,7 @@ std::string JoinNames(const std::vector<std::string>& names) {
 // What code page 1251 and the handset keep of a UTF-8 text; the characters that go are named
 // in the notes. `number`: a dial string or address inside the command's double quotes, where
 // a quote or a control character would break the command; a name travels as UCS2 hex, which
-// keeps printable ASCII, Ё, ё and А..я only.
+// keeps every character of the code page but the control characters.
 std::string ForHandset(std::string_view utf8, bool number, std::vector<std::string>& notes) {
   std::vector<std::string> outside, unkept;
   std::string out;
