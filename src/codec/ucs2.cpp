@@ -70,10 +70,14 @@ std::string TextToUcs2Hex(std::string_view text) {
   return result;
 }
 
-std::string Ucs2FieldToText(std::string_view field) {
+std::string_view UnquotedField(std::string_view field) {
   if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
     field = field.substr(1, field.size() - 2);
-  std::string text = Ucs2HexToText(field);
+  return field;
+}
+
+std::string Ucs2FieldToText(std::string_view field) {
+  std::string text = Ucs2HexToText(UnquotedField(field));
   std::erase_if(text, IsControl);
   return text;
 }

@@ -18,6 +18,10 @@ std::string Ucs2HexToText(std::string_view hex);
 // character. Never fails.
 std::string TextToUcs2Hex(std::string_view text);
 
+// The field without one pair of enclosing double quotes, which some handsets put around
+// their UCS2 texts.
+std::string_view UnquotedField(std::string_view field);
+
 // A single-line field as a reply carries it (a name, a group name, a title): one pair of
 // enclosing double quotes is taken off, the rest decoded, and no control character is let
 // through. Raises as Ucs2HexToText.

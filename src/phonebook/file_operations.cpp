@@ -177,7 +177,7 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
     }
     // What the handset keeps of the name is what its character set can carry.
     r.NameHex = nameHex;
-    r.Name = Ucs2HexToText(nameHex);
+    r.Name = Ucs2FieldToText(nameHex);
     written[k] = true;
     ListView1.rows.push_back(LoadedRow(r, family, GroupNames));
     ++ListView1.revision;

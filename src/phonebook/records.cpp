@@ -205,7 +205,7 @@ std::string CutGroupName(std::string_view reply) {
   Cutter c(trimmed);
   c.skip(7);
   c.through(',');
-  return Ucs2HexToText(c.before(','));
+  return Ucs2FieldToText(c.before(','));
 }
 
 TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t simFirst) {
@@ -218,8 +218,10 @@ TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t s
   r.Number = std::string(c.before('"'));
   c.through('"', 1);  // and the comma after the closing quote
   r.NumberFormat = c.byteField();
-  r.NameHex = std::string(c.textField());
-  r.Name = Ucs2HexToText(r.NameHex);
+  // Some handsets quote their UCS2 texts; the hex kept for writing back is the bare one, as
+  // the write command carries it.
+  r.NameHex = std::string(UnquotedField(c.textField()));
+  r.Name = Ucs2FieldToText(r.NameHex);
   r.NumberType = c.byteField();
   r.Attr6 = c.byteField();
   r.AlertId = c.intField();
@@ -230,7 +232,7 @@ TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t s
     r.IconId = c.intField();
     r.Attr12 = c.byteField();
     r.Attr13 = c.byteField();
-    if (family == Family::GroupedText) r.IconText = Ucs2HexToText(c.textField());
+    if (family == Family::GroupedText) r.IconText = Ucs2FieldToText(c.textField());
   } else {
     r.Attr12 = 255;
   }
@@ -267,7 +269,7 @@ std::string DialogWriteCommand(const DialogEntry& e, Family family) {
 std::string NameHexFor(std::string_view name, std::string_view keptHex) {
   if (!keptHex.empty()) {
     try {
-      if (Ucs2HexToText(keptHex) == name) return std::string(keptHex);
+      if (Ucs2FieldToText(keptHex) == name) return std::string(keptHex);
     } catch (const EConvertError&) {
       // Hex that does not decode is no text of the handset's: the name goes as typed.
     }

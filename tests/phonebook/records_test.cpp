@@ -59,6 +59,7 @@ TEST(ReplyCutters, ModelStorageAndGroups) {
   EXPECT_EQ(CutGroupName("\r\n+MPGR: 1,00560049005000730031,255\r\n\r\nOK\r\n"), "VIPs1");
   EXPECT_EQ(CutGroupName("\r\nOK\r\n"), "");
   EXPECT_EQ(CutGroupName("\r\n+MPGR: 2,0421043C,255\r\n\r\nOK\r\n"), Ru("См"));
+  EXPECT_EQ(CutGroupName("\r\n+MPGR: 3,\"0046000D0046\",255\r\n\r\nOK\r\n"), "FF");
 }
 
 // Two lines as a real handset sent them in UCS2 mode, with 25 fields each.
@@ -156,6 +157,15 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"TwentyFiveFieldsGroupedText", kLong181, Family::GroupedText,
                  Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 1, 255, 255, 0),
                        kHex181)},
+        // Some handsets quote their UCS2 texts; the kept hex is the bare one the write takes,
+        // and no control character reaches the list.
+        LineCase{"QuotedNameWithLineBreak", "+MPBR: 5,\"+700\",145,\"0041000A0042\",3,0,255,0,1",
+                 Family::Classic,
+                 Hexed(Rec(5, "+700", 145, "AB", 3, 0, 255, 0, 1, 0, 0, 255, 0), "0041000A0042")},
+        LineCase{"QuotedIconText",
+                 "+MPBR: 3,\"+7916\",145,\"0042\",1,0,255,0,1,2,255,255,0,\"00500031\",7,9",
+                 Family::GroupedText,
+                 Hexed(Rec(3, "+7916", 145, "B", 1, 0, 255, 0, 1, 2, 255, 255, 0, "P1"), "0042")},
         // Fields a handset leaves empty read as 0.
         LineCase{"EmptyFieldsClassic", "+MPBR: 4,\"4\",,0041,,,,,", Family::Classic,
                  Hexed(Rec(4, "4", 0, "A", 0, 0, 0, 0, 0, 0, 0, 255, 0), "0041")},
@@ -253,6 +263,8 @@ TEST(RecordCommands, TheHandsetsOwnNameHexWhileTheNameIsWhatItDecodesTo) {
       {"Chinese", Ucs2HexToText("738B5C0F660E"), "738B5C0F660E", "738B5C0F660E"},
       {"SurrogatePair", Ucs2HexToText("0041D83DDE00"), "0041D83DDE00", "0041D83DDE00"},
       {"KeptHexThatDoesNotDecode", "A", "00zz", "0041"},
+      // The list never shows a control character; the handset's line break stays its own.
+      {"ControlCharacterKept", "AB", "0041000A0042", "0041000A0042"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(NameHexFor(c.name, c.kept), c.sent) << c.what;
