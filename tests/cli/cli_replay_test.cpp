@@ -17,6 +17,8 @@ struct ReplayCase {
   std::vector<std::string> args;
   std::string out;  // UTF-8, as printed
   std::string err;
+  std::string file = {};  // written by the command into the scratch directory, and its bytes
+  std::string bytes = {};
 };
 
 class CliReplay : public clitest::CliFixture, public ::testing::WithParamInterface<ReplayCase> {
@@ -35,6 +37,9 @@ TEST_P(CliReplay, ShowsWhatTheHandsetSent) {
   EXPECT_EQ(r.err, c.err);
   EXPECT_EQ(phone.replayMismatches(), std::vector<std::string>{});
   EXPECT_EQ(phone.replayLeft(), 0);
+  if (!c.file.empty()) {
+    EXPECT_EQ(slurp(c.file), c.bytes);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -61,6 +66,24 @@ INSTANTIATE_TEST_SUITE_P(
                    "3\tDentist\t14:30\t00:00\t12-17-2026\t45\tнет\tвыкл.\n"
                    "Свободно: 80%\n",
                    ""},
+        ReplayCase{"DateBookWithAQuotedTitle",
+                   "datebook_quoted_title.txt",
+                   {"datebook", "read"},
+                   "0\tMeeting\t17:00\t00:00\t02-24-2006\t60\tнет\tвыкл.\nСвободно: 90%\n",
+                   ""},
+        // The list shows the stamps as they came; the export writes them as dates and times.
+        ReplayCase{"InboxWithFullYearStamps",
+                   "inbox_year_stamps.txt",
+                   {"sms", "export-csv", "inbox", "inbox.csv"},
+                   "1\t+436641234567\t2009/8/18,19:11:45\tвходящее\t11\tпрочитано\tHello there\n"
+                   "2\t+436649876543\t2009/12/1,08:05:09\tвходящее\t7\tне прочитано\tSee you\n",
+                   "",
+                   "inbox.csv",
+                   "\xEF\xBB\xBF\"Папка\",\"Статус\",\"Номер\",\"Дата\",\"Время\",\"Текст\"\r\n"
+                   "\"Входящие\",\"прочитано\",\"'+436641234567\",\"2009-08-18\",\"19:11:45\","
+                   "\"Hello there\"\r\n"
+                   "\"Входящие\",\"не прочитано\",\"'+436649876543\",\"2009-12-01\",\"08:05:09\","
+                   "\"See you\"\r\n"},
         ReplayCase{"Inbox",
                    "inbox_c350.txt",
                    {"sms", "read", "inbox"},
