@@ -35,7 +35,13 @@ constexpr const char* kUsage =
     "  --split              write replies in pieces of 1 to 3 bytes\n"
     "  --long-entries       phone book lines of 25 fields and a long AT+MPBR=? reply,\n"
     "                       as some real handsets send them\n"
-    "  --seed N             seed of the noise and of the piece sizes (default 1)\n"
+    "  --unsolicited N      send unsolicited result codes (RING, +CMTI, +CMT with its\n"
+    "                       text, ...) at each chosen place with a chance of 1 in N\n"
+    "  --unsolicited-at P   the places, comma-separated: before (the echo), between\n"
+    "                       (answer lines), after (the final result); default all three\n"
+    "  --needs-mode2        refuse the Motorola phone book, group and date book commands\n"
+    "                       until AT+MODE=2, as newer handsets do\n"
+    "  --seed N             seed of the noise, the piece sizes and the codes (default 1)\n"
     "  --state FILE         load the handset from FILE and save it there after each change\n"
     "  --empty              start without the demo phone book, date book and messages\n"
     "  --bare-imsi          answer AT+CIMI with the digits alone, without +CIMI:\n"
@@ -61,6 +67,26 @@ int ParseInt(std::string_view option, std::string_view value, int lo) {
                      ", not '" + std::string(value) + "'"};
   }
   return v;
+}
+
+void SetPlaces(std::string_view list, quorvex::sim::SimOptions& o) {
+  o.unsolicitedBeforeEcho = o.unsolicitedBetweenLines = o.unsolicitedAfterResult = false;
+  while (true) {
+    const std::size_t comma = list.find(',');
+    const std::string_view place = list.substr(0, comma);
+    if (place == "before") {
+      o.unsolicitedBeforeEcho = true;
+    } else if (place == "between") {
+      o.unsolicitedBetweenLines = true;
+    } else if (place == "after") {
+      o.unsolicitedAfterResult = true;
+    } else {
+      throw UsageError{"--unsolicited-at takes before, between and after, not '" +
+                       std::string(place) + "'"};
+    }
+    if (comma == std::string_view::npos) break;
+    list.remove_prefix(comma + 1);
+  }
 }
 
 bool IsOurLink(const std::string& link, const std::string& target) {
@@ -125,6 +151,12 @@ int main(int argc, char** argv) {
         options.split = true;
       } else if (opt == "--long-entries") {
         options.longEntryLines = true;
+      } else if (opt == "--unsolicited") {
+        options.unsolicitedOneIn = ParseInt(opt, value(), 1);
+      } else if (opt == "--unsolicited-at") {
+        SetPlaces(value(), options);
+      } else if (opt == "--needs-mode2") {
+        options.needsMode2 = true;
       } else if (opt == "--seed") {
         options.seed = static_cast<std::uint32_t>(ParseInt(opt, value(), 0));
       } else if (opt == "--state") {

@@ -70,6 +70,9 @@ std::string Terminal::btnSendCommandClick(AppState& app) {
   app.LoadPortSettings();
   const std::string command = cbCommandText;
   auto port = app.OpenHandset(false);
+  // The log shows what the handset sent to exactly what the user typed.
+  port->KeepUnsolicited = true;
+  port->SwitchToMode2 = false;
   std::string reply = port->RunAtCommand(command);
   mmTerminal += reply;
   return reply;

@@ -1,5 +1,6 @@
 #include "serial/block_serial.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
 #include "serial/open_failure.h"
+#include "serial/unsolicited.h"
 
 namespace quorvex {
 
@@ -146,6 +148,8 @@ std::string TBlockSerial::GetErrorDesc(std::int32_t code) {
 }
 
 void TBlockSerial::SetError(std::int32_t code) {
+  // An error of the system on an open port (hang-up, EIO) means the handset is gone.
+  if (portActive_ && code > 0 && code < ErrPortOwned) linkLost_ = true;
   lastError_ = code;
   lastErrorText_ = GetErrorDesc(code);
 }
@@ -184,6 +188,7 @@ void TBlockSerial::OpenPort(const std::string& portName) {
   }
   pendingInput_.clear();
   lastCR_ = lastLF_ = false;
+  linkLost_ = mode2CommandSent_ = mode2Switched_ = false;
   deviceName_ = portName;
   PortNameMapping mapping = MapPortName(portName);
   portNumber_ = mapping.portNumber;
@@ -375,8 +380,26 @@ std::string TBlockSerial::ReadLine(std::int32_t timeoutMs) {
 }
 
 std::string TBlockSerial::RunAtCommand(const std::string& command) {
+  const bool firstMode2Command =
+      SwitchToMode2 && !mode2CommandSent_ && NeedsMode2(AtCommandName(command));
+  if (firstMode2Command) mode2CommandSent_ = true;
+  std::string reply = Exchange(command, 0);
+  if (!firstMode2Command || !refused_) return reply;
+  // A newer handset refuses the Motorola book commands until it is switched; a handset that
+  // refuses the switch too answers the command as it did.
+  mode2Switched_ = true;
+  Exchange("AT+MODE=2", 0);
+  if (!commandOk_) {
+    refused_ = lastError_ == 0;
+    return reply;
+  }
+  return Exchange(command, 0);
+}
+
+std::string TBlockSerial::Exchange(const std::string& command, std::int32_t totalMs) {
   std::string reply;
   commandOk_ = false;
+  refused_ = false;
   const bool savedConvert = ConvertLineEnds;
   ConvertLineEnds = true;
   struct Restore {
@@ -384,15 +407,55 @@ std::string TBlockSerial::RunAtCommand(const std::string& command) {
     bool value;
     ~Restore() { field = value; }
   } restore{ConvertLineEnds, savedConvert};
+  const std::string name = AtCommandName(command);
+  const bool textAnswers = AnswersWithText(name);
+  const std::string ownPrefix = name + ":";
+  const std::uint32_t started = GetTick();
   SendText(command + "\r");
+  // A code comes framed as CR LF, code, CR LF. Its leading CR LF reads as an empty line of
+  // its own, or ends a line that had none (the echo's lone CR, a prompt), and then the empty
+  // line that the next answer line brings is the extra one.
+  std::size_t emptyLineAt = std::string::npos;  // where the last line, when empty, begins
+  bool dropDataLine = false;
+  bool dropEmptyLine = false;
+  bool textLineNext = false;
   for (;;) {
-    std::string line = ReadLine(ReplyTimeout);
+    std::int32_t wait = ReplyTimeout;
+    if (totalMs > 0) {
+      const std::int64_t left = static_cast<std::int64_t>(totalMs) - TickDiff(started, GetTick());
+      if (left <= 0) {
+        SetError(ErrTimeout);
+        RaiseIfError();
+        break;
+      }
+      wait = static_cast<std::int32_t>(std::min<std::int64_t>(wait, left));
+    }
+    std::string line = ReadLine(wait);
+    if (lastError_ == 0 && !KeepUnsolicited) {
+      const bool textLine = textLineNext && !line.empty();
+      textLineNext = false;
+      if (std::exchange(dropDataLine, false)) continue;
+      if (std::exchange(dropEmptyLine, false) && line.empty()) continue;
+      const UnsolicitedCode* code = textLine ? nullptr : FindUnsolicited(line, name);
+      if (code != nullptr) {
+        if (emptyLineAt != std::string::npos)
+          reply.resize(emptyLineAt);
+        else
+          dropEmptyLine = true;
+        emptyLineAt = std::string::npos;
+        dropDataLine = code->dataLine;
+        continue;
+      }
+      textLineNext = textAnswers && line.compare(0, ownPrefix.size(), ownPrefix) == 0;
+    }
+    emptyLineAt = std::string::npos;
     if (line == command) {
       // The handset answers after its echo, so empty lines ahead of the echo are no part of
       // this reply: they are the tail of an earlier exchange's last line end, whose LF can
       // reach the line after the port object that read its CR was freed.
       if (reply.find_first_not_of("\r\n") == std::string::npos) reply.clear();
     } else {
+      if (line.empty()) emptyLineAt = reply.size();
       reply += line;
       reply += "\r\n";
     }
@@ -400,10 +463,24 @@ std::string TBlockSerial::RunAtCommand(const std::string& command) {
       commandOk_ = true;
       break;
     }
-    if (line == "ERROR") break;
+    if (IsErrorResult(line)) {
+      refused_ = true;
+      break;
+    }
     if (lastError_ != 0) break;
   }
   return reply;
+}
+
+void TBlockSerial::LeaveMode2() {
+  const bool savedRaise = RaiseOnError;
+  RaiseOnError = false;
+  try {
+    Exchange("AT+MODE=0", std::max<std::int32_t>(ReplyTimeout, 1));
+  } catch (...) {
+    // Only memory can run out here; the port is closed all the same.
+  }
+  RaiseOnError = savedRaise;
 }
 
 void TBlockSerial::PurgeBuffers() {
@@ -413,6 +490,7 @@ void TBlockSerial::PurgeBuffers() {
 }
 
 void TBlockSerial::ClosePort() {
+  if (std::exchange(mode2Switched_, false) && portActive_ && !linkLost_) LeaveMode2();
   if (device_->isOpen()) {
     // Closing must not raise: it runs from destructors while an error may be passing.
     device_->purge(true, true);

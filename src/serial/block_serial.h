@@ -9,7 +9,8 @@
 // adds, after that text, what to do for a missing device, missing rights or a device held by
 // another program (serial/open_failure.h); LastErrorText stays the bare text. A handset that
 // goes away (hang-up, EIO, end of file) is an immediate error with the system's text, never a
-// wait for the time-out. The destructor closes the port and never throws.
+// wait for the time-out. A reply ends at OK, at ERROR and at "+CME ERROR: n"/"+CMS ERROR: n"
+// (those two with CommandOk false). The destructor closes the port and never throws.
 #pragma once
 
 #include <cstdint>
@@ -103,11 +104,20 @@ class TBlockSerial {
   std::int32_t MaxLineLength = 0;
   bool PerPacketTimeout = true;
   bool ConvertLineEnds = false;
+  // Unsolicited result codes (RING, +CMTI: ... and the like, see serial/unsolicited.h) stay in
+  // the reply; otherwise RunAtCommand drops them with their framing.
+  bool KeepUnsolicited = false;
+  // The first phone book, group or date book command refused: switch the handset with
+  // AT+MODE=2 and send it once more; closing the port sends AT+MODE=0 then.
+  bool SwitchToMode2 = true;
 
  private:
   void SetError(std::int32_t code);
   bool PortCheck();
   void TranslateLineErrors();
+  // One command and its reply. totalMs > 0 bounds the whole exchange, not each line.
+  std::string Exchange(const std::string& command, std::int32_t totalMs);
+  void LeaveMode2();
 
   std::unique_ptr<SerialDevice> device_;
   std::string deviceName_;
@@ -119,6 +129,10 @@ class TBlockSerial {
   std::string lastErrorText_ = "OK";
   std::string pendingInput_;
   bool commandOk_ = false;
+  bool refused_ = false;   // the last exchange ended on ERROR or a numbered error
+  bool linkLost_ = false;  // the handset hung up or the line failed: nothing more to send
+  bool mode2CommandSent_ = false;
+  bool mode2Switched_ = false;  // AT+MODE=2 went out; AT+MODE=0 is owed at the close
   bool lastCR_ = false;
   bool lastLF_ = false;
 };

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "serial/unsolicited.h"
 #include "sim/sms_pdu.h"
 
 namespace quorvex::sim {
@@ -197,6 +198,7 @@ void AtEngine::reset() {
   mem2_ = Mem::OM;
   mem3_ = Mem::IM;
   dateBookLocked_ = false;
+  mode_ = 0;
   bearer_[0] = 7;
   bearer_[1] = 0;
   bearer_[2] = 1;
@@ -431,8 +433,10 @@ AtEngine::Result AtEngine::extended(std::string_view command) {
   };
   std::size_t i = 1;
   while (i < command.size() && command[i] != '=' && command[i] != '?') ++i;
-  const auto handler = kHandlers.find(Upper(command.substr(1, i - 1)));
+  const std::string name = Upper(command.substr(1, i - 1));
+  const auto handler = kHandlers.find(name);
   if (handler == kHandlers.end()) return Result::Refused(kSyntax);
+  if (needsMode2_ && mode_ != 2 && NeedsMode2("+" + name)) return Result::Refused(kCmeNotAllowed);
   Form form = Form::Exec;
   std::vector<Arg> args;
   if (i < command.size() && command[i] == '?') {
@@ -670,10 +674,14 @@ AtEngine::Result AtEngine::cbst(Form form, const std::vector<Arg>& args) {
 }
 
 AtEngine::Result AtEngine::mode(Form form, const std::vector<Arg>& args) {
-  // Only the AT command mode is simulated; the data and binary modes are refused.
-  if (form == Form::Test) return {true, Line("+MODE: (0)")};
-  if (form == Form::Read) return {true, Line("+MODE: 0")};
-  if (form != Form::Set || args.size() != 1 || !ToInt(args[0].value, 0, 0)) return {false};
+  // Only the AT command mode is simulated; the data and binary modes are refused. A handset
+  // that needs it also takes mode 2, the one its Motorola book commands work in.
+  if (form == Form::Test) return {true, Line(needsMode2_ ? "+MODE: (0,2)" : "+MODE: (0)")};
+  if (form == Form::Read) return {true, Line("+MODE: " + S(mode_))};
+  if (form != Form::Set || args.size() != 1) return {false};
+  const std::optional<int> mode = ToInt(args[0].value, 0, needsMode2_ ? 2 : 0);
+  if (!mode || *mode == 1) return {false};
+  mode_ = *mode;
   return {};
 }
 

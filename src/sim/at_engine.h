@@ -50,6 +50,8 @@ class AtEngine {
   const HandsetState& state() const { return state_; }
   void setState(HandsetState state);
   void setBareImsi(bool bare) { bareImsi_ = bare; }
+  // A newer handset: the Motorola book commands answer ERROR until AT+MODE=2.
+  void setNeedsMode2(bool on) { needsMode2_ = on; }
   // True once after every change of what the state file keeps.
   bool takeChanged();
 
@@ -176,6 +178,8 @@ class AtEngine {
   int cfun_ = 1;
   bool pduMode_ = false;
   bool showHeaders_ = false;  // AT+CSDH=1: text mode listings carry every header field
+  bool needsMode2_ = false;
+  int mode_ = 0;
 
   PendingText pending_ = PendingText::None;
   std::string pendingNumber_;

@@ -18,6 +18,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "serial/unsolicited.h"
 #include "sim/at_engine.h"
 #include "sim/at_framer.h"
 #include "sim/replay.h"
@@ -49,11 +50,15 @@ HandsetState InitialState(const SimOptions& o) {
 
 struct PhoneSim::Impl {
   explicit Impl(SimOptions o)
-      : opt(std::move(o)), engine(opt.model, InitialState(opt), opt.echo), rng(opt.seed) {
+      : opt(std::move(o)),
+        engine(opt.model, InitialState(opt), opt.echo),
+        rng(opt.seed),
+        codeRng(opt.seed ^ 0x5EEDu) {
     engine.setBareImsi(opt.bareImsi);
     engine.setLongEntryLines(opt.longEntryLines);
     engine.setQuotedTitles(opt.quotedTitles);
     engine.setFullYearStamps(opt.fullYearStamps);
+    engine.setNeedsMode2(opt.needsMode2);
   }
 
   SimOptions opt;
@@ -76,6 +81,7 @@ struct PhoneSim::Impl {
 
   AtFramer framer;
   std::mt19937 rng;
+  std::mt19937 codeRng;   // its own, so codes do not change the noise or the pieces
   std::string textSoFar;  // the parts of a message text before its last CR
   SteadyClock::time_point lineFree{};
   SteadyClock::time_point burstStart{};
@@ -90,6 +96,7 @@ struct PhoneSim::Impl {
   bool writeRaw(const char* data, std::size_t size);
   bool sleepUntil(SteadyClock::time_point deadline);
   std::string garbage();
+  void addUnsolicited(const FramerEvent& ev, EngineReply& reply, std::string& lead);
   void record(std::string line);
   void saveLocked();
   void closeAll();
@@ -289,6 +296,43 @@ EngineReply PhoneSim::Impl::replayed(const std::string& command, std::string ech
   return r;
 }
 
+// Codes at the places the options choose, each framed as the handset frames an answer line.
+// Between lines means between two framed lines ("\r\n\r\n"), never inside one, so a
+// message header keeps its text line.
+void PhoneSim::Impl::addUnsolicited(const FramerEvent& ev, EngineReply& reply, std::string& lead) {
+  const std::string name = ev.kind == FramerEvent::Kind::Line ? AtCommandName(ev.text) : "";
+  std::vector<const UnsolicitedCode*> codes;
+  for (const UnsolicitedCode& c : UnsolicitedCodes())
+    if (c.name != name) codes.push_back(&c);
+  bool sent = false;
+  const auto chance = [&] {
+    return codeRng() % static_cast<std::uint32_t>(opt.unsolicitedOneIn) == 0;
+  };
+  const auto code = [&] {
+    sent = true;
+    const UnsolicitedCode& c = *codes[codeRng() % codes.size()];
+    std::string framed = "\r\n" + std::string(c.sample) + "\r\n";
+    if (c.dataLine) framed += std::string(c.sampleData) + "\r\n";
+    return framed;
+  };
+  if (opt.unsolicitedBeforeEcho && ev.kind == FramerEvent::Kind::Line && chance()) lead = code();
+  if (reply.final && opt.unsolicitedBetweenLines) {
+    std::string answer;
+    std::size_t from = 0;
+    for (std::size_t at = reply.answer.find("\r\n\r\n"); at != std::string::npos;
+         at = reply.answer.find("\r\n\r\n", at + 2)) {
+      if (!chance()) continue;
+      answer.append(reply.answer, from, at + 2 - from);
+      answer += code();
+      from = at + 2;
+    }
+    answer.append(reply.answer, from);
+    reply.answer = std::move(answer);
+  }
+  if (reply.final && opt.unsolicitedAfterResult && chance()) reply.answer += code();
+  if (sent) ++struck;
+}
+
 bool PhoneSim::Impl::handle(const FramerEvent& ev) {
   using Kind = FramerEvent::Kind;
   std::string wholeText;
@@ -394,7 +438,9 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
     CloseFd(slave);
     return false;
   }
-  if (!writeOut(reply.echo)) return false;
+  std::string lead;
+  if (opt.unsolicitedOneIn > 0) addUnsolicited(ev, reply, lead);
+  if (!writeOut(lead + reply.echo)) return false;
   if (opt.latencyMs > 0 &&
       !sleepUntil(SteadyClock::now() + std::chrono::milliseconds(opt.latencyMs))) {
     return false;

@@ -29,7 +29,7 @@ struct SimOptions {
   bool longEntryLines = false;
   bool demoData = true;    // load data/ demo handset state (compiled in) at start
   std::string stateFile;   // load from and save to this file, when not empty
-  std::uint32_t seed = 1;  // for the garbage generator
+  std::uint32_t seed = 1;  // for the garbage generator and the unsolicited codes
   bool bareImsi = false;   // answer AT+CIMI with the digits alone, as Motorola handsets do
   // When not empty: answer from this recorded transcript (sim/replay.h) instead of the
   // simulated handset; the fault options still apply.
@@ -38,6 +38,16 @@ struct SimOptions {
   // message time stamps as "yyyy/M/d,hh:mm:ss" instead of "yy/MM/dd,hh:mm:ss+zz".
   bool quotedTitles = false;
   bool fullYearStamps = false;
+  // > 0: unsolicited result codes, drawn from the port object's table, at each chosen place
+  // of a reply with a chance of one in this many (1: at every place). A +CMT, +CDS or +CBM
+  // brings its text line. A command is never sent a code it answers itself.
+  int unsolicitedOneIn = 0;
+  bool unsolicitedBeforeEcho = true;    // ahead of a command's echo
+  bool unsolicitedBetweenLines = true;  // between two lines of an answer
+  bool unsolicitedAfterResult = true;   // right after the final OK or ERROR
+  // A newer handset: the Motorola phone book, group and date book commands answer ERROR
+  // until AT+MODE=2; AT+MODE=0 turns it back.
+  bool needsMode2 = false;
 };
 
 class PhoneSim {
@@ -62,7 +72,8 @@ class PhoneSim {
   // Number of commands answered so far.
   int exchanges() const;
   // Number of commands a fault option answered otherwise than the handset would have
-  // (left silent, answered with noise, refused, cut off by the hang-up).
+  // (left silent, answered with noise, refused, cut off by the hang-up, with unsolicited
+  // codes in it).
   int faultsStruck() const;
 
   // Bytes that crossed the line so far: taken from the client, and written to it.

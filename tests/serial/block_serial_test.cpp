@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <deque>
+#include <string>
+#include <vector>
 
 #include "codec/ru.h"
 #include "fake_device.h"
@@ -86,10 +89,23 @@ INSTANTIATE_TEST_SUITE_P(
         ExchangeCase{"EchoIsCaseSensitive", "at", {"AT\r\r\nOK\r\n"}, "AT\r\n\r\nOK\r\n", true, 0},
         ExchangeCase{
             "ErrorEndsTheExchange", "AT+FOO", {"AT+FOO\r\r\nERROR\r\n"}, "\r\nERROR\r\n", false, 0},
-        ExchangeCase{"ExtendedErrorDoesNotEndIt",
+        // A handset left with AT+CMEE=1 by another tool numbers its refusals.
+        ExchangeCase{"NumberedErrorEndsTheExchangeAsRefused",
                      "AT+CPBS=XX",
                      {"\r\n+CME ERROR: 4\r\n", "\r\nOK\r\n"},
-                     "\r\n+CME ERROR: 4\r\n\r\nOK\r\n",
+                     "\r\n+CME ERROR: 4\r\n",
+                     false,
+                     0},
+        ExchangeCase{"NumberedMessageErrorToo",
+                     "AT+CMGR=9",
+                     {"AT+CMGR=9\r\r\n+CMS ERROR: 321\r\n"},
+                     "\r\n+CMS ERROR: 321\r\n",
+                     false,
+                     0},
+        ExchangeCase{"ErrorTextInsideALineDoesNotEndIt",
+                     "AT+CGMI",
+                     {"\r\n+CGMI: \"+CME ERROR: 4\"\r\n\r\nOK\r\n"},
+                     "\r\n+CGMI: \"+CME ERROR: 4\"\r\n\r\nOK\r\n",
                      true,
                      0},
         ExchangeCase{
@@ -119,11 +135,196 @@ INSTANTIATE_TEST_SUITE_P(
                      0},
         ExchangeCase{"TextAheadOfTheEchoIsKept",
                      "AT",
+                     {"HELLO\r\n", "AT\r\r\nOK\r\n"},
+                     "HELLO\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        // Unsolicited codes: dropped with the empty line they bring, wherever they come.
+        ExchangeCase{"CodeAheadOfTheEchoIsDropped",
+                     "AT",
                      {"RING\r\n", "AT\r\r\nOK\r\n"},
-                     "RING\r\n\r\nOK\r\n",
+                     "\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{
+            "CodesAtEveryPlace",
+            "AT+CGSN",
+            {"\r\n+CMTI: \"IM\",5\r\n", "AT+CGSN\r", "\r\nRING\r\n", "\r\n+CGSN: IMEI350\r\n",
+             "\r\n+CIEV: 1,3\r\n\r\nNO CARRIER\r\n", "\r\nOK\r\n\r\nRING\r\n"},
+            "\r\n+CGSN: IMEI350\r\n\r\nOK\r\n",
+            true,
+            0},
+        ExchangeCase{"CodesWithoutEcho",
+                     "AT+CBC",
+                     {"\r\n+CREG: 1\r\n\r\n+CBC: 0,80\r\n\r\n+CUSD: 0,\"OK\",15\r\n\r\nOK\r\n"},
+                     "\r\n+CBC: 0,80\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        // The text line of a +CMT goes with it, even one that reads OK or ERROR.
+        ExchangeCase{"MessageCodeTakesItsTextAlong",
+                     "AT+CBC",
+                     {"AT+CBC\r\r\n+CMT: \"+7916\",,\"24/05/01,12:00:00+12\"\r\nOK\r\n",
+                      "\r\n+CBC: 0,80\r\n\r\n+CDS: 25\r\nERROR\r\n\r\nOK\r\n"},
+                     "\r\n+CBC: 0,80\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{"BroadcastBetweenListLines",
+                     "AT+MPBR=1,2",
+                     {"\r\n+MPBR: 1,\"1\",129,\"A\"\r\n\r\n+CBM: 24\r\n0010\r\n"
+                      "\r\n+MPBR: 2,\"2\",129,\"B\"\r\n\r\nOK\r\n"},
+                     "\r\n+MPBR: 1,\"1\",129,\"A\"\r\n\r\n+MPBR: 2,\"2\",129,\"B\"\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        // A code whose CR LF ended the text echo: the empty line after it is the extra one.
+        ExchangeCase{
+            "CodeAfterTheTextOfAStoreCommand",
+            "AT+CMGW=\"1\"\r0041\x1a",
+            {"AT+CMGW=\"1\"\r\r\n> 0041", "\r\n+CMTI: \"IM\",5\r\n", "\r\n+CMGW: 3\r\n\r\nOK\r\n"},
+            "AT+CMGW=\"1\"\r\n\r\n> 0041\r\n+CMGW: 3\r\n\r\nOK\r\n",
+            true,
+            0},
+        // What the command asks for is its answer, blanks after AT or not.
+        ExchangeCase{"TheCommandsOwnCodeIsKept",
+                     "AT+CREG?",
+                     {"AT+CREG?\r\r\n+CREG: 0,1\r\n\r\nOK\r\n"},
+                     "\r\n+CREG: 0,1\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{"TheCommandsOwnCodeIsKeptAfterABlank",
+                     "AT +CLIP?",
+                     {"\r\n+CLIP: 0,1\r\n\r\nOK\r\n"},
+                     "\r\n+CLIP: 0,1\r\n\r\nOK\r\n",
+                     true,
+                     0},
+        ExchangeCase{"AMessageTextThatReadsLikeACodeIsKept",
+                     "AT+CMGR=1",
+                     {"\r\n+CMGR: \"REC READ\",\"+7916\"\r\nRING\r\n\r\nOK\r\n"},
+                     "\r\n+CMGR: \"REC READ\",\"+7916\"\r\nRING\r\n\r\nOK\r\n",
                      true,
                      0}),
     [](const auto& info) { return info.param.name; });
+
+TEST(BlockSerial, KeepUnsolicitedLeavesEveryLineInTheReply) {
+  Port p(FakeScript{{"\r\nRING\r\n", "AT+CBC\r\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n",
+                     "\r\n+CBC: 0,80\r\n\r\nOK\r\n"}});
+  p.serial->KeepUnsolicited = true;
+  p.serial->OpenPort("x");
+  EXPECT_EQ(p.serial->RunAtCommand("AT+CBC"),
+            "\r\nRING\r\n\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n\r\n+CBC: 0,80\r\n\r\nOK\r\n");
+  EXPECT_TRUE(p.serial->CommandOk());
+}
+
+// A handset that takes the Motorola book commands only after AT+MODE=2: what goes out, what
+// the caller gets back, and the AT+MODE=0 that the close owes.
+struct Mode2Case {
+  const char* name;
+  std::vector<std::string> commands;
+  std::deque<std::string> chunks;
+  std::string lastReply;
+  bool ok;
+  std::string sent;  // everything written, up to and including the close
+  bool switchOn = true;
+  bool hangUp = false;
+};
+
+class Mode2Test : public ::testing::TestWithParam<Mode2Case> {};
+
+TEST_P(Mode2Test, SwitchesOnTheFirstRefusalAndBackAtTheClose) {
+  const Mode2Case& c = GetParam();
+  FakeScript script{c.chunks};
+  script.hangUpAtEnd = c.hangUp;
+  Port p(std::move(script));
+  p.serial->SwitchToMode2 = c.switchOn;
+  p.serial->OpenPort("x");
+  std::string reply;
+  for (const std::string& command : c.commands) reply = p.serial->RunAtCommand(command);
+  EXPECT_EQ(reply, c.lastReply);
+  EXPECT_EQ(p.serial->CommandOk(), c.ok);
+  p.serial->ClosePort();
+  EXPECT_EQ(p.device->sent, c.sent);
+  EXPECT_EQ(p.serial->LastError(), 0);
+}
+
+const std::string kRange = "\r\n+MPBR: 1-500,32,24\r\n\r\nOK\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    BlockSerial, Mode2Test,
+    ::testing::Values(
+        Mode2Case{"AnsweredAtOnce", {"AT+MPBR=?"}, {kRange}, kRange, true, "AT+MPBR=?\r"},
+        Mode2Case{"RefusedThenSwitched",
+                  {"AT+MPBR=?", "AT+MPBR=1,2"},
+                  {"\r\nERROR\r\n", "\r\nOK\r\n", kRange, "\r\nOK\r\n", "\r\nOK\r\n"},
+                  "\r\nOK\r\n",
+                  true,
+                  "AT+MPBR=?\rAT+MODE=2\rAT+MPBR=?\rAT+MPBR=1,2\rAT+MODE=0\r"},
+        Mode2Case{"NumberedRefusalSwitchesToo",
+                  {"AT+MDBL=1"},
+                  {"\r\n+CME ERROR: 3\r\n", "\r\nOK\r\n", "\r\nOK\r\n", "\r\nOK\r\n"},
+                  "\r\nOK\r\n",
+                  true,
+                  "AT+MDBL=1\rAT+MODE=2\rAT+MDBL=1\rAT+MODE=0\r"},
+        Mode2Case{"GroupCommandWithABlankAfterAt",
+                  {"AT +MPGR=?"},
+                  {"\r\nERROR\r\n", "\r\nOK\r\n", "\r\nOK\r\n", "\r\nOK\r\n"},
+                  "\r\nOK\r\n",
+                  true,
+                  "AT +MPGR=?\rAT+MODE=2\rAT +MPGR=?\rAT+MODE=0\r"},
+        // The switch refused: the command's own refusal stands, and AT+MODE=0 still goes.
+        Mode2Case{"SwitchRefused",
+                  {"AT+MDBR=?"},
+                  {"\r\nERROR\r\n", "\r\nERROR\r\n", "\r\nOK\r\n"},
+                  "\r\nERROR\r\n",
+                  false,
+                  "AT+MDBR=?\rAT+MODE=2\rAT+MODE=0\r"},
+        // Only the first of the commands decides; a later refusal is an answer.
+        Mode2Case{"LaterRefusalIsAnAnswer",
+                  {"AT+MPBR=?", "AT+MPBW=1"},
+                  {kRange, "\r\nERROR\r\n"},
+                  "\r\nERROR\r\n",
+                  false,
+                  "AT+MPBR=?\rAT+MPBW=1\r"},
+        Mode2Case{"OtherCommandsNeverSwitch",
+                  {"AT+CPBS=MT", "AT+MPBR=?"},
+                  {"\r\nERROR\r\n", kRange},
+                  kRange,
+                  true,
+                  "AT+CPBS=MT\rAT+MPBR=?\r"},
+        Mode2Case{"TheTerminalSendsWhatWasTyped",
+                  {"AT+MPBR=?"},
+                  {"\r\nERROR\r\n"},
+                  "\r\nERROR\r\n",
+                  false,
+                  "AT+MPBR=?\r",
+                  false},
+        // The handset hung up after the switch: nothing more is sent.
+        Mode2Case{"LinkGoneAfterTheSwitch",
+                  {"AT+MPBR=?"},
+                  {"\r\nERROR\r\n", "\r\nOK\r\n"},
+                  "\r\n",
+                  false,
+                  "AT+MPBR=?\rAT+MODE=2\rAT+MPBR=?\r",
+                  true,
+                  true}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(BlockSerial, ASilentHandsetStillGetsTheSwitchBackAndTheCloseNeverThrows) {
+  FakeScript script{{"\r\nERROR\r\n", "\r\nOK\r\n"}};
+  auto device = std::make_unique<FakeDevice>(&script);
+  FakeDevice* d = device.get();
+  std::string sent;
+  {
+    TBlockSerial port(std::move(device));
+    port.RaiseOnError = true;
+    port.OpenPort("x");
+    EXPECT_THROW(port.RunAtCommand("AT+MDBL=1"), ESynaSerError);
+    port.ClosePort();
+    sent = d->sent;
+    port.OpenPort("x");
+    script.chunks = {"\r\nERROR\r\n", "\r\nOK\r\n"};
+    EXPECT_THROW(port.RunAtCommand("AT+MDBL=1"), ESynaSerError);
+  }  // the destructor switches back, without raising
+  EXPECT_EQ(sent, "AT+MDBL=1\rAT+MODE=2\rAT+MDBL=1\rAT+MODE=0\r");
+}
 
 TEST(BlockSerial, LfOfASplitCrLfIsDroppedAtTheNextRead) {
   Port p(FakeScript{{"\r\nOK\r", "\n", "\r\n+CSQ: 9,99\r\n\r\nOK\r\n"}});
