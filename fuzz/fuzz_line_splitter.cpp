@@ -1,6 +1,7 @@
 // Arbitrary bytes in arbitrary chunks through the port object's line splitter and AT
 // exchange, from a scripted device. The first byte of each piece gives the next chunk's
-// length.
+// length. No reply may hold an unsolicited code, and a refused book command switches the
+// handset at most once and back at most once.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,9 +9,11 @@
 
 #include "fake_device.h"
 #include "serial/block_serial.h"
+#include "serial/unsolicited.h"
 
 namespace {
 
+using quorvex::FindUnsolicited;
 using quorvex::TBlockSerial;
 using quorvex::testing::FakeDevice;
 using quorvex::testing::FakeScript;
@@ -27,6 +30,21 @@ FakeScript Chunks(const std::uint8_t* data, std::size_t size, bool hangUp) {
   }
   s.hangUpAtEnd = hangUp;
   return s;
+}
+
+bool HoldsACode(const std::string& reply, std::string_view commandName) {
+  std::size_t from = 0;
+  for (std::size_t end = reply.find("\r\n"); end != std::string::npos;
+       from = end + 2, end = reply.find("\r\n", from)) {
+    if (FindUnsolicited(std::string_view(reply).substr(from, end - from), commandName)) return true;
+  }
+  return false;
+}
+
+std::size_t Count(const std::string& s, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + 1)) ++n;
+  return n;
 }
 
 }  // namespace
@@ -60,11 +78,34 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool endsOk = reply.size() >= 4 && reply.compare(reply.size() - 4, 4, "OK\r\n") == 0;
         if (port.CommandOk() && !endsOk) std::abort();
         if (port.ConvertLineEnds) std::abort();
+        if (HoldsACode(reply, "+CGSN")) std::abort();
         if (port.LastError() != 0) break;
       }
     } catch (const quorvex::ESynaSerError&) {
       if (!raise) std::abort();
     }
+  }
+  {
+    FakeScript script = Chunks(data + 1, size - 1, hangUp);
+    auto device = std::make_unique<FakeDevice>(&script);
+    const FakeDevice* sent = device.get();
+    TBlockSerial port(std::move(device));
+    port.RaiseOnError = raise;
+    port.OpenPort("fuzz");
+    try {
+      for (int guard = 0; guard < 1000; ++guard) {
+        port.RunAtCommand("AT+MPBR=?");
+        if (port.LastError() != 0) break;
+      }
+    } catch (const quorvex::ESynaSerError&) {
+      if (!raise) std::abort();
+    }
+    port.ClosePort();
+    const std::string& out = sent->sent;
+    const std::size_t on = Count(out, "AT+MODE=2\r"), off = Count(out, "AT+MODE=0\r");
+    if (on > 1 || off > on || (!hangUp && off != on)) std::abort();
+    if (off == 1 && out.find("AT+MODE=0\r") < out.find("AT+MODE=2\r")) std::abort();
+    if (out.size() != Count(out, "AT+MPBR=?\r") * 10 + (on + off) * 10) std::abort();
   }
   return 0;
 }

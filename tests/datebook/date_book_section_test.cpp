@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 #include "codec/errors.h"
 #include "codec/ru.h"
 #include "datebook_fixture.h"
@@ -42,6 +45,18 @@ Strings ReadCommands(int highest) {
   for (int i = 0; i <= highest; ++i) s.push_back("AT+MDBR=" + std::to_string(i));
   s.push_back("AT+MDBL=0");
   s.push_back("AT+MDBL=0");
+  return s;
+}
+
+// The commands of one port object as a handset that needs AT+MODE=2 sees them: the first
+// date book command refused, the switch, that command again, and the switch back at the end.
+Strings Switched(Strings s) {
+  const auto first = std::find_if(s.begin(), s.end(),
+                                  [](const std::string& c) { return c.rfind("AT+MD", 0) == 0; });
+  if (first == s.end()) return s;
+  const std::string command = *first;
+  s.insert(s.insert(first + 1, "AT+MODE=2") + 1, command);
+  s.push_back("AT+MODE=0");
   return s;
 }
 
@@ -200,8 +215,10 @@ TEST_F(DateBookSectionTest, RefusedStepsEndTheReadWithTheirBox) {
   };
   const Case cases[] = {
       {"AT+CSCS", {"AT+CSCS=UCS2", "AT+MDBL=0"}, {}},
+      // The first date book command refused: the port tries the switch, which this
+      // handset refuses too, and switches back at the close.
       {"AT+MDBL=1",
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBL=0"},
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=0", "AT+MODE=0"},
        {{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok}}},
       {"AT+MDBR=?",
        {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0"},
@@ -219,6 +236,122 @@ TEST_F(DateBookSectionTest, RefusedStepsEndTheReadWithTheirBox) {
     EXPECT_TRUE(rows().empty());
     EXPECT_EQ(section.Label8.caption, Ru("Свободно: 100%")) << c.refused;
     EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+  }
+}
+
+TEST_F(DateBookSectionTest, AHandsetThatNeedsMode2IsSwitchedByEveryOperation) {
+  sim::SimOptions o;
+  o.needsMode2 = true;
+  startPhone(DateBook(4, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)},
+                          {3, Event("D", '0', "09:00", "01-02-2026", 10, "", 1)}}),
+             o);
+  section.sbReadAllEventsClick(*app_);
+  EXPECT_EQ(phone().transcript(), Switched(ReadCommands(4)));
+  EXPECT_EQ(rows().size(), 2u);
+  EXPECT_TRUE(ui_.boxes.empty());
+
+  // Add, edit: the write's own port object switches, then the read after it.
+  const auto write = [&](const std::string& title, const char* expected) {
+    phone().clearTranscript();
+    ui_.onModal = [&](ModalDialog& dialog) {
+      auto& e = static_cast<TfrmAddEvent&>(dialog);
+      e.edtEventTitle = title;
+      e.SpeedButton1Click(ui_);
+    };
+    if (title == "New") {
+      section.sbAddEventClick(*app_);
+    } else {
+      selectCaptions({"0"});
+      section.lvEventDblClick(*app_);
+    }
+    const Strings t = phone().transcript();
+    ASSERT_GT(t.size(), 4u);
+    EXPECT_EQ(t[4].rfind(expected, 0), 0u) << t[4];
+    EXPECT_EQ(t, Concat(Switched({"AT+CSCS=UCS2", "AT+MDBL=1", t[4], "AT+MDBL=0"}),
+                        Switched(ReadCommands(4))));
+  };
+  write("New", "AT+MDBW=1,004E00650077,");
+  write("Renamed", "AT+MDBW=0,00520065006E0061006D00650064,");
+  EXPECT_EQ(phone().state().events.at(1).title, "New");
+  EXPECT_EQ(phone().state().events.at(0).title, "Renamed");
+
+  phone().clearTranscript();
+  selectCaptions({"3"});
+  section.sbDeleteEventClick(*app_);
+  EXPECT_EQ(phone().transcript(), Concat(Switched({"AT+MDBL=1", "AT+MDBWE=3,0,0", "AT+MDBL=0"}),
+                                         Switched(ReadCommands(4))));
+  EXPECT_EQ(phone().state().events.count(3), 0u);
+
+  phone().clearTranscript();
+  section.RadioGroup1.itemIndex = 3;
+  section.SpeedButton2Click(*app_);
+  EXPECT_EQ(phone().transcript(), Switched({"AT+MDBAD=4"}));
+  EXPECT_EQ(phone().state().autoDeleteWeeks, 4);
+  EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_TRUE(ui_.errors.empty());
+}
+
+// Where AT+MODE=0 goes when a read on such a handset stops part-way: last, after the unlock,
+// unless the handset is gone.
+TEST_F(DateBookSectionTest, AReadThatStopsOnAHandsetThatNeedsMode2SwitchesBackLast) {
+  struct Case {
+    const char* name;
+    std::function<void(sim::SimOptions&)> fault;
+    Strings commands;
+    std::vector<ShownBox> boxes;
+    bool raises;
+    std::size_t rows;
+  };
+  const ShownBox noAccess{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok};
+  const ShownBox unreadable{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
+                            MsgButtons::Ok};
+  const Case cases[] = {
+      {"silent at index 1",
+       [](sim::SimOptions& o) { o.silentAfter = 6; },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
+        "AT+MDBR=1", "AT+MDBL=0", "AT+MODE=0"},
+       {},
+       true,
+       1},
+      {"hung up at index 1",
+       [](sim::SimOptions& o) { o.hangupAfter = 6; },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
+        "AT+MDBR=1"},
+       {},
+       true,
+       1},
+      {"switch refused",
+       [](sim::SimOptions& o) { o.errorOn = {"AT+MODE=2"}; },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=0", "AT+MODE=0"},
+       {noAccess},
+       false,
+       0},
+      {"count refused after the switch",
+       [](sim::SimOptions& o) { o.errorOn = {"AT+MDBR=?"}; },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0",
+        "AT+MODE=0"},
+       {unreadable},
+       false,
+       0},
+  };
+  for (const Case& c : cases) {
+    sim::SimOptions o;
+    o.needsMode2 = true;
+    c.fault(o);
+    startPhone(DateBook(3, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)},
+                            {1, Event("B", '0', "08:00", "01-02-2026", 10, "", 1)}}),
+               o, 200);
+    ui_.boxes.clear();
+    busy.clear();
+    if (c.raises) {
+      EXPECT_THROW(section.sbReadAllEventsClick(*app_), ESynaSerError) << c.name;
+    } else {
+      section.sbReadAllEventsClick(*app_);
+    }
+    EXPECT_EQ(phone().transcript(), c.commands) << c.name;
+    EXPECT_EQ(ui_.boxes, c.boxes) << c.name;
+    EXPECT_EQ(rows().size(), c.rows) << c.name;
+    EXPECT_EQ(busy, (std::vector<bool>{false, true})) << c.name;
   }
 }
 
@@ -462,13 +595,17 @@ TEST_F(DateBookSectionTest, DeleteFailuresAllShowTheSameBox) {
 
 TEST_F(DateBookSectionTest, AutoDeleteSendsTheWeeks) {
   startPhone(DateBook(3, {}));
-  const std::pair<int, const char*> cases[] = {
-      {0, "AT+MDBAD=0"}, {3, "AT+MDBAD=4"}, {4, "AT+MDBAD=8"}, {-1, "AT+MDBAD="}};
+  // The handset refuses the empty setting, so the port tries the switch to AT+MODE=2 (which
+  // this handset refuses too) and switches back.
+  const std::pair<int, Strings> cases[] = {{0, {"AT+MDBAD=0"}},
+                                           {3, {"AT+MDBAD=4"}},
+                                           {4, {"AT+MDBAD=8"}},
+                                           {-1, {"AT+MDBAD=", "AT+MODE=2", "AT+MODE=0"}}};
   Strings want;
-  for (const auto& [item, command] : cases) {
+  for (const auto& [item, commands] : cases) {
     section.RadioGroup1.itemIndex = item;
     section.SpeedButton2Click(*app_);
-    want.push_back(command);
+    want = Concat(want, commands);
   }
   EXPECT_EQ(phone().transcript(), want);
   EXPECT_EQ(phone().state().autoDeleteWeeks, 8);

@@ -8,6 +8,7 @@
 #include "codec/ru.h"
 #include "info/terminal.h"
 #include "info_fixture.h"
+#include "serial/unsolicited.h"
 
 namespace quorvex {
 namespace {
@@ -97,6 +98,25 @@ TEST_F(TerminalSend, RepliesAreAppendedToTheLog) {
   terminal.btnSendCommandClick(*app_);
   EXPECT_EQ(terminal.mmTerminal, "\r\n\r\nOK\r\n\r\n+CSQ: 17,99\r\n\r\nOK\r\n\r\nERROR\r\n");
   EXPECT_EQ(phone().transcript(), (std::vector<std::string>{"AT", "AT+CSQ", "AT+NOSUCH"}));
+}
+
+// The log shows what the handset sent, codes too, to exactly what the user typed: a refused
+// book command is no reason to switch the handset's mode here.
+TEST_F(TerminalSend, ShowsUnsolicitedCodesAndSendsOnlyWhatWasTyped) {
+  sim::SimOptions o;
+  o.needsMode2 = true;
+  o.unsolicitedOneIn = 1;
+  o.unsolicitedBetweenLines = o.unsolicitedAfterResult = false;
+  startPhone(o);
+  terminal.cbCommandChange("AT+MPBR=?");
+  const std::string reply = terminal.btnSendCommandClick(*app_);
+  ASSERT_GT(reply.size(), 11u);
+  EXPECT_EQ(reply.substr(reply.size() - 9), "\r\nERROR\r\n") << reply;
+  const std::string code = reply.substr(2, reply.find("\r\n", 2) - 2);
+  EXPECT_EQ(reply.rfind("\r\n" + code + "\r\n", 0), 0u) << reply;
+  EXPECT_NE(FindUnsolicited(code, "+MPBR"), nullptr) << reply;
+  EXPECT_EQ(terminal.mmTerminal, "\r\n" + reply);
+  EXPECT_EQ(phone().transcript(), std::vector<std::string>{"AT+MPBR=?"});
 }
 
 TEST_F(TerminalSend, TimeOutAppendsNothingAndIgnoresTheLongTimeOut) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -17,6 +18,7 @@
 #include "core/app_state.h"
 #include "core/user_interface.h"
 #include "phonebook/phonebook_section.h"
+#include "serial/unsolicited.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
@@ -156,6 +158,18 @@ class Handset {
 inline std::vector<std::string> ReadPrologue() {
   return {"AT+CGMM",    "AT +CPBS=ME", "AT+MPBR=?",  "AT +CPBS=SM", "AT+MPBR=?",
           "AT+CPBS=MT", "AT+MPBR=?",   "AT+CPBS=MT", "AT+CSCS=UCS2"};
+}
+
+// The commands of one port object as a handset that needs AT+MODE=2 sees them: the first
+// Motorola book command refused, the switch, that command again, and the switch back last.
+inline std::vector<std::string> Switched(std::vector<std::string> s) {
+  const auto first = std::find_if(
+      s.begin(), s.end(), [](const std::string& c) { return NeedsMode2(AtCommandName(c)); });
+  if (first == s.end()) return s;
+  const std::string command = *first;
+  s.insert(s.insert(first + 1, "AT+MODE=2") + 1, command);
+  s.push_back("AT+MODE=0");
+  return s;
 }
 
 inline std::vector<std::string> Concat(std::vector<std::string> a,

@@ -2,6 +2,8 @@
 // the columns, and what remains when the read fails.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "codec/delphi_text.h"
 #include "phonebook_fixture.h"
 
@@ -14,6 +16,7 @@ using testing::Concat;
 using testing::Entry;
 using testing::Handset;
 using testing::ReadPrologue;
+using testing::Switched;
 using testing::Texts;
 using V = std::vector<std::string>;
 
@@ -352,7 +355,56 @@ TEST(Read, AMalformedReplyEndsTheReadWithTheConversionError) {
   } catch (const EConvertError& e) {
     EXPECT_EQ(std::string(e.what()), "'' is not a valid integer value");
   }
-  EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT +CPBS=ME", "AT+MPBR=?"}));
+  // The refusal of the first book command tries the switch, which this handset refuses.
+  EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT +CPBS=ME", "AT+MPBR=?", "AT+MODE=2", "AT+MODE=0"}));
+}
+
+TEST(Read, AHandsetThatNeedsMode2IsSwitchedAndReadAsAny) {
+  PhoneBookSection plain;
+  {
+    Handset once("C350", GroupedBook());
+    once.section.sbReadAllClick(once.app());
+    plain = once.section;
+  }
+  Handset h("C350", GroupedBook(), [](sim::SimOptions& o) { o.needsMode2 = true; });
+  h.section.sbReadAllClick(h.app());
+  EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT +CPBS=ME", "AT+MPBR=?", "AT+MODE=2", "AT+MPBR=?",
+                         "AT +CPBS=SM", "AT+MPBR=?", "AT+CPBS=MT", "AT+MPBR=?", "AT+CPBS=MT",
+                         "AT+CSCS=UCS2", "AT +MPGR=?", "AT +MPGR=1", "AT +MPGR=2", "AT +MPGR=3",
+                         "AT+MPBR=1,30", "AT+MPBR=31,50", "AT+MODE=0"}));
+  EXPECT_EQ(h.section.Records, plain.Records);
+  EXPECT_EQ(h.section.GroupNames, plain.GroupNames);
+  ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
+  for (std::size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(Texts(h.section.ListView1.rows[i]), Texts(plain.ListView1.rows[i]));
+  EXPECT_TRUE(h.ui.boxes.empty());
+}
+
+// Where AT+MODE=0 goes when such a read stops part-way: last, unless the handset is gone.
+TEST(Read, AReadThatStopsOnAHandsetThatNeedsMode2SwitchesBackLast) {
+  const V upToChunks = Switched(Concat(ReadPrologue(), {"AT+MPBR=1,30", "AT+MPBR=31,60"}));
+  struct Case {
+    const char* name;
+    std::function<void(sim::SimOptions&)> fault;
+    V sent;
+    std::size_t rows;
+  };
+  const Case cases[] = {
+      // 12 answers: the prologue with the switch and the first chunk.
+      {"silent in the second chunk", [](sim::SimOptions& o) { o.silentAfter = 12; }, upToChunks, 1},
+      {"hung up in the second chunk", [](sim::SimOptions& o) { o.hangupAfter = 12; },
+       V(upToChunks.begin(), upToChunks.end() - 1), 1},
+  };
+  for (const Case& c : cases) {
+    Handset h("V60", Book(60, 0, {{2, Entry("+2", "A")}, {35, Entry("+35", "B")}}),
+              [&c](sim::SimOptions& o) {
+                o.needsMode2 = true;
+                c.fault(o);
+              });
+    EXPECT_THROW(h.section.sbReadAllClick(h.app()), ESynaSerError) << c.name;
+    EXPECT_EQ(h.sent(), c.sent) << c.name;
+    EXPECT_EQ(h.section.ListView1.rows.size(), c.rows) << c.name;
+  }
 }
 
 TEST(Read, ClearRemovesTheRowsOnly) {

@@ -476,6 +476,24 @@ TEST(VCardImport, CommandsProgressAndRows) {
   EXPECT_EQ(h.ui.boxes[0].text, Ru("Записано в телефон: 2 из 2."));
 }
 
+TEST(VCardImport, AHandsetThatNeedsMode2IsSwitchedForTheWrites) {
+  Handset h("V60", Book(3, 2, {{2, Entry("9", "Old")}}),
+            [](sim::SimOptions& o) { o.needsMode2 = true; });
+  h.section.sbReadAllClick(h.app());
+  h.sent();
+  const fs::path file = h.dir() / "in.vcf";
+  WriteTextFile(file.string(), Card("FN:A\r\nTEL;TYPE=CELL:+1\r\n") + Card("FN:B\r\nTEL:22\r\n"));
+  TfrmImportVCard dialog;
+  Import(h, file, dialog);
+  const std::string first = "AT+MPBW=1,\"+1\",145," + TextToUcs2Hex("A") + ",3,0,255,0,1";
+  EXPECT_EQ(h.sent(),
+            (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2", first, "AT+MODE=2", first,
+               "AT+MPBW=3,\"22\",129," + TextToUcs2Hex("B") + ",2,0,255,0,1", "AT+MODE=0"}));
+  ASSERT_EQ(h.ui.boxes.size(), 1u);
+  EXPECT_EQ(h.ui.boxes[0].text, Ru("Записано в телефон: 2 из 2."));
+  EXPECT_EQ(h.phone().state().entries.size(), 3u);
+}
+
 TEST(VCardImport, CancelInThePreviewWritesNothing) {
   Handset h("C350", Book(5, 2, {}));
   h.section.sbReadAllClick(h.app());

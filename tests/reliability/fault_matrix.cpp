@@ -13,6 +13,7 @@
 #include "codec/ru.h"
 #include "serial/block_serial.h"
 #include "serial/port_settings.h"
+#include "serial/unsolicited.h"
 
 namespace quorvex::reliability {
 
@@ -76,6 +77,10 @@ std::string Cell::name() const {
       return "ERROR to " + command;
     case Fault::Split:
       return "split replies";
+    case Fault::Unsolicited:
+      return "unsolicited codes";
+    case Fault::NeedsMode2:
+      return "needs AT+MODE=2";
   }
   return "?";
 }
@@ -95,6 +100,10 @@ std::string Cell::column() const {
       return "ERROR";
     case Fault::Split:
       return "split";
+    case Fault::Unsolicited:
+      return "unsolicited";
+    case Fault::NeedsMode2:
+      return "AT+MODE=2";
   }
   return "?";
 }
@@ -149,7 +158,33 @@ std::vector<Cell> CellsFor(const Reference& ref) {
     if (keys.insert(key).second) cells.push_back({Fault::ErrorOn, 0, c, key});
   }
   cells.push_back({Fault::Split, 0, {}, {}});
+  cells.push_back({Fault::Unsolicited, 0, {}, {}});
+  const bool usesMode2Commands =
+      std::any_of(ref.transcript.begin(), ref.transcript.end(),
+                  [](const std::string& c) { return NeedsMode2(AtCommandName(c)); });
+  if (full || usesMode2Commands) cells.push_back({Fault::NeedsMode2, 0, {}, {}});
   return cells;
+}
+
+std::optional<std::vector<std::string>> WithoutSwitches(const std::vector<std::string>& sent) {
+  std::vector<std::string> out;
+  bool switched = false;
+  for (std::size_t i = 0; i < sent.size(); ++i) {
+    if (sent[i] == "AT+MODE=2") {
+      // The refused command went just before the switch and goes once more after it.
+      if (switched || out.empty() || i + 1 >= sent.size() || sent[i + 1] != out.back())
+        return std::nullopt;
+      switched = true;
+      ++i;
+    } else if (sent[i] == "AT+MODE=0") {
+      if (!switched) return std::nullopt;
+      switched = false;
+    } else {
+      out.push_back(sent[i]);
+    }
+  }
+  if (switched) return std::nullopt;
+  return out;
 }
 
 namespace {
@@ -228,6 +263,12 @@ sim::SimOptions Faulted(const Row& row, const Cell& cell) {
     case Fault::Split:
       o.split = true;
       break;
+    case Fault::Unsolicited:
+      o.unsolicitedOneIn = 1;  // before every echo, between all answer lines, after every result
+      break;
+    case Fault::NeedsMode2:
+      o.needsMode2 = true;
+      break;
   }
   return o;
 }
@@ -236,6 +277,8 @@ Expect ExpectFor(const Row& row, const Cell& cell) {
   switch (cell.fault) {
     case Fault::Healthy:
     case Fault::Split:
+    case Fault::Unsolicited:
+    case Fault::NeedsMode2:
       return Expect::Of(Expect::Healthy);
     case Fault::SilentFromStart:
     case Fault::SilentAfter:
@@ -382,15 +425,27 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference) 
     out.exchanges = phone.exchanges();
 
     // What the user was told.
-    if (cell.fault != Fault::Healthy && cell.fault != Fault::Split) {
+    const bool goesAsHealthy = cell.fault == Fault::Healthy || cell.fault == Fault::Split ||
+                               cell.fault == Fault::Unsolicited || cell.fault == Fault::NeedsMode2;
+    if (!goesAsHealthy || cell.fault == Fault::Unsolicited) {
       EXPECT_GT(phone.faultsStruck(), 0) << "the fault never struck";
     }
     CheckMessages(ExpectFor(row, cell), w.ui, row.successTexts);
-    if (cell.fault == Fault::Healthy || cell.fault == Fault::Split) {
+    if (goesAsHealthy) {
       Run run{w, phone};
       if (row.healthy) row.healthy(run);
-      if (reference != nullptr) {
-        EXPECT_EQ(out.transcript, reference->transcript) << "split replies changed the commands";
+      if (reference != nullptr && cell.fault == Fault::NeedsMode2) {
+        const auto unswitched = WithoutSwitches(out.transcript);
+        EXPECT_TRUE(unswitched.has_value()) << "switches do not pair up";
+        if (unswitched) {
+          EXPECT_EQ(*unswitched, reference->transcript) << "the switch changed the commands";
+          EXPECT_EQ(*unswitched != out.transcript,
+                    std::any_of(reference->transcript.begin(), reference->transcript.end(),
+                                [](const std::string& c) { return NeedsMode2(AtCommandName(c)); }))
+              << "a switch exactly where Motorola book commands go";
+        }
+      } else if (reference != nullptr) {
+        EXPECT_EQ(out.transcript, reference->transcript) << cell.name() << " changed the commands";
       }
     }
 
@@ -432,7 +487,7 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference) 
       out.files[name] = now;
       if (reference == nullptr) continue;
       const std::string& complete = reference->files.at(name);
-      if (cell.fault == Fault::Healthy || cell.fault == Fault::Split) {
+      if (goesAsHealthy) {
         EXPECT_EQ(now, complete) << name;
       } else if (name == "sms_archive.txt" && cell.fault == Fault::ErrorOn) {
         // A refused reading leaves that message out; what is appended is whole records.
@@ -489,7 +544,8 @@ Tallies& TheTallies() {
   return t;
 }
 
-const char* const kColumns[] = {"healthy", "silent", "hang-up", "garbage", "ERROR", "split"};
+const char* const kColumns[] = {"healthy", "silent", "hang-up",     "garbage",
+                                "ERROR",   "split",  "unsolicited", "AT+MODE=2"};
 
 }  // namespace
 
@@ -529,9 +585,12 @@ void PrintTable(std::ostream& out) {
   if (t.rows.empty()) return;
   std::size_t width = 9;
   for (const std::string& r : t.rows) width = std::max(width, r.size());
+  const auto columnWidth = [](const char* c) {
+    return static_cast<int>(std::max<std::size_t>(7, std::char_traits<char>::length(c)));
+  };
   out << "\nFault matrix (cells passed/total)\n" << std::left << std::setw(static_cast<int>(width))
       << "operation";
-  for (const char* c : kColumns) out << " | " << std::setw(7) << c;
+  for (const char* c : kColumns) out << " | " << std::setw(columnWidth(c)) << c;
   out << " | total\n";
   int okAll = 0, allAll = 0;
   for (const std::string& r : t.rows) {
@@ -545,7 +604,7 @@ void PrintTable(std::ostream& out) {
         ok += it->second.first;
         all += it->second.second;
       }
-      out << " | " << std::setw(7) << cell;
+      out << " | " << std::setw(columnWidth(c)) << cell;
     }
     out << " | " << ok << "/" << all << "\n";
     okAll += ok;

@@ -72,7 +72,19 @@ struct Window {
   int mark = 0;
 };
 
-enum class Fault { Healthy, SilentFromStart, SilentAfter, HangupAfter, GarbageAfter, ErrorOn, Split };
+// Unsolicited: codes at every place a handset sends them. NeedsMode2: a newer handset that
+// takes the Motorola book commands only after AT+MODE=2. Both must go as the healthy run.
+enum class Fault {
+  Healthy,
+  SilentFromStart,
+  SilentAfter,
+  HangupAfter,
+  GarbageAfter,
+  ErrorOn,
+  Split,
+  Unsolicited,
+  NeedsMode2
+};
 
 struct Cell {
   Fault fault = Fault::Healthy;
@@ -154,15 +166,23 @@ struct Reference {
 Reference RunCell(const Row& row, const Cell& cell, const Reference* reference);
 
 // The cells of a row from its healthy run: silent from the start, silent/hang-up/garbage
-// after 1 and after half of the exchanges, ERROR to each command, split replies. Without
-// QUORVEX_FULL_MATRIX=1 in the environment the faults after k strike after half only, and
-// a silence part-way is left to the babble that ends in the same wait.
+// after 1 and after half of the exchanges, ERROR to each command, split replies, unsolicited
+// codes, a handset that needs AT+MODE=2. Without QUORVEX_FULL_MATRIX=1 in the environment the
+// faults after k strike after half only, a silence part-way is left to the babble that ends
+// in the same wait, and only a row that sends Motorola book commands meets the AT+MODE=2
+// handset.
 std::vector<Cell> CellsFor(const Reference& reference);
 bool FullMatrix();
 
 // The command without its numeric arguments: up to and including "=" ("=?" stays whole,
 // and so does a command whose argument is a word, such as "AT+CPBS=MT").
 std::string CommandKey(const std::string& command);
+
+// The commands of a run on a handset that needs AT+MODE=2 with the switches taken out: each
+// AT+MODE=2 with the command repeated after it, each AT+MODE=0. Null when the switches do not
+// pair up (a switch back without a switch, a second switch, one left open) or a repeat is
+// not the refused command.
+std::optional<std::vector<std::string>> WithoutSwitches(const std::vector<std::string>& sent);
 
 // Failures reported so far in this program.
 int FailureCount();

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "codec/ru.h"
 #include "fault_matrix.h"
@@ -518,6 +519,28 @@ std::vector<Row> Rows() {
 const std::vector<Row>& AllRows() {
   static const std::vector<Row> rows = Rows();
   return rows;
+}
+
+// The AT+MODE=2 column is only as good as this check of its transcripts.
+TEST(FaultMatrixSwitches, PairUpAroundTheRefusedCommand) {
+  using V = std::vector<std::string>;
+  const struct {
+    V sent;
+    std::optional<V> plain;
+  } cases[] = {
+      {{"AT", "AT+MPBR=?", "AT+MODE=2", "AT+MPBR=?", "AT+CPBS=MT", "AT+MODE=0"},
+       V{"AT", "AT+MPBR=?", "AT+CPBS=MT"}},
+      {{"AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MODE=0", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1",
+        "AT+MODE=0"},
+       V{"AT+MDBL=1", "AT+MDBL=1"}},
+      {{"AT+CGMM"}, V{"AT+CGMM"}},
+      {{"AT+MPBR=?", "AT+MODE=2", "AT+MPBR=?"}, std::nullopt},  // never switched back
+      {{"AT+MPBR=?", "AT+MODE=0"}, std::nullopt},               // back without a switch
+      {{"AT+MPBR=?", "AT+MODE=2", "AT+MPBW=1", "AT+MODE=0"}, std::nullopt},  // not the repeat
+      {{"AT+MODE=2", "AT+MPBR=?", "AT+MODE=0"}, std::nullopt},               // nothing refused
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(WithoutSwitches(c.sent), c.plain) << ::testing::PrintToString(c.sent);
 }
 
 class FaultMatrix : public ::testing::TestWithParam<std::size_t> {};

@@ -1,5 +1,7 @@
 #include "sim/phone_sim.h"
 
+#include "serial/unsolicited.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -219,6 +221,106 @@ TEST(PhoneSim, ErrorOnRefusesTheCommandsNamedAndCountsThem) {
   EXPECT_EQ(c.exchange("AT+CPBS=MT\r"), "AT+CPBS=MT\r\r\nERROR\r\n");
   EXPECT_EQ(c.exchange("AT+CPBS=ME\r"), "AT+CPBS=ME\r\r\nOK\r\n");
   EXPECT_EQ(sim.exchanges(), 3);
+}
+
+// Takes every framed code of the table out of what the handset sent, counting them.
+std::string WithoutCodes(std::string bytes, int& codes) {
+  codes = 0;
+  for (bool found = true; found;) {
+    found = false;
+    for (const UnsolicitedCode& c : UnsolicitedCodes()) {
+      std::string framed = "\r\n" + std::string(c.sample) + "\r\n";
+      if (c.dataLine) framed += std::string(c.sampleData) + "\r\n";
+      const std::size_t at = bytes.find(framed);
+      if (at == std::string::npos) continue;
+      bytes.erase(at, framed.size());
+      ++codes;
+      found = true;
+    }
+  }
+  return bytes;
+}
+
+TEST(PhoneSim, UnsolicitedCodesGoWhereTheyAreAsked) {
+  struct Case {
+    bool before, between, after;
+    int codes;
+  };
+  // Before the echo, at the one boundary between the answer line and OK, after OK.
+  for (const Case& k : {Case{true, true, true, 3}, Case{true, false, false, 1},
+                        Case{false, true, false, 1}, Case{false, false, true, 1}}) {
+    SimOptions o = Quiet();
+    o.unsolicitedOneIn = 1;
+    o.unsolicitedBeforeEcho = k.before;
+    o.unsolicitedBetweenLines = k.between;
+    o.unsolicitedAfterResult = k.after;
+    PhoneSim sim(o);
+    sim.start();
+    Client c(sim.slavePath());
+    c.send("AT+CBC\r");
+    const std::string raw = c.read({}, 300);
+    int codes = 0;
+    EXPECT_EQ(WithoutCodes(raw, codes), "AT+CBC\r\r\n+CBC: 0,80\r\n\r\nOK\r\n") << raw;
+    EXPECT_EQ(codes, k.codes) << raw;
+    if (k.before) {
+      EXPECT_EQ(raw.rfind("\r\n", 0), 0u) << raw;
+    }
+    if (k.after) {
+      EXPECT_NE(raw.substr(raw.size() - 4), "OK\r\n") << raw;
+    }
+    EXPECT_EQ(sim.faultsStruck(), 1);
+    EXPECT_EQ(sim.transcript(), std::vector<std::string>{"AT+CBC"});
+  }
+}
+
+TEST(PhoneSim, UnsolicitedCodesAreSeededAndNeverTheCommandsOwn) {
+  const auto run = [](std::uint32_t seed, const char* command, int times) {
+    SimOptions o = Quiet();
+    o.unsolicitedOneIn = 2;
+    o.seed = seed;
+    PhoneSim sim(o);
+    sim.start();
+    Client c(sim.slavePath());
+    std::string all;
+    for (int i = 0; i < times; ++i) {
+      c.send(command);
+      all += c.read({}, 60);
+    }
+    return all;
+  };
+  const std::string a = run(3, "AT+CREG?\r", 20);
+  EXPECT_EQ(a.find("+CREG:"), std::string::npos);
+  EXPECT_NE(a.find("+CGREG:"), std::string::npos) << "some code was sent in twenty replies";
+  EXPECT_EQ(run(3, "AT+CREG?\r", 20), a);
+  EXPECT_NE(run(4, "AT+CREG?\r", 20), a);
+}
+
+TEST(PhoneSim, AHandsetThatNeedsMode2RefusesTheBookCommandsUntilSwitched) {
+  SimOptions o = Quiet();
+  o.needsMode2 = true;
+  PhoneSim sim(o);
+  sim.start();
+  Client c(sim.slavePath());
+  for (const char* command : {"AT+MPBR=?\r", "AT +MPGR=?\r", "AT+MDBR=?\r", "AT+MDBL=1\r"})
+    EXPECT_EQ(c.exchange(command), std::string(command) + "\r\nERROR\r\n");
+  EXPECT_EQ(c.exchange("AT+CPBS=MT\r"), "AT+CPBS=MT\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE=?\r"), "AT+MODE=?\r\r\n+MODE: (0,2)\r\n\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE=1\r"), "AT+MODE=1\r\r\nERROR\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE=2\r"), "AT+MODE=2\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE?\r"), "AT+MODE?\r\r\n+MODE: 2\r\n\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MDBL=1\r"), "AT+MDBL=1\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MDBL=0\r"), "AT+MDBL=0\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE=0\r"), "AT+MODE=0\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MDBL=1\r"), "AT+MDBL=1\r\r\nERROR\r\n");
+  EXPECT_EQ(c.exchange("AT+MODE=2;Z\r"), "AT+MODE=2;Z\r\r\nOK\r\n");
+  EXPECT_EQ(c.exchange("AT+MPBR=?\r"), "AT+MPBR=?\r\r\nERROR\r\n") << "a reset leaves mode 2";
+
+  // A handset of the older kind takes the book commands as they come and no mode but 0.
+  PhoneSim older(Quiet());
+  older.start();
+  Client d(older.slavePath());
+  EXPECT_EQ(d.exchange("AT+MODE=2\r"), "AT+MODE=2\r\r\nERROR\r\n");
+  EXPECT_EQ(d.exchange("AT+MDBL=1\r"), "AT+MDBL=1\r\r\nOK\r\n");
 }
 
 TEST(PhoneSim, SplitWritesSmallPiecesWithPauses) {
@@ -450,8 +552,11 @@ TEST(PhoneSimProgram, ServesUntilTerminatedAndRemovesItsLink) {
   EXPECT_NE(lstat(link.c_str(), &st), 0);
   rmdir(dir);
 
-  const std::string bad = std::string(QUORVEX_PHONESIM) + " --baud fast 2>/dev/null";
-  EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
+  for (const char* bad : {" --baud fast", " --unsolicited 0", " --unsolicited-at before,inside",
+                          " --unsolicited-at"}) {
+    const std::string line = std::string(QUORVEX_PHONESIM) + bad + " 2>/dev/null";
+    EXPECT_EQ(WEXITSTATUS(std::system(line.c_str())), 2) << bad;
+  }
   const std::string help = std::string(QUORVEX_PHONESIM) + " --help | grep -q -- --long-entries";
   EXPECT_EQ(WEXITSTATUS(std::system(help.c_str())), 0);
 }
