@@ -21,6 +21,15 @@ struct ReplayCase {
   std::string bytes = {};
 };
 
+const std::string kC350Book =
+    "1\tIvan Petrov\t+79161234501\tМобильный\tПо умолчанию\tдружок\tFriends\n"
+    "4\tOffice\t89031234567\tОсновной\tПо умолчанию\tнет\tWork\n"
+    "21\tHome\t+74959876543\tSIM\tПо умолчанию\tнет\t\n";
+const std::string kC350Inbox =
+    "1\t+79161234501\t26/12/01,09:15:32+12\tвходящее\t11\tпрочитано\tHello there\n"
+    "2\t+4930123456\t26/12/08,01:30:05+04\tвходящее\t7\tне прочитано\tSee you\n"
+    "Входящие (2)\n";
+
 class CliReplay : public clitest::CliFixture, public ::testing::WithParamInterface<ReplayCase> {
  protected:
   CliReplay() : CliFixture("qv-cli-replay") {}
@@ -45,12 +54,12 @@ TEST_P(CliReplay, ShowsWhatTheHandsetSent) {
 INSTANTIATE_TEST_SUITE_P(
     Transcripts, CliReplay,
     ::testing::Values(
-        ReplayCase{"PhoneBook",
-                   "phonebook_c350.txt",
+        ReplayCase{"PhoneBook", "phonebook_c350.txt", {"phonebook", "read"}, kC350Book, ""},
+        // Codes that arrive during a read are no part of its replies.
+        ReplayCase{"PhoneBookWithACallAndAMessageArriving",
+                   "phonebook_unsolicited.txt",
                    {"phonebook", "read"},
-                   "1\tIvan Petrov\t+79161234501\tМобильный\tПо умолчанию\tдружок\tFriends\n"
-                   "4\tOffice\t89031234567\tОсновной\tПо умолчанию\tнет\tWork\n"
-                   "21\tHome\t+74959876543\tSIM\tПо умолчанию\tнет\t\n",
+                   kC350Book,
                    ""},
         // The fields after the layout's own are read past; a name keeps its Latin letters.
         ReplayCase{"PhoneBookOf25Fields",
@@ -84,12 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"Hello there\"\r\n"
                    "\"Входящие\",\"не прочитано\",\"'+436649876543\",\"2009-12-01\",\"08:05:09\","
                    "\"See you\"\r\n"},
-        ReplayCase{"Inbox",
-                   "inbox_c350.txt",
+        ReplayCase{"Inbox", "inbox_c350.txt", {"sms", "read", "inbox"}, kC350Inbox, ""},
+        ReplayCase{"InboxWithAMessageAndACallArriving",
+                   "inbox_unsolicited.txt",
                    {"sms", "read", "inbox"},
-                   "1\t+79161234501\t26/12/01,09:15:32+12\tвходящее\t11\tпрочитано\tHello there\n"
-                   "2\t+4930123456\t26/12/08,01:30:05+04\tвходящее\t7\tне прочитано\tSee you\n"
-                   "Входящие (2)\n",
+                   kC350Inbox,
                    ""}),
     [](const auto& info) { return info.param.name; });
 
