@@ -42,4 +42,22 @@ std::optional<int> FixedDigits(std::string_view s, std::size_t at, std::size_t c
   return v;
 }
 
+int DaysInMonth(int year, int month) {
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (month < 1 || month > 12) return 0;
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  return month == 2 && leap ? 29 : days[month - 1];
+}
+
+std::string DropControls(std::string_view s, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(s.size());
+  for (const char c : s) {
+    const auto b = static_cast<unsigned char>(c);
+    const bool control = b < 0x20 || b == 0x7F;
+    if (!control || (keepLineBreaks && (c == '\r' || c == '\n' || c == '\t'))) out += c;
+  }
+  return out;
+}
+
 }  // namespace quorvex

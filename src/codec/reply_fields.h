@@ -21,4 +21,12 @@ void ParseStorageRange(std::string_view reply, std::int32_t& last, std::int32_t&
 // place); nullopt when the text ends before them or one is no digit. count is at most 9.
 std::optional<int> FixedDigits(std::string_view s, std::size_t at, std::size_t count);
 
+// The days of a month of the proleptic Gregorian calendar; 0 for a month outside 1..12.
+int DaysInMonth(int year, int month);
+
+// The text without its control characters (below 0x20, and 0x7F), which a garbled reply
+// may carry into a list or a file; keepLineBreaks keeps CR, LF and TAB, as a message text
+// has them.
+std::string DropControls(std::string_view s, bool keepLineBreaks);
+
 }  // namespace quorvex

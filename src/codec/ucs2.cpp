@@ -4,7 +4,7 @@
 
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
-#include "codec/errors.h"
+#include "codec/reply_fields.h"
 
 namespace quorvex {
 
@@ -19,27 +19,11 @@ void AppendGroup(std::string& out, char32_t code) {
   out += kHexDigits[code & 0xF];
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // A malformed group fails with the conversion error's own text, "$" and the group.
 char32_t GroupValue(std::string_view group) {
-  char32_t value = 0;
-  for (const char c : group) {
-    const int digit = HexDigit(c);
-    if (digit < 0) throw EConvertError(text::InvalidIntegerMessage("$" + std::string(group)));
-    value = value << 4 | static_cast<char32_t>(digit);
-  }
-  return value;
-}
-
-bool IsControl(char c) {
-  const auto b = static_cast<unsigned char>(c);
-  return b < 0x20 || b == 0x7F;
+  std::string prefixed = "$";
+  prefixed += group;
+  return static_cast<char32_t>(text::StrToInt(prefixed));
 }
 
 }  // namespace
@@ -64,7 +48,7 @@ std::string TextToUcs2Hex(std::string_view text) {
   result.reserve(text.size() * 4);
   for (const char c : text) {
     const auto b = static_cast<unsigned char>(c);
-    if (IsControl(c) || b == 0x98) continue;
+    if (b < 0x20 || b == 0x7F || b == 0x98) continue;
     AppendGroup(result, Cp1251ToCodePoint(b));
   }
   return result;
@@ -77,15 +61,11 @@ std::string_view UnquotedField(std::string_view field) {
 }
 
 std::string Ucs2FieldToText(std::string_view field) {
-  std::string text = Ucs2HexToText(UnquotedField(field));
-  std::erase_if(text, IsControl);
-  return text;
+  return DropControls(Ucs2HexToText(UnquotedField(field)), false);
 }
 
 std::string Ucs2MessageToText(std::string_view hex) {
-  std::string text = Ucs2HexToText(hex);
-  std::erase_if(text, [](char c) { return IsControl(c) && c != '\r' && c != '\n' && c != '\t'; });
-  return text;
+  return DropControls(Ucs2HexToText(hex), true);
 }
 
 }  // namespace quorvex

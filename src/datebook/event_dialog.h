@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "codec/reply_fields.h"
 #include "core/user_interface.h"
 #include "datebook/controls.h"
 
@@ -17,8 +18,7 @@ namespace quorvex::datebook {
 inline constexpr int kKeyEnter = 13;
 inline constexpr int kKeyEscape = 27;
 
-// Days of a month of the proleptic Gregorian calendar; 0 for a month outside 1..12.
-int DaysInMonth(int year, int month);
+using quorvex::DaysInMonth;
 bool IsValidDate(const CalendarDate& date);
 CalendarDate PreviousDay(const CalendarDate& date);
 

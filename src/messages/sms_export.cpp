@@ -10,6 +10,7 @@
 #include "codec/errors.h"
 #include "codec/reply_fields.h"
 #include "codec/ru.h"
+#include "codec/ucs2.h"
 #include "messages/message_rows.h"
 
 namespace quorvex::sms {
@@ -19,12 +20,7 @@ namespace {
 // An archived row holds whatever its line held; a control character other than a line
 // break or TAB has no place in a table cell or a mail.
 std::string Cell(const ListRow& row, std::size_t k) {
-  std::string text = k < row.subItems.size() ? row.subItems[k].text : std::string();
-  std::erase_if(text, [](char c) {
-    return (static_cast<unsigned char>(c) < 0x20 && c != '\r' && c != '\n' && c != '\t') ||
-           c == 0x7F;
-  });
-  return text;
+  return k < row.subItems.size() ? DropControls(row.subItems[k].text, true) : std::string();
 }
 
 // The time stamp of a received message. Handsets write it as "yy/MM/dd,hh:mm:ss±zz", zz
@@ -53,12 +49,8 @@ bool Take(std::string_view s, std::size_t& at, char c) {
   return true;
 }
 
-bool IsLeapYear(int y) {
-  return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
-}
-
 std::optional<MessageTime> ParseMessageTime(std::string_view s) {
-  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
+  s = UnquotedField(s);
   std::size_t at = 0;
   const auto y = Digits(s, at, 2, 4);
   const std::size_t yearDigits = at;
@@ -79,10 +71,7 @@ std::optional<MessageTime> ParseMessageTime(std::string_view s) {
   if (at != s.size()) return std::nullopt;
   // A two-digit year is this century's: no handset with these commands is older.
   const int year = yearDigits == 2 ? 2000 + *y : *y;
-  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (*mo < 1 || *mo > 12 || *d < 1 || *d > kDays[*mo - 1] ||
-      (*mo == 2 && *d == 29 && !IsLeapYear(year)) || *h > 23 || *mi > 59 || *se > 59 ||
-      (z && *z > 56))
+  if (*d < 1 || *d > DaysInMonth(year, *mo) || *h > 23 || *mi > 59 || *se > 59 || (z && *z > 56))
     return std::nullopt;
   MessageTime t{year, *mo, *d, *h, *mi, *se, std::nullopt};
   if (z) t.zoneMinutes = sign * *z * 15;

@@ -5,6 +5,7 @@
 
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 #include "messages/message_rows.h"
@@ -77,13 +78,6 @@ std::string HexLine(const std::string& s) {
   return Copy(s, 1, Pos("\r", s) - 1);
 }
 
-// A number or a time stamp cut out of a garbled reply may hold a line break or worse; none
-// of it belongs in the list, the archive's key or a file.
-std::string WithoutControls(std::string s) {
-  std::erase_if(s, [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-  return s;
-}
-
 }  // namespace
 
 ListingHeader CutListingHeader(std::string line) {
@@ -124,16 +118,16 @@ MessageReading CutMessageReading(std::string r, Folder folder, const std::string
     if (status == read) Delete(r, 1, 21);
     if (status == unread) Delete(r, 1, 23);
     int p = Pos(",", r);
-    m.number = WithoutControls(QuotedBefore(r, p));
+    m.number = DropControls(QuotedBefore(r, p), false);
     Delete(r, 1, p + 1);
     p = Pos("\r", r);
-    m.dateTime = WithoutControls(QuotedBefore(r, p));
+    m.dateTime = DropControls(QuotedBefore(r, p), false);
     Delete(r, 1, p + 1);
   } else {
     if (folder == kDrafts || status == unsent) Delete(r, 1, 23);
     if (folder != kDrafts && status == sent) Delete(r, 1, 21);
     const int p = Pos("\r", r);
-    m.number = WithoutControls(QuotedBefore(r, p));
+    m.number = DropControls(QuotedBefore(r, p), false);
     Delete(r, 1, p + 1);
   }
   m.hexText = HexLine(r);

@@ -30,10 +30,6 @@ constexpr std::array<std::string_view, 8> kMode2Commands = {"+MPBR", "+MPBW",  "
 
 constexpr std::array<std::string_view, 4> kTextAnswers = {"+CMGR", "+CMGL", "+MMGR", "+MMGL"};
 
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
-
 }  // namespace
 
 std::span<const UnsolicitedCode> UnsolicitedCodes() {
@@ -47,13 +43,13 @@ std::string AtCommandName(std::string_view command) {
     if (c == ' ') continue;
     compact += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
   }
-  return StartsWith(compact, "AT") ? compact.substr(2) : std::string();
+  return compact.starts_with("AT") ? compact.substr(2) : std::string();
 }
 
 const UnsolicitedCode* FindUnsolicited(std::string_view line, std::string_view commandName) {
   for (const UnsolicitedCode& code : kCodes) {
     const bool match = code.whole ? line == code.name
-                                  : StartsWith(line, code.name) && line.size() > code.name.size() &&
+                                  : line.starts_with(code.name) && line.size() > code.name.size() &&
                                         line[code.name.size()] == ':';
     if (!match) continue;
     return code.name == commandName ? nullptr : &code;
@@ -62,7 +58,7 @@ const UnsolicitedCode* FindUnsolicited(std::string_view line, std::string_view c
 }
 
 bool IsErrorResult(std::string_view line) {
-  return line == "ERROR" || StartsWith(line, "+CME ERROR:") || StartsWith(line, "+CMS ERROR:");
+  return line == "ERROR" || line.starts_with("+CME ERROR:") || line.starts_with("+CMS ERROR:");
 }
 
 bool AnswersWithText(std::string_view commandName) {

@@ -25,6 +25,22 @@ TEST(FixedDigits, TakesExactlyTheDigitsAtTheirPlace) {
     EXPECT_EQ(FixedDigits(c.text, c.at, c.count), c.want) << c.text << " at " << c.at;
 }
 
+TEST(DaysInMonth, GregorianLeapYears) {
+  EXPECT_EQ(DaysInMonth(2026, 1), 31);
+  EXPECT_EQ(DaysInMonth(2026, 4), 30);
+  EXPECT_EQ(DaysInMonth(2024, 2), 29);
+  EXPECT_EQ(DaysInMonth(2100, 2), 28);
+  EXPECT_EQ(DaysInMonth(2000, 2), 29);
+  EXPECT_EQ(DaysInMonth(2026, 0), 0);
+  EXPECT_EQ(DaysInMonth(2026, 13), 0);
+}
+
+TEST(DropControls, KeepsLineBreaksOnlyWhenAsked) {
+  const std::string garbled = std::string("a\r\nb\tc\x01", 7) + '\0' + "d\x7F\xC0";
+  EXPECT_EQ(DropControls(garbled, false), "abcd\xC0");
+  EXPECT_EQ(DropControls(garbled, true), "a\r\nb\tcd\xC0");
+}
+
 TEST(ValueAfterEquals, Cases) {
   struct Case {
     std::string reply, expected;
@@ -54,6 +70,10 @@ TEST(ParseStorageRange, ReadsLastAndTheTwoSizes) {
       {" \r\n+MPBR: 2-250,40,24,\r\n\r\nOK\r\n", 250, 40, 24},
       {"500,40,24,", 500, 40, 24},  // no "-": nothing is cut before the first field
       {"+MPBR: 1- 500,+40,-24,x", 500, 40, -24},
+      // A real handset's reply, with its long tail of further fields.
+      {"\r\n+MPBR: "
+       "10-18259,40,24,14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264\r\n\r\nOK\r\n",
+       18259, 40, 24},
       {std::string(400, '\n') + "+MPBR: 1-" + std::string(300, '0') + "500,40,24,14\r\n" +
            std::string(300, ' ') + "\r\nOK\r\n",
        500, 40, 24},
