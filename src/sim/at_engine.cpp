@@ -203,8 +203,8 @@ void AtEngine::reset() {
   bearer_[1] = 0;
   bearer_[2] = 1;
   cmee_ = 0;
-  pduMode_ = false;
-  showHeaders_ = false;
+  cmgf_ = 1;
+  csdh_ = 0;
 }
 
 std::string AtEngine::clockText() const {
@@ -600,14 +600,21 @@ AtEngine::Result AtEngine::cscs(Form form, const std::vector<Arg>& args) {
   return {};
 }
 
-AtEngine::Result AtEngine::cmee(Form form, const std::vector<Arg>& args) {
-  if (form == Form::Test) return {true, Line("+CMEE: (0-2)")};
-  if (form == Form::Read) return {true, Line("+CMEE: " + S(cmee_))};
+// A setting of one small number: the test form lists its values, the read form tells it.
+AtEngine::Result AtEngine::numberSetting(Form form, const std::vector<Arg>& args,
+                                         std::string_view name, std::string_view values, int most,
+                                         int& setting) {
+  if (form == Form::Test) return {true, Line(std::string(name) + ": " + std::string(values))};
+  if (form == Form::Read) return {true, Line(std::string(name) + ": " + S(setting))};
   if (form != Form::Set || args.size() != 1) return {false};
-  const std::optional<int> v = ToInt(args[0].value, 0, 2);
+  const std::optional<int> v = ToInt(args[0].value, 0, most);
   if (!v) return {false};
-  cmee_ = *v;
+  setting = *v;
   return {};
+}
+
+AtEngine::Result AtEngine::cmee(Form form, const std::vector<Arg>& args) {
+  return numberSetting(form, args, "+CMEE", "(0-2)", 2, cmee_);
 }
 
 // Only full function and the radio switched off; the simulated radio works either way.
@@ -622,13 +629,7 @@ AtEngine::Result AtEngine::cfun(Form form, const std::vector<Arg>& args) {
 }
 
 AtEngine::Result AtEngine::csdh(Form form, const std::vector<Arg>& args) {
-  if (form == Form::Test) return {true, Line("+CSDH: (0,1)")};
-  if (form == Form::Read) return {true, Line("+CSDH: " + S(showHeaders_ ? 1 : 0))};
-  if (form != Form::Set || args.size() != 1) return {false};
-  const std::optional<int> v = ToInt(args[0].value, 0, 1);
-  if (!v) return {false};
-  showHeaders_ = *v == 1;
-  return {};
+  return numberSetting(form, args, "+CSDH", "(0,1)", 1, csdh_);
 }
 
 AtEngine::Result AtEngine::ckpd(Form form, const std::vector<Arg>& args) {
@@ -687,13 +688,7 @@ AtEngine::Result AtEngine::mode(Form form, const std::vector<Arg>& args) {
 
 // PDU mode lists and reads messages; storing and sending take text mode.
 AtEngine::Result AtEngine::cmgf(Form form, const std::vector<Arg>& args) {
-  if (form == Form::Test) return {true, Line("+CMGF: (0,1)")};
-  if (form == Form::Read) return {true, Line("+CMGF: " + S(pduMode_ ? 0 : 1))};
-  if (form != Form::Set || args.size() != 1) return {false};
-  const std::optional<int> v = ToInt(args[0].value, 0, 1);
-  if (!v) return {false};
-  pduMode_ = *v == 0;
-  return {};
+  return numberSetting(form, args, "+CMGF", "(0,1)", 1, cmgf_);
 }
 
 AtEngine::Result AtEngine::csca(Form form, const std::vector<Arg>& args) {
@@ -1129,14 +1124,14 @@ AtEngine::Result AtEngine::cpms(Form form, const std::vector<Arg>& args) {
 // status, the length and the PDU.
 std::string AtEngine::standardMessage(int index, const Message& m) const {
   const std::string prefix = index > 0 ? "+CMGL: " + S(index) + "," : "+CMGR: ";
-  if (pduMode_) {
+  if (pduMode()) {
     const MessagePdu pdu = EncodeMessagePdu(m, state_.serviceCentre);
     return Line(prefix + S(PduStatus(m.status)) + ",," + S(pdu.tpduLength)) + pdu.hex + "\r\n";
   }
   const bool incoming = m.store == MessageStore::Incoming;
   std::string header = prefix + Quote(StatusName(m.status)) + "," + Quote(m.number);
   if (incoming) header += ",," + Quote(stampText(m));
-  if (showHeaders_) {
+  if (csdh_ == 1) {
     const auto type = [](const std::string& number) {
       return S(!number.empty() && number[0] == '+' ? 145 : 129);
     };
@@ -1195,7 +1190,7 @@ AtEngine::Result AtEngine::mmgl(Form form, const std::vector<Arg>& args) {
 AtEngine::Result AtEngine::cmgl(Form form, const std::vector<Arg>& args) {
   static const char* const kFilters[] = {"REC UNREAD", "REC READ", "STO UNSENT", "STO SENT", "ALL"};
   if (form == Form::Test) {
-    if (pduMode_) return {true, Line("+CMGL: (0-4)")};
+    if (pduMode()) return {true, Line("+CMGL: (0-4)")};
     return {true, Line("+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")")};
   }
   std::string filter = "REC UNREAD";
@@ -1203,7 +1198,7 @@ AtEngine::Result AtEngine::cmgl(Form form, const std::vector<Arg>& args) {
     if (args.size() != 1) return {false};
     filter = Upper(args[0].value);
     // PDU mode names the statuses by number.
-    if (pduMode_) {
+    if (pduMode()) {
       const std::optional<int> n = ToInt(args[0].value, 0, 4);
       if (!n || args[0].quoted) return {false};
       filter = kFilters[*n];

@@ -108,6 +108,8 @@ class AtEngine {
   Result csq(Form, const std::vector<Arg>&);
   Result cclk(Form, const std::vector<Arg>&);
   Result cscs(Form, const std::vector<Arg>&);
+  Result numberSetting(Form form, const std::vector<Arg>& args, std::string_view name,
+                       std::string_view values, int most, int& setting);
   Result cmee(Form, const std::vector<Arg>&);
   Result cfun(Form, const std::vector<Arg>&);
   Result csdh(Form, const std::vector<Arg>&);
@@ -176,8 +178,9 @@ class AtEngine {
   int bearer_[3] = {7, 0, 1};
   int cmee_ = 0;  // 0: a refusal is ERROR; 1: +CME/+CMS ERROR with a code; 2: with a text
   int cfun_ = 1;
-  bool pduMode_ = false;
-  bool showHeaders_ = false;  // AT+CSDH=1: text mode listings carry every header field
+  int cmgf_ = 1;  // 0: PDU mode, 1: text mode
+  int csdh_ = 0;  // 1: text mode listings carry every header field
+  bool pduMode() const { return cmgf_ == 0; }
   bool needsMode2_ = false;
   int mode_ = 0;
 
