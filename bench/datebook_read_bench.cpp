@@ -5,9 +5,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <map>
+#include <filesystem>
 #include <string>
 
+#include "bench_support.h"
 #include "core/app_state.h"
 #include "datebook/date_book_section.h"
 #include "sim/handset_state.h"
@@ -20,27 +21,6 @@ using quorvex::sim::PhoneSim;
 
 constexpr int kBaud = 115200;
 constexpr int kHighest = 499;
-
-// The seam with nothing behind it: no boxes expected, pumps and pauses cost nothing.
-class QuietUi : public quorvex::UserInterface {
- public:
-  quorvex::MsgResult messageBox(const std::string& text, quorvex::MsgKind,
-                                quorvex::MsgButtons) override {
-    boxes += text;
-    return quorvex::MsgResult::Ok;
-  }
-  void showStandardError(const std::string& m) override { boxes += m; }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool) override {}
-  void pause(int) override {}
-  quorvex::LocalTime now() override { return {}; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-  std::string boxes;
-};
 
 PhoneSim& Phone() {
   static PhoneSim* phone = [] {
@@ -58,21 +38,22 @@ PhoneSim& Phone() {
       ev.repeat = i % 6;
       st.events[i * 41] = ev;
     }
-    const std::string file = "/tmp/quorvex-datebook-bench-" + std::to_string(::getpid()) + ".txt";
+    const auto dir = quorvex::bench::MakeScratchDir("quorvex-datebook-bench");
+    const std::string file = (dir / "handset.txt").string();
     quorvex::sim::SaveStateFile(file, st);
     quorvex::sim::SimOptions o;
     o.baud = kBaud;
     o.stateFile = file;
     auto* p = new PhoneSim(o);
     p->start();
-    std::remove(file.c_str());
+    std::filesystem::remove_all(dir);
     return p;
   }();
   return *phone;
 }
 
 void BM_ReadDateBook500(benchmark::State& state) {
-  QuietUi ui;
+  quorvex::bench::QuietUi ui;
   AppState app(ui);
   quorvex::SettingsOverride o;
   o.portName = Phone().slavePath();
@@ -91,7 +72,7 @@ void BM_ReadDateBook500(benchmark::State& state) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
     const std::int64_t crossed = Phone().bytesReceived() + Phone().bytesSent() - before;
     pacedFloor += static_cast<double>(Phone().bytesSent() - sentBefore) * 10.0 / kBaud;
-    if (section.lvEvent.rows.size() != 12 || !ui.boxes.empty()) {
+    if (section.lvEvent.rows.size() != 12 || ui.boxes != 0) {
       state.SkipWithError("the read did not see the 12 events");
       break;
     }
@@ -110,21 +91,11 @@ void BM_ReadDateBook500(benchmark::State& state) {
 
 BENCHMARK(BM_ReadDateBook500)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class CountersReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> counters;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  CountersReporter reporter;
+  quorvex::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto& c = reporter.counters;
   if (c.count("ratio"))

@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "core/list_sort.h"
 
 namespace {
@@ -72,21 +72,11 @@ void BM_SortPhoneBookByName(benchmark::State& state) {
 }
 BENCHMARK(BM_SortPhoneBookByName)->Iterations(20)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class CountersReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      for (const auto& [name, counter] : run.counters) counters[name] = counter.value;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> counters;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  CountersReporter reporter;
+  quorvex::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   auto& c = reporter.counters;
   if (c.count("ratio"))

@@ -3,112 +3,45 @@
 // bytes that crossed the line in the same run; and unpaced, where the read including the
 // filling of the list must stay under a second.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 
-#include "codec/ru.h"
-#include "core/app_state.h"
-#include "phonebook/phonebook_section.h"
-#include "sim/handset_state.h"
-#include "sim/phone_sim.h"
+#include "bench_support.h"
+#include "full_phone_book.h"
 
 namespace {
 
-using quorvex::AppState;
-using quorvex::LocalTime;
-using quorvex::ModalDialog;
-using quorvex::MsgButtons;
-using quorvex::MsgKind;
-using quorvex::MsgResult;
-using quorvex::phonebook::PhoneBookSection;
+namespace bench = quorvex::bench;
 namespace sim = quorvex::sim;
 
 constexpr int kPhoneEntries = 7400;
 constexpr int kSimEntries = 250;
 constexpr int kBaud = 115200;
 
-class QuietUi : public quorvex::UserInterface {
- public:
-  MsgResult messageBox(const std::string&, MsgKind, MsgButtons) override {
-    ++boxes;
-    return MsgResult::Ok;
-  }
-  void showStandardError(const std::string&) override { ++boxes; }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool) override {}
-  void pause(int) override {}
-  LocalTime now() override { return {}; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-  int boxes = 0;
-};
+const std::filesystem::path& WorkDir() {
+  static const std::filesystem::path dir = bench::MakeScratchDir("qv-pb-bench");
+  return dir;
+}
 
 std::string StateFile() {
   static const std::string path = [] {
-    sim::HandsetState st = sim::EmptyState();
-    st.phoneSize = kPhoneEntries;
-    st.simSize = kSimEntries;
-    st.groups = {{quorvex::Ru("Друзья"), 255},
-                 {quorvex::Ru("Работа"), 255},
-                 {quorvex::Ru("Семья"), 255},
-                 {"VIPs", 255}};
-    for (int i = 1; i <= kPhoneEntries + kSimEntries; ++i) {
-      sim::PhoneEntry e;
-      char number[24];
-      std::snprintf(number, sizeof number, "+7916%07d", i);
-      e.number = number;
-      e.format = 145;
-      e.name = quorvex::Ru("Абонент ") + std::to_string(i);
-      e.type = i % 7;
-      e.category = 1 + i % 4;
-      e.icon = i % 16 == 15 ? 255 : i % 15;
-      st.entries[i] = e;
-    }
-    const std::string p = (std::filesystem::temp_directory_path() /
-                           ("qv-pb-bench-" + std::to_string(::getpid()) + ".txt"))
-                              .string();
+    sim::HandsetState st = bench::FullPhoneBook(kPhoneEntries, kSimEntries, 4);
+    for (auto& [i, e] : st.entries) e.icon = i % 16 == 15 ? 255 : i % 15;
+    const std::string p = (WorkDir() / "handset.txt").string();
     sim::SaveStateFile(p, st);
     return p;
   }();
   return path;
 }
 
-struct ReadFigures {
-  double seconds = 0;
-  double bytes = 0;
-};
-
-ReadFigures ReadOnce(int baud, benchmark::State& state) {
-  sim::SimOptions o;
-  o.model = "C350";
-  o.demoData = false;
-  o.stateFile = StateFile();
-  o.baud = baud;
-  sim::PhoneSim phone(o);
-  phone.start();
-  QuietUi ui;
-  AppState app(ui);
-  app.setOverride({phone.slavePath(), kBaud, 1000});
-  app.LoadPortSettings();
-  PhoneBookSection section;
-  const std::int64_t before = phone.bytesReceived() + phone.bytesSent();
-  const auto t0 = std::chrono::steady_clock::now();
-  section.sbReadAllClick(app);
-  const auto t1 = std::chrono::steady_clock::now();
-  ReadFigures f;
-  f.seconds = std::chrono::duration<double>(t1 - t0).count();
-  f.bytes = static_cast<double>(phone.bytesReceived() + phone.bytesSent() - before);
-  if (section.Records.size() != kPhoneEntries + kSimEntries ||
-      section.ListView1.rows.size() != kPhoneEntries + kSimEntries || ui.boxes != 0) {
+bench::PhoneBookRead ReadOnce(int baud, benchmark::State& state) {
+  const auto phone = bench::StartC350(StateFile(), baud);
+  const bench::PhoneBookRead f = bench::ReadWholePhoneBook(*phone, false);
+  if (f.records != kPhoneEntries + kSimEntries || f.rows != kPhoneEntries + kSimEntries ||
+      f.boxes != 0) {
     state.SkipWithError("the read did not bring the whole phone book");
   }
   return f;
@@ -116,7 +49,7 @@ ReadFigures ReadOnce(int baud, benchmark::State& state) {
 
 void BM_ReadAllPaced(benchmark::State& state) {
   for (auto _ : state) {
-    const ReadFigures f = ReadOnce(kBaud, state);
+    const bench::PhoneBookRead f = ReadOnce(kBaud, state);
     const double floor = f.bytes * 10 / kBaud;
     state.SetIterationTime(f.seconds);
     state.counters["bytes"] = f.bytes;
@@ -129,7 +62,7 @@ void BM_ReadAllPaced(benchmark::State& state) {
 void BM_ReadAllUnpaced(benchmark::State& state) {
   double seconds = 0, slowest = 0;
   for (auto _ : state) {
-    const ReadFigures f = ReadOnce(0, state);
+    const bench::PhoneBookRead f = ReadOnce(0, state);
     state.SetIterationTime(f.seconds);
     state.counters["bytes"] = f.bytes;
     seconds += f.seconds;
@@ -142,24 +75,13 @@ void BM_ReadAllUnpaced(benchmark::State& state) {
 BENCHMARK(BM_ReadAllUnpaced)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadAllPaced)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-class FigureReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs)
-      for (const auto& [name, counter] : run.counters)
-        figures[run.benchmark_name()][name] = counter.value;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, std::map<std::string, double>> figures;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  FigureReporter reporter;
+  bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  for (auto& [name, c] : reporter.figures) {
+  for (auto& [name, c] : reporter.byBenchmark) {
     if (name.rfind("BM_ReadAllPaced", 0) == 0) {
       std::printf(
           "Paced at %d baud: read %.2f s, %.0f bytes both ways, line-rate floor %.2f s: "
@@ -172,7 +94,7 @@ int main(int argc, char** argv) {
           c["read_s"] * 1000, c["slowest_s"] * 1000);
     }
   }
-  std::filesystem::remove(StateFile());
+  std::filesystem::remove_all(WorkDir());
   benchmark::Shutdown();
   return 0;
 }

@@ -10,10 +10,10 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <string>
 
+#include "bench_support.h"
 #include "core/app_state.h"
 #include "messages/message_rows.h"
 #include "messages/sms_section.h"
@@ -29,33 +29,8 @@ using quorvex::sim::SimOptions;
 constexpr int kBaud = 115200;
 constexpr int kMessages = 200;
 
-class QuietUi : public quorvex::UserInterface {
- public:
-  quorvex::MsgResult messageBox(const std::string& text, quorvex::MsgKind,
-                                quorvex::MsgButtons) override {
-    std::fprintf(stderr, "box: %s\n", text.c_str());
-    return quorvex::MsgResult::Ok;
-  }
-  void showStandardError(const std::string& m) override { std::fprintf(stderr, "%s\n", m.c_str()); }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool) override {}
-  void pause(int) override {}
-  quorvex::LocalTime now() override { return {}; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-};
-
 const std::filesystem::path& WorkDir() {
-  static const std::filesystem::path dir = [] {
-    auto d =
-        std::filesystem::temp_directory_path() / ("qv-sms-bench-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(d);
-    std::filesystem::create_directories(d);
-    return d;
-  }();
+  static const std::filesystem::path dir = quorvex::bench::MakeScratchDir("qv-sms-bench");
   return dir;
 }
 
@@ -89,7 +64,7 @@ std::unique_ptr<PhoneSim> StartPhone(int baud, const std::string& stateName) {
 }
 
 struct Fixture {
-  QuietUi ui;
+  quorvex::bench::QuietUi ui{true};
   std::unique_ptr<PhoneSim> phone = StartPhone(kBaud, "paced.txt");
   quorvex::AppState app{ui};
   quorvex::sms::SmsSection section;
@@ -159,21 +134,13 @@ bool CountBytes(const std::vector<std::string>& commands, long& toHandset, long&
 
 BENCHMARK(BM_ReadIncomingFolder)->Iterations(3)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-class TimeReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& run : runs) seconds = run.GetAdjustedRealTime() / 1000.0;
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double seconds = 0;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  TimeReporter reporter;
+  quorvex::bench::FigureReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
+  const double seconds = reporter.realTime / 1000.0;  // the benchmark's unit is ms
   long out = 0, in = 0;
   if (g_commands.empty() || !CountBytes(g_commands, out, in)) {
     std::printf("could not count the bytes of the read\n");
@@ -183,12 +150,10 @@ int main(int argc, char** argv) {
   std::printf(
       "Incoming folder of %d messages at %d baud: %zu commands, %ld bytes to the handset, "
       "%ld from it\nread %.3f s vs line-rate floor %.3f s: ratio %.3f (target <= 1.05)\n",
-      kMessages, kBaud, g_commands.size(), out, in, reporter.seconds, floor,
-      reporter.seconds / floor);
+      kMessages, kBaud, g_commands.size(), out, in, seconds, floor, seconds / floor);
   // The handset paces only what it sends; against those bytes alone the margin is plain.
   const double replies = static_cast<double>(in) * 10.0 / kBaud;
-  std::printf("against the replies alone (%.3f s): ratio %.3f\n", replies,
-              reporter.seconds / replies);
+  std::printf("against the replies alone (%.3f s): ratio %.3f\n", replies, seconds / replies);
   benchmark::Shutdown();
   std::filesystem::remove_all(WorkDir());
   return 0;

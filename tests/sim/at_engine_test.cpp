@@ -111,6 +111,9 @@ TEST(AtEngine, AnswersIdentityStatusAndTerminalCommands) {
                 {"ATI3", Answer("Motorola CE, Copyright 2000")},
                 {"ATI5", kError},
             });
+  // Some handsets answer the IMSI without the command's name.
+  h.engine.setBareImsi(true);
+  EXPECT_EQ(h.at("AT+CIMI"), Answer("250010000000000"));
 }
 
 TEST(AtEngine, ModelsFallIntoTheirFamiliesAndNameThemselves) {
@@ -194,10 +197,13 @@ TEST(AtEngine, RepliesCutTheWayTheApplicationCutsThem) {
   EXPECT_EQ(Copy(sent, 2, Pos("\r", sent) - 3), "+79161234501");
 }
 
-TEST(AtEngine, EntryLinesFollowTheFamilyLayout) {
+TEST(AtEngine, EntryLinesFollowTheFamilyLayoutOrCarryTwentyFiveFields) {
   const std::string name = "0418043C044F";  // Имя
+  const std::string a = "0041";
+  const std::string tail = ",,,,,,,,\"\",\"\"";
   const struct {
     std::string model, write, line;
+    bool longLines = false;  // every family then fills the line to 25 fields
   } cases[] = {
       {"T720", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1",
        "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1"},
@@ -215,13 +221,27 @@ TEST(AtEngine, EntryLinesFollowTheFamilyLayout) {
       // An icon text that looks like hex is still taken as typed.
       {"C550", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0,0050,0,0",
        "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,4,255,255,0,0030003000350030,0,0"},
+      {"V60", "AT+MPBW=5,\"+700\",145," + a + ",3,0,255,70,1",
+       "+MPBR: 5,\"+700\",145," + a + ",3,0,255,70,1,0,255,255,0,,0,0" + tail, true},
+      {"C650", "AT+MPBW=5,\"+700\",145," + a + ",3,0,255,0,1",
+       "+MPBR: 5,\"+700\",145," + a + ",3,0,255,0,1,0,255,255,0,,0,0" + tail, true},
+      {"C350", "AT+MPBW=5,\"+700\",145," + a + ",3,0,255,0,1,2,14,255,0",
+       "+MPBR: 5,\"+700\",145," + a + ",3,0,255,0,1,2,14,255,0,,0,0" + tail, true},
+      {"C450", "AT+MPBW=5,\"+700\",145," + a + ",3,0,255,0,1,1,255,255,0,P1,0,0",
+       "+MPBR: 5,\"+700\",145," + a + ",3,0,255,0,1,1,255,255,0,00500031,0,0" + tail, true},
   };
   for (const auto& c : cases) {
     Handset h(c.model);
-    h.at("AT+CPBS=AD");
+    h.engine.setLongEntryLines(c.longLines);
+    h.at(c.longLines ? "AT+CPBS=MT" : "AT+CPBS=AD");
     h.at("AT+CSCS=UCS2");
     EXPECT_EQ(h.at(c.write), kOk) << c.model;
     EXPECT_EQ(h.at("AT+MPBR=1,30"), Answer(c.line)) << c.model;
+    if (c.longLines) {
+      EXPECT_EQ(std::count(c.line.begin(), c.line.end(), ','), 24) << c.model;
+      EXPECT_EQ(h.at("AT+MPBR=?"),
+                Answer("+MPBR: 1-750,40,24,14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264"));
+    }
     EXPECT_EQ(h.at("AT+MPBW=5"), kOk);
     EXPECT_EQ(h.at("AT+MPBR=1,30"), kOk);
   }
@@ -273,35 +293,6 @@ TEST(AtEngine, StoragesBoundIndicesAndTheSimKeepsNumberAndName) {
     std::string line = "+MPBR: 501,\"+1\",145,\"A\"," + std::string(simType) + ",0,255,0,1";
     if (std::string(model) == "C350") line += ",0,255,255,0";
     EXPECT_EQ(h.at("AT+MPBR=501"), Answer(line)) << model;
-  }
-}
-
-TEST(AtEngine, LongEntryLinesCarryTwentyFiveFieldsAndTheRangeItsLongTail) {
-  const std::string name = "0041";
-  const std::string tail = ",,,,,,,,\"\",\"\"";
-  const struct {
-    std::string model, write, line;
-  } cases[] = {
-      {"V60", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,70,1",
-       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,70,1,0,255,255,0,,0,0" + tail},
-      {"C650", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1",
-       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,0,255,255,0,,0,0" + tail},
-      {"C350", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,2,14,255,0",
-       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,2,14,255,0,,0,0" + tail},
-      {"C450", "AT+MPBW=5,\"+700\",145," + name + ",3,0,255,0,1,1,255,255,0,P1,0,0",
-       "+MPBR: 5,\"+700\",145," + name + ",3,0,255,0,1,1,255,255,0,00500031,0,0" + tail},
-  };
-  for (const auto& c : cases) {
-    Handset h(c.model);
-    h.engine.setLongEntryLines(true);
-    h.at("AT+CPBS=MT");
-    h.at("AT+CSCS=UCS2");
-    EXPECT_EQ(h.at(c.write), kOk) << c.model;
-    const std::string reply = h.at("AT+MPBR=1,30");
-    EXPECT_EQ(reply, Answer(c.line)) << c.model;
-    EXPECT_EQ(std::count(c.line.begin(), c.line.end(), ','), 24) << c.model;
-    EXPECT_EQ(h.at("AT+MPBR=?"),
-              Answer("+MPBR: 1-750,40,24,14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264"));
   }
 }
 
@@ -405,24 +396,10 @@ TEST(AtEngine, DateBookAnswersOnlyWhileLocked) {
 // anyway), and full-year time stamps without a zone, in every reply that carries one.
 TEST(AtEngine, QuotedTitlesAndFullYearStamps) {
   HandsetState st = EmptyState();
-  DateEvent ev;
-  ev.title = "Meeting";
-  ev.startTime = "17:00";
-  ev.startDate = "02-24-2006";
-  ev.duration = 60;
-  st.events[0] = ev;
-  Message m;
-  m.store = MessageStore::Incoming;
-  m.status = MessageStatus::RecRead;
-  m.number = "+79161234501";
-  m.timestamp = "09/08/18,19:11:45+12";
-  m.text = "A";
-  st.messages[1] = m;
-  Message outgoing = m;
-  outgoing.store = MessageStore::Outgoing;
-  outgoing.status = MessageStatus::StoSent;
-  outgoing.timestamp = "";
-  st.messages[2] = outgoing;
+  st.events[0] = DateEvent{"Meeting", '1', '0', "17:00", "02-24-2006", 60};
+  st.messages[1] = Message{MessageStore::Incoming, MessageStatus::RecRead, "+79161234501",
+                           "09/08/18,19:11:45+12", "A"};
+  st.messages[2] = Message{MessageStore::Outgoing, MessageStatus::StoSent, "+79161234501", "", "A"};
   Handset h("C350", st);
   h.engine.setQuotedTitles(true);
   h.engine.setFullYearStamps(true);
@@ -511,17 +488,10 @@ TEST(AtEngine, ListsAndReadsMessagesWithoutMarkingThem) {
 TEST(AtEngine, AnswersTheStandardStartUpCommands) {
   HandsetState st = EmptyState();
   st.serviceCentre = "+79168999100";
-  Message in;
-  in.store = MessageStore::Incoming;
-  in.status = MessageStatus::RecUnread;
-  in.number = "+79161234501";
-  in.timestamp = "26/12/01,09:15:32+12";
-  in.text = "hellohello";
-  st.messages[1] = in;
-  Message draft;
-  draft.number = "+74951234567";
-  draft.text = "\xCC\xE0\xEC\xE0";  // Мама
-  st.messages[3] = draft;
+  st.messages[1] = Message{MessageStore::Incoming, MessageStatus::RecUnread, "+79161234501",
+                           "26/12/01,09:15:32+12", "hellohello"};
+  st.messages[3] = Message{MessageStore::Outgoing, MessageStatus::StoUnsent, "+74951234567", "",
+                           "\xCC\xE0\xEC\xE0"};  // Мама
   const std::string inPdu =
       "07919761989901F0040B919761214305F10000622110905123210AE8329BFD4697D9EC37";
   const std::string draftPdu = "07919761989901F001000B914759214365F7000808041C0430043C0430";
@@ -580,13 +550,6 @@ TEST(AtEngine, AnswersTheStandardStartUpCommands) {
                 {"AT+CMGF?", Answer("+CMGF: 1")},
                 {"AT+CMGR=5", kError},
             });
-}
-
-TEST(AtEngine, AnswersTheImsiWithOrWithoutItsPrefix) {
-  Handset h;
-  EXPECT_EQ(h.at("AT+CIMI"), Answer("+CIMI: 250010000000000"));
-  h.engine.setBareImsi(true);
-  EXPECT_EQ(h.at("AT+CIMI"), Answer("250010000000000"));
 }
 
 TEST(AtEngine, StoresSendsMarksAndDeletesMessages) {

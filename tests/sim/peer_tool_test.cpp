@@ -1,20 +1,15 @@
 // A peer tool against the simulated handset: Debian's gammu run as a child process on the
 // handset's pty, reading its identity, both phone books and every message. Skipped where
 // gammu is not installed.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "../scratch_dir.h"
+#include "run_program.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::sim {
@@ -22,25 +17,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FindOnPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "");
-  for (std::string dir; std::getline(dirs, dir, ':');) {
-    const fs::path candidate = fs::path(dir.empty() ? "." : dir) / program;
-    if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
-  }
-  return {};
-}
-
-struct ToolRun {
-  int status = -1;
-  std::string out;
-};
-
 class PeerTool : public ::testing::Test {
  protected:
   void SetUp() override {
-    gammu_ = FindOnPath("gammu");
+    gammu_ = bench::FindOnPath("gammu");
     if (gammu_.empty()) GTEST_SKIP() << "gammu is not installed: the peer tool test is skipped";
     dir_ = testing::MakeScratchDir("qv-peer");
     SimOptions o;
@@ -56,32 +36,11 @@ class PeerTool : public ::testing::Test {
   }
 
   // gammu with a UTF-8 locale, its output caught in a file; killed after a minute.
-  ToolRun gammu(std::vector<std::string> args) const {
-    args.insert(args.begin(), {"timeout", "60", gammu_, "-c", (dir_ / "gammurc").string()});
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    std::string locale = "LC_ALL=C.UTF-8", home = "HOME=" + dir_.string();
-    char* envp[] = {locale.data(), home.data(), nullptr};
-    const std::string out = (dir_ / "stdout").string();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    ToolRun r;
-    const int spawned = posix_spawnp(&pid, "timeout", &fa, nullptr, argv.data(), envp);
-    posix_spawn_file_actions_destroy(&fa);
-    EXPECT_EQ(spawned, 0);
-    if (spawned != 0) return r;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    std::ifstream in(out, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    r.out = ss.str();
+  bench::ProgramRun gammu(std::vector<std::string> args) const {
+    args.insert(args.begin(), {gammu_, "-c", (dir_ / "gammurc").string()});
+    const bench::ProgramRun r = bench::RunProgram(args, {"LC_ALL=C.UTF-8", "HOME=" + dir_.string()},
+                                                  (dir_ / "stdout").string(), 60);
+    EXPECT_EQ(r.spawnError, 0);
     return r;
   }
 
@@ -150,7 +109,7 @@ TEST_F(PeerTool, ReadsIdentityPhoneBooksAndMessages) {
         "9 SMS parts in 9 SMS sequences\n"}},
   };
   for (const auto& c : cases) {
-    const ToolRun r = gammu(c.args);
+    const bench::ProgramRun r = gammu(c.args);
     EXPECT_EQ(r.status, 0) << c.args[0] << "\n" << r.out;
     EXPECT_EQ(Count(r.out, c.counted), c.count) << c.args[0] << "\n" << r.out;
     for (const std::string& block : c.blocks) {

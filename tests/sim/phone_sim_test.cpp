@@ -106,10 +106,33 @@ SimOptions Quiet() {
   return o;
 }
 
+// Starts the handset and opens its port side.
+Client Connect(PhoneSim& sim) {
+  sim.start();
+  return Client(sim.slavePath());
+}
+
+// What a handset started with `o` under `seed` sends back to `command` sent `times` times,
+// each reply read for `ms`; with `greet`, after "AT" has had its plain OK.
+std::string SeededReplies(SimOptions o, std::uint32_t seed, bool greet, std::string_view command,
+                          int times, int ms) {
+  o.seed = seed;
+  PhoneSim sim(o);
+  Client c = Connect(sim);
+  if (greet) {
+    EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
+  }
+  std::string all;
+  for (int i = 0; i < times; ++i) {
+    c.send(command);
+    all += c.read({}, ms);
+  }
+  return all;
+}
+
 TEST(PhoneSim, AnswersOverThePtyAndKeepsATranscript) {
   PhoneSim sim(Quiet());
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
   c.send("ATE0\r\nAT\r");
   EXPECT_EQ(c.read({"OK\r\n\r\nOK\r\n"}, 2000), "ATE0\r\r\nOK\r\n\r\nOK\r\n");
@@ -124,8 +147,7 @@ TEST(PhoneSim, EchoOptionSetsThePowerOnEcho) {
   SimOptions o = Quiet();
   o.echo = false;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT\r"), "\r\nOK\r\n");
   EXPECT_EQ(c.exchange("ATE1\r"), "\r\nOK\r\n");
   EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
@@ -133,8 +155,7 @@ TEST(PhoneSim, EchoOptionSetsThePowerOnEcho) {
 
 TEST(PhoneSim, TakesAStoreCommandAndItsTextInOneWrite) {
   PhoneSim sim(Quiet());
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT+CSCS=UCS2\r"), "AT+CSCS=UCS2\r\r\nOK\r\n");
   EXPECT_EQ(c.exchange("AT+CMGW=\"+700\"\r0041\x1a\r"),
             "AT+CMGW=\"+700\"\r\r\n> 0041\r\n+CMGW: 5\r\n\r\nOK\r\n");
@@ -164,8 +185,7 @@ TEST(PhoneSim, SilentAfterStopsAnswering) {
   SimOptions o = Quiet();
   o.silentAfter = 1;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
   c.send("AT\r");
   EXPECT_EQ(c.read({}, 300), "");
@@ -178,8 +198,7 @@ TEST(PhoneSim, HangupAfterSendsHalfAReplyAndHangsUp) {
   SimOptions o = Quiet();
   o.hangupAfter = 1;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
   c.send("AT+CGMI\r");
   const std::string full = "AT+CGMI\r\r\n+CGMI: \"Motorola CE, Copyright 2000\"\r\n\r\nOK\r\n";
@@ -188,16 +207,10 @@ TEST(PhoneSim, HangupAfterSendsHalfAReplyAndHangsUp) {
 }
 
 TEST(PhoneSim, GarbageAfterSendsSeededNoiseWithoutAFinalLine) {
-  const auto noise = [](std::uint32_t seed) {
-    SimOptions o = Quiet();
-    o.garbageAfter = 1;
-    o.seed = seed;
-    PhoneSim sim(o);
-    sim.start();
-    Client c(sim.slavePath());
-    EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
-    c.send("AT+CGMI\r");
-    return c.read({}, 300);
+  SimOptions o = Quiet();
+  o.garbageAfter = 1;
+  const auto noise = [&](std::uint32_t seed) {
+    return SeededReplies(o, seed, true, "AT+CGMI\r", 1, 300);
   };
   const std::string a = noise(7);
   ASSERT_FALSE(a.empty());
@@ -215,8 +228,7 @@ TEST(PhoneSim, ErrorOnRefusesTheCommandsNamedAndCountsThem) {
   SimOptions o = Quiet();
   o.errorOn = {"AT+CGMI", "AT+CPBS=MT"};
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   EXPECT_EQ(c.exchange("AT+CGMI\r"), "AT+CGMI\r\r\nERROR\r\n");
   EXPECT_EQ(c.exchange("AT+CPBS=MT\r"), "AT+CPBS=MT\r\r\nERROR\r\n");
   EXPECT_EQ(c.exchange("AT+CPBS=ME\r"), "AT+CPBS=ME\r\r\nOK\r\n");
@@ -255,8 +267,7 @@ TEST(PhoneSim, UnsolicitedCodesGoWhereTheyAreAsked) {
     o.unsolicitedBetweenLines = k.between;
     o.unsolicitedAfterResult = k.after;
     PhoneSim sim(o);
-    sim.start();
-    Client c(sim.slavePath());
+    Client c = Connect(sim);
     c.send("AT+CBC\r");
     const std::string raw = c.read({}, 300);
     int codes = 0;
@@ -274,33 +285,23 @@ TEST(PhoneSim, UnsolicitedCodesGoWhereTheyAreAsked) {
 }
 
 TEST(PhoneSim, UnsolicitedCodesAreSeededAndNeverTheCommandsOwn) {
-  const auto run = [](std::uint32_t seed, const char* command, int times) {
-    SimOptions o = Quiet();
-    o.unsolicitedOneIn = 2;
-    o.seed = seed;
-    PhoneSim sim(o);
-    sim.start();
-    Client c(sim.slavePath());
-    std::string all;
-    for (int i = 0; i < times; ++i) {
-      c.send(command);
-      all += c.read({}, 60);
-    }
-    return all;
+  SimOptions o = Quiet();
+  o.unsolicitedOneIn = 2;
+  const auto run = [&](std::uint32_t seed) {
+    return SeededReplies(o, seed, false, "AT+CREG?\r", 20, 60);
   };
-  const std::string a = run(3, "AT+CREG?\r", 20);
+  const std::string a = run(3);
   EXPECT_EQ(a.find("+CREG:"), std::string::npos);
   EXPECT_NE(a.find("+CGREG:"), std::string::npos) << "some code was sent in twenty replies";
-  EXPECT_EQ(run(3, "AT+CREG?\r", 20), a);
-  EXPECT_NE(run(4, "AT+CREG?\r", 20), a);
+  EXPECT_EQ(run(3), a);
+  EXPECT_NE(run(4), a);
 }
 
 TEST(PhoneSim, AHandsetThatNeedsMode2RefusesTheBookCommandsUntilSwitched) {
   SimOptions o = Quiet();
   o.needsMode2 = true;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   for (const char* command : {"AT+MPBR=?\r", "AT +MPGR=?\r", "AT+MDBR=?\r", "AT+MDBL=1\r"})
     EXPECT_EQ(c.exchange(command), std::string(command) + "\r\nERROR\r\n");
   EXPECT_EQ(c.exchange("AT+CPBS=MT\r"), "AT+CPBS=MT\r\r\nOK\r\n");
@@ -317,8 +318,7 @@ TEST(PhoneSim, AHandsetThatNeedsMode2RefusesTheBookCommandsUntilSwitched) {
 
   // A handset of the older kind takes the book commands as they come and no mode but 0.
   PhoneSim older(Quiet());
-  older.start();
-  Client d(older.slavePath());
+  Client d = Connect(older);
   EXPECT_EQ(d.exchange("AT+MODE=2\r"), "AT+MODE=2\r\r\nERROR\r\n");
   EXPECT_EQ(d.exchange("AT+MDBL=1\r"), "AT+MDBL=1\r\r\nOK\r\n");
 }
@@ -327,8 +327,7 @@ TEST(PhoneSim, SplitWritesSmallPiecesWithPauses) {
   SimOptions o = Quiet();
   o.split = true;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   const auto start = Clock::now();
   const std::string reply = c.exchange("AT+CGMM\r");
   EXPECT_EQ(reply,
@@ -341,8 +340,7 @@ TEST(PhoneSim, LatencyDelaysTheReplyButNotTheEcho) {
   SimOptions o = Quiet();
   o.latencyMs = 200;
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   const auto start = Clock::now();
   EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
   const double echoMs = std::chrono::duration<double, std::milli>(c.firstByte - start).count();
@@ -369,8 +367,7 @@ TEST(PhoneSim, PacesOutputAtTheLineRate) {
     o.stateFile = path;
     o.echo = false;
     PhoneSim sim(o);
-    sim.start();
-    Client c(sim.slavePath());
+    Client c = Connect(sim);
     const std::string range = baud == 115200 ? "1,300" : "1,30";
     const std::string reply = c.exchange("AT+MPBR=" + range + "\r", 10000);
     ASSERT_EQ(reply.substr(reply.size() - 6), "\r\nOK\r\n");
@@ -402,8 +399,7 @@ TEST(PhoneSim, ReplaysATranscriptEchoingAsTheHandsetWould) {
   o.replayFile = path;
   o.errorOn = {"AT+CPBS"};
   PhoneSim sim(o);
-  sim.start();
-  Client c(sim.slavePath());
+  Client c = Connect(sim);
   const struct {
     std::string send, reply;
   } steps[] = {
@@ -450,8 +446,7 @@ TEST(PhoneSim, StopReleasesEveryDescriptor) {
   const int before = OpenFdCount();
   {
     PhoneSim sim(Quiet());
-    sim.start();
-    Client c(sim.slavePath());
+    Client c = Connect(sim);
     EXPECT_EQ(c.exchange("AT\r"), "AT\r\r\nOK\r\n");
     sim.stop();
     sim.stop();
@@ -466,8 +461,7 @@ TEST(PhoneSim, StopReleasesEveryDescriptor) {
     SimOptions o = Quiet();
     o.hangupAfter = 0;
     PhoneSim sim(o);
-    sim.start();
-    Client c(sim.slavePath());
+    Client c = Connect(sim);
     c.send("AT\r");
     c.read({}, 1000);
   }
@@ -495,8 +489,7 @@ TEST(PhoneSim, StateFileKeepsTheHandsetAcrossRuns) {
   }
   o.demoData = false;
   PhoneSim again(o);
-  again.start();
-  Client c(again.slavePath());
+  Client c = Connect(again);
   EXPECT_EQ(c.exchange("AT+CPBS=MT;+MPBR=9\r"),
             "\r\n+MPBR: 9,\"+1\",145,\"Z\",3,0,255,0,1,0,255,255,0\r\n\r\nOK\r\n");
   again.stop();
