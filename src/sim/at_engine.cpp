@@ -436,7 +436,8 @@ AtEngine::Result AtEngine::extended(std::string_view command) {
   const std::string name = Upper(command.substr(1, i - 1));
   const auto handler = kHandlers.find(name);
   if (handler == kHandlers.end()) return Result::Refused(kSyntax);
-  if (needsMode2_ && mode_ != 2 && NeedsMode2("+" + name)) return Result::Refused(kCmeNotAllowed);
+  if (habits.needsMode2 && mode_ != 2 && NeedsMode2("+" + name))
+    return Result::Refused(kCmeNotAllowed);
   Form form = Form::Exec;
   std::vector<Arg> args;
   if (i < command.size() && command[i] == '?') {
@@ -491,7 +492,7 @@ std::string AtEngine::quotedText(std::string_view text) const {
 std::string AtEngine::stampText(const Message& m) const {
   const std::string& t = m.timestamp;
   int y = 0, mo = 0, d = 0;
-  if (!fullYearStamps_ || t.size() < 17 || t[2] != '/' || t[5] != '/' || t[8] != ',' ||
+  if (!habits.fullYearStamps || t.size() < 17 || t[2] != '/' || t[5] != '/' || t[8] != ',' ||
       !Digits(t, 0, 2, y) || !Digits(t, 3, 2, mo) || !Digits(t, 6, 2, d)) {
     return t;
   }
@@ -539,7 +540,7 @@ AtEngine::Result AtEngine::cgsn(Form form, const std::vector<Arg>&) {
 AtEngine::Result AtEngine::cimi(Form form, const std::vector<Arg>&) {
   if (form == Form::Test) return {};
   if (form != Form::Exec) return {false};
-  return {true, Line((bareImsi_ ? "" : "+CIMI: ") + state_.imsi)};
+  return {true, Line((habits.bareImsi ? "" : "+CIMI: ") + state_.imsi)};
 }
 
 AtEngine::Result AtEngine::cnum(Form form, const std::vector<Arg>&) {
@@ -677,10 +678,10 @@ AtEngine::Result AtEngine::cbst(Form form, const std::vector<Arg>& args) {
 AtEngine::Result AtEngine::mode(Form form, const std::vector<Arg>& args) {
   // Only the AT command mode is simulated; the data and binary modes are refused. A handset
   // that needs it also takes mode 2, the one its Motorola book commands work in.
-  if (form == Form::Test) return {true, Line(needsMode2_ ? "+MODE: (0,2)" : "+MODE: (0)")};
+  if (form == Form::Test) return {true, Line(habits.needsMode2 ? "+MODE: (0,2)" : "+MODE: (0)")};
   if (form == Form::Read) return {true, Line("+MODE: " + S(mode_))};
   if (form != Form::Set || args.size() != 1) return {false};
-  const std::optional<int> mode = ToInt(args[0].value, 0, needsMode2_ ? 2 : 0);
+  const std::optional<int> mode = ToInt(args[0].value, 0, habits.needsMode2 ? 2 : 0);
   if (!mode || *mode == 1) return {false};
   mode_ = *mode;
   return {};
@@ -757,14 +758,14 @@ std::string AtEngine::entryLine(int index, const PhoneEntry& stored) const {
   std::string line = "+MPBR: " + S(index) + "," + Quote(e.number) + "," + S(e.format) + "," + name +
                      "," + S(e.type) + "," + S(e.attr6) + "," + S(e.alert) + "," + S(e.attr8) +
                      "," + S(e.attr9);
-  if (family_ == Family::Grouped || family_ == Family::GroupedText || longEntryLines_) {
+  if (family_ == Family::Grouped || family_ == Family::GroupedText || habits.longEntryLines) {
     line += "," + S(e.category) + "," + S(e.icon) + "," + S(e.attr12) + "," + S(e.attr13);
   }
-  if (family_ == Family::GroupedText || longEntryLines_) {
+  if (family_ == Family::GroupedText || habits.longEntryLines) {
     line += "," + quotedText(e.iconText) + "," + S(e.tail1) + "," + S(e.tail2);
   }
   // Sixteen fields so far; the long form ends in seven empty fields and two empty texts.
-  if (longEntryLines_) line += ",,,,,,,,\"\",\"\"";
+  if (habits.longEntryLines) line += ",,,,,,,,\"\",\"\"";
   return line;
 }
 
@@ -817,7 +818,7 @@ AtEngine::Result AtEngine::mpbr(Form form, const std::vector<Arg>& args) {
   if (form == Form::Test) {
     // The range without parentheses, then the number and name lengths, the highest number
     // type and the number of caller groups.
-    if (longEntryLines_) {
+    if (habits.longEntryLines) {
       return {true, Line("+MPBR: " + S(first) + "-" + S(last) + "," + S(kNumberLength) + "," +
                          S(kNameLength) + ",14,0-1,64,(255),(0),(0-255),(0-1),(0-255),(0-1),264")};
     }
@@ -979,7 +980,7 @@ AtEngine::Result AtEngine::mdbr(Form form, const std::vector<Arg>& args) {
        ++it) {
     const DateEvent& ev = it->second;
     std::string title = quotedText(ev.title);
-    if (quotedTitles_ && charset_ == Charset::Ucs2) title = Quote(title);
+    if (habits.quotedTitles && charset_ == Charset::Ucs2) title = Quote(title);
     body += Line("+MDBR: " + S(it->first) + "," + title + "," + ev.entryFlag + "," + ev.alarmFlag +
                  "," + Quote(ev.startTime) + "," + Quote(ev.startDate) + "," + S(ev.duration) +
                  "," + Quote(ev.alarmTime) + "," + Quote(ev.alarmDate) + "," + S(ev.repeat));

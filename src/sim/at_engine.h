@@ -40,28 +40,31 @@ class AtEngine {
   // The reply a handset gives a line it cannot take (longer than its buffer).
   EngineReply refuse(std::string_view line) const;
 
-  // Phone book lines of 25 fields (empty ones and quoted empty texts after the layout's own)
-  // and a range reply with a long tail, as some real handsets send them.
-  void setLongEntryLines(bool on) { longEntryLines_ = on; }
-
   bool echo() const { return echo_; }
   const std::string& model() const { return model_; }
   Family family() const { return family_; }
   const HandsetState& state() const { return state_; }
   void setState(HandsetState state);
-  void setBareImsi(bool bare) { bareImsi_ = bare; }
-  // A newer handset: the Motorola book commands answer ERROR until AT+MODE=2.
-  void setNeedsMode2(bool on) { needsMode2_ = on; }
   // True once after every change of what the state file keeps.
   bool takeChanged();
 
   // The clock as the handset shows it: "yy/MM/dd,hh:mm:ss".
   std::string clockText() const;
 
-  // The date book title in double quotes in UCS2 too, as some handsets send every text field.
-  void setQuotedTitles(bool on) { quotedTitles_ = on; }
-  // Message time stamps as "yyyy/M/d,hh:mm:ss", without the zone, as some handsets write them.
-  void setFullYearStamps(bool on) { fullYearStamps_ = on; }
+  // Habits of real handsets that the default simulated one does not have.
+  struct Habits {
+    // Phone book lines of 25 fields (empty ones and quoted empty texts after the layout's
+    // own) and a range reply with a long tail.
+    bool longEntryLines = false;
+    bool bareImsi = false;  // AT+CIMI answers the digits alone
+    // The date book title in double quotes in UCS2 too, as some handsets send every text.
+    bool quotedTitles = false;
+    // Message time stamps as "yyyy/M/d,hh:mm:ss", without the zone.
+    bool fullYearStamps = false;
+    // A newer handset: the Motorola book commands answer ERROR until AT+MODE=2.
+    bool needsMode2 = false;
+  };
+  Habits habits;
 
  private:
   enum class Form { Exec, Read, Test, Set };
@@ -163,12 +166,8 @@ class AtEngine {
   Family family_;
   HandsetState state_;
   bool defaultEcho_;
-  bool bareImsi_ = false;
   Clock clock_;
   bool changed_ = false;
-  bool longEntryLines_ = false;
-  bool quotedTitles_ = false;
-  bool fullYearStamps_ = false;
 
   bool echo_ = true;
   Charset charset_ = Charset::Ira;
@@ -181,7 +180,6 @@ class AtEngine {
   int cmgf_ = 1;  // 0: PDU mode, 1: text mode
   int csdh_ = 0;  // 1: text mode listings carry every header field
   bool pduMode() const { return cmgf_ == 0; }
-  bool needsMode2_ = false;
   int mode_ = 0;
 
   PendingText pending_ = PendingText::None;

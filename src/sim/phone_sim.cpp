@@ -54,11 +54,11 @@ struct PhoneSim::Impl {
         engine(opt.model, InitialState(opt), opt.echo),
         rng(opt.seed),
         codeRng(opt.seed ^ 0x5EEDu) {
-    engine.setBareImsi(opt.bareImsi);
-    engine.setLongEntryLines(opt.longEntryLines);
-    engine.setQuotedTitles(opt.quotedTitles);
-    engine.setFullYearStamps(opt.fullYearStamps);
-    engine.setNeedsMode2(opt.needsMode2);
+    engine.habits = {.longEntryLines = opt.longEntryLines,
+                     .bareImsi = opt.bareImsi,
+                     .quotedTitles = opt.quotedTitles,
+                     .fullYearStamps = opt.fullYearStamps,
+                     .needsMode2 = opt.needsMode2};
   }
 
   SimOptions opt;

@@ -112,7 +112,7 @@ TEST(AtEngine, AnswersIdentityStatusAndTerminalCommands) {
                 {"ATI5", kError},
             });
   // Some handsets answer the IMSI without the command's name.
-  h.engine.setBareImsi(true);
+  h.engine.habits.bareImsi = true;
   EXPECT_EQ(h.at("AT+CIMI"), Answer("250010000000000"));
 }
 
@@ -232,7 +232,7 @@ TEST(AtEngine, EntryLinesFollowTheFamilyLayoutOrCarryTwentyFiveFields) {
   };
   for (const auto& c : cases) {
     Handset h(c.model);
-    h.engine.setLongEntryLines(c.longLines);
+    h.engine.habits.longEntryLines = c.longLines;
     h.at(c.longLines ? "AT+CPBS=MT" : "AT+CPBS=AD");
     h.at("AT+CSCS=UCS2");
     EXPECT_EQ(h.at(c.write), kOk) << c.model;
@@ -401,8 +401,8 @@ TEST(AtEngine, QuotedTitlesAndFullYearStamps) {
                            "09/08/18,19:11:45+12", "A"};
   st.messages[2] = Message{MessageStore::Outgoing, MessageStatus::StoSent, "+79161234501", "", "A"};
   Handset h("C350", st);
-  h.engine.setQuotedTitles(true);
-  h.engine.setFullYearStamps(true);
+  h.engine.habits.quotedTitles = true;
+  h.engine.habits.fullYearStamps = true;
   Script(
       h,
       {
