@@ -17,6 +17,7 @@ using testing::Box;
 using testing::Entry;
 using testing::Handset;
 using testing::Texts;
+using testing::Wide;
 using V = std::vector<std::string>;
 namespace fs = std::filesystem;
 
@@ -298,8 +299,7 @@ TEST(Load, AClassicFileIntoAGroupedHandset) {
 TEST(Load, ShowsTheHandsetsGroupsAndWritesAnEarlierEntryBackAsTheReadLeftIt) {
   sim::HandsetState st = Book(10, 5, {});
   st.groups = {{Ru("Друзья"), 255}, {Ru("Работа"), 255}};
-  sim::PhoneEntry zoe = Entry("+44207", "Zo?", 1);
-  zoe.nameUcs2 = "005A006F00EB";
+  sim::PhoneEntry zoe = Wide("+44207", "Zo?", "005A006F00EB", 1);
   zoe.iconText = "Pic01";
   zoe.category = 2;
   st.entries[3] = zoe;

@@ -13,6 +13,7 @@ using testing::Box;
 using testing::Entry;
 using testing::Handset;
 using testing::Texts;
+using testing::Wide;
 using V = std::vector<std::string>;
 
 const V kAddPrologue = {"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2", "AT+MPBR=?"};
@@ -545,13 +546,6 @@ TEST(WriteAll, ARowRemovedMeanwhileEndsTheLoopSafely) {
 }
 
 // ---- Nothing changes by being read and written back
-
-// An entry whose name code page 1251 cannot hold, as the handset keeps it.
-sim::PhoneEntry Wide(std::string number, std::string shown, std::string hex, int type) {
-  sim::PhoneEntry e = Entry(std::move(number), std::move(shown), type);
-  e.nameUcs2 = std::move(hex);
-  return e;
-}
 
 // Every field a family reads differs from its default somewhere; the fields it does not read
 // keep theirs, as a write of that family's layout leaves them.

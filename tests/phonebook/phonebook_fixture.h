@@ -103,6 +103,13 @@ inline sim::PhoneEntry Entry(std::string number, std::string name, int type = 3)
   return e;
 }
 
+// An entry whose name code page 1251 cannot hold, as the handset keeps it.
+inline sim::PhoneEntry Wide(std::string number, std::string shown, std::string hex, int type) {
+  sim::PhoneEntry e = Entry(std::move(number), std::move(shown), type);
+  e.nameUcs2 = std::move(hex);
+  return e;
+}
+
 inline sim::HandsetState Book(int phoneSize, int simSize, std::map<int, sim::PhoneEntry> entries) {
   sim::HandsetState st = sim::EmptyState();
   st.phoneSize = phoneSize;

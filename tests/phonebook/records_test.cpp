@@ -7,6 +7,7 @@
 #include "codec/errors.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "real_entry_lines.h"
 
 namespace quorvex::phonebook {
 
@@ -19,6 +20,11 @@ void PrintTo(const TAbonentInfo& r, std::ostream* os) {
 }
 
 namespace {
+
+using testing::kHex181;
+using testing::kHex253;
+using testing::kLong181;
+using testing::kLong253;
 
 TEST(Families, ExactModelNames) {
   const std::pair<const char*, Family> cases[] = {
@@ -62,16 +68,6 @@ TEST(ReplyCutters, ModelStorageAndGroups) {
   EXPECT_EQ(CutGroupName("\r\n+MPGR: 3,\"0046000D0046\",255\r\n\r\nOK\r\n"), "FF");
 }
 
-// Two lines as a real handset sent them in UCS2 mode, with 25 fields each.
-const std::string kHex253 =
-    "005700650067006C006500690074006E0065007200200053006100620069006E00650020004D0065006E007300"
-    "61";
-const std::string kLong253 =
-    "+MPBR: 253,\"069912158732\",129," + kHex253 + ",3,0,255,0,1,1,255,255,0,,0,0,,,,,,,,\"\",\"\"";
-const std::string kHex181 = "004400440055006600440055006600770044";
-const std::string kLong181 =
-    "+MPBR: 181,\"0800886600\",129," + kHex181 + ",0,0,255,70,1,1,255,255,0,,0,0,,,,,,,,\"\",\"\"";
-
 struct LineCase {
   const char* name;
   std::string line;
@@ -105,6 +101,19 @@ TAbonentInfo Rec(std::int32_t index, std::string number, std::uint8_t format, st
 // The record a line gives also keeps the name's hex as the line carries it.
 TAbonentInfo Hexed(TAbonentInfo r, std::string nameHex) {
   r.NameHex = std::move(nameHex);
+  return r;
+}
+
+// The two real lines as the Classic layout reads them; the grouped layouts read their group
+// 1 and the "no icon" 255 too.
+const TAbonentInfo kRec181 =
+    Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 0, 0, 255, 0), kHex181);
+const TAbonentInfo kRec253 =
+    Hexed(Rec(253, "069912158732", 129, "Wegleitner Sabine Mensa", 3, 0, 255, 0, 1, 0, 0, 255, 0),
+          kHex253);
+TAbonentInfo InGroupOne(TAbonentInfo r) {
+  r.Category = 1;
+  r.IconId = 255;
   return r;
 }
 
@@ -143,20 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"GroupedLineReadAsClassic", "+MPBR: 1,\"1\",129,0041,0,0,255,0,1,1,255,255,0",
                  Family::Classic,
                  Hexed(Rec(1, "1", 129, "A", 0, 0, 255, 0, 1, 0, 0, 255, 0), "0041")},
-        LineCase{"TwentyFiveFieldsClassic", kLong253, Family::Classic,
-                 Hexed(Rec(253, "069912158732", 129, "Wegleitner Sabine Mensa", 3, 0, 255, 0, 1, 0,
-                           0, 255, 0),
-                       kHex253)},
-        LineCase{"TwentyFiveFieldsNoFamily", kLong181, Family::None,
-                 Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 0, 0, 255, 0),
-                       kHex181)},
-        LineCase{"TwentyFiveFieldsGrouped", kLong253, Family::Grouped,
-                 Hexed(Rec(253, "069912158732", 129, "Wegleitner Sabine Mensa", 3, 0, 255, 0, 1, 1,
-                           255, 255, 0),
-                       kHex253)},
-        LineCase{"TwentyFiveFieldsGroupedText", kLong181, Family::GroupedText,
-                 Hexed(Rec(181, "0800886600", 129, "DDUfDUfwD", 0, 0, 255, 70, 1, 1, 255, 255, 0),
-                       kHex181)},
+        LineCase{"TwentyFiveFieldsClassic", kLong253, Family::Classic, kRec253},
+        LineCase{"TwentyFiveFieldsNoFamily", kLong181, Family::None, kRec181},
+        LineCase{"TwentyFiveFieldsGrouped", kLong253, Family::Grouped, InGroupOne(kRec253)},
+        LineCase{"TwentyFiveFieldsGroupedText", kLong181, Family::GroupedText, InGroupOne(kRec181)},
         // Some handsets quote their UCS2 texts; the kept hex is the bare one the write takes,
         // and no control character reaches the list.
         LineCase{"QuotedNameWithLineBreak", "+MPBR: 5,\"+700\",145,\"0041000A0042\",3,0,255,0,1",

@@ -36,6 +36,7 @@ struct ExchangeCase {
   std::string reply;
   bool ok;
   std::int32_t error;
+  bool keepUnsolicited = false;
 };
 
 class RunAtCommandTest : public ::testing::TestWithParam<ExchangeCase> {};
@@ -43,6 +44,7 @@ class RunAtCommandTest : public ::testing::TestWithParam<ExchangeCase> {};
 TEST_P(RunAtCommandTest, CollectsTheReplyAsFramed) {
   const ExchangeCase& c = GetParam();
   Port p(FakeScript{c.chunks});
+  p.serial->KeepUnsolicited = c.keepUnsolicited;
   p.serial->OpenPort("/dev/ttyUSB0");
   ASSERT_EQ(p.serial->LastError(), 0);
   std::string reply = p.serial->RunAtCommand(c.command);
@@ -195,18 +197,16 @@ INSTANTIATE_TEST_SUITE_P(
                      {"\r\n+CMGR: \"REC READ\",\"+7916\"\r\nRING\r\n\r\nOK\r\n"},
                      "\r\n+CMGR: \"REC READ\",\"+7916\"\r\nRING\r\n\r\nOK\r\n",
                      true,
-                     0}),
+                     0},
+        ExchangeCase{"KeepUnsolicitedLeavesEveryLineInTheReply",
+                     "AT+CBC",
+                     {"\r\nRING\r\n", "AT+CBC\r\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n",
+                      "\r\n+CBC: 0,80\r\n\r\nOK\r\n"},
+                     "\r\nRING\r\n\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n\r\n+CBC: 0,80\r\n\r\nOK\r\n",
+                     true,
+                     0,
+                     true}),
     [](const auto& info) { return info.param.name; });
-
-TEST(BlockSerial, KeepUnsolicitedLeavesEveryLineInTheReply) {
-  Port p(FakeScript{{"\r\nRING\r\n", "AT+CBC\r\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n",
-                     "\r\n+CBC: 0,80\r\n\r\nOK\r\n"}});
-  p.serial->KeepUnsolicited = true;
-  p.serial->OpenPort("x");
-  EXPECT_EQ(p.serial->RunAtCommand("AT+CBC"),
-            "\r\nRING\r\n\r\n+CMT: \"+7\",,\"x\"\r\nhi\r\n\r\n+CBC: 0,80\r\n\r\nOK\r\n");
-  EXPECT_TRUE(p.serial->CommandOk());
-}
 
 // A handset that takes the Motorola book commands only after AT+MODE=2: what goes out, what
 // the caller gets back, and the AT+MODE=0 that the close owes.
