@@ -109,6 +109,13 @@ TEST(Save, CancelledDialogWritesNoFile) {
   EXPECT_FALSE(fs::exists(h.dir() / "book.csv"));
 }
 
+// The file the open dialog gives: book.csv with these lines.
+void OfferFile(Handset& h, const std::string& lines) {
+  const fs::path file = h.dir() / "book.csv";
+  WriteTextFile(file.string(), lines);
+  h.ui.files = {file.string()};
+}
+
 // Records the label at every pump and the busy state, for the load.
 struct LoadWatch {
   V labels;
@@ -124,8 +131,7 @@ struct LoadWatch {
 TEST(Load, TheThreeLineFileWritesAllThreeAndShowsThem) {
   Handset h("V60", ThreeEntries());
   ReadFirst(h);
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(), kThreeLines);
+  OfferFile(h, kThreeLines);
   // Erase them on the handset, so the load really puts them back.
   {
     TBlockSerial port;
@@ -137,7 +143,6 @@ TEST(Load, TheThreeLineFileWritesAllThreeAndShowsThem) {
   }
   LoadWatch watch;
   watch.attach(h);
-  h.ui.files = {file.string()};
   h.section.pmLoadRecordClick(h.app());
   V want = kLoadReading;
   for (const std::string& c :
@@ -190,13 +195,11 @@ TEST(Load, StorageBoundsBeyondAnyHandsetEndTheLoadBeforeTheFileIsAsked) {
 TEST(Load, LinesOutsideTheTableAreSkippedCountedAndTold) {
   Handset h("V60", ThreeEntries());
   ReadFirst(h);
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(),
-                "PHONE;0;Z;1;3;0;255;0;1;0;0;255;0\r\n"
-                "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\n"
-                "SIM;6;Y;+6\r\n"
-                "SIM;-20;X;+6\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h,
+            "PHONE;0;Z;1;3;0;255;0;1;0;0;255;0\r\n"
+            "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\n"
+            "SIM;6;Y;+6\r\n"
+            "SIM;-20;X;+6\r\n");
   const auto size = h.section.Records.size();
   h.section.pmLoadRecordClick(h.app());
   EXPECT_EQ(h.section.Records.size(), size);
@@ -211,9 +214,7 @@ TEST(Load, LinesOutsideTheTableAreSkippedCountedAndTold) {
 TEST(Load, ALineThatDoesNotConvertEndsTheLoadBeforeAnythingIsWritten) {
   Handset h("V60", ThreeEntries());
   ReadFirst(h);
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(), "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\nPHONE;4;D;+4;x;0\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h, "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\nPHONE;4;D;+4;x;0\r\n");
   LoadWatch watch;
   watch.attach(h);
   const auto records = h.section.Records;
@@ -234,9 +235,7 @@ TEST(Load, ARefusedRecordIsNotShownAndItsSlotKeepsWhatTheHandsetHas) {
   Handset h("V60", ThreeEntries(), [](sim::SimOptions& o) { o.errorOn = {"AT+MPBW=2,"}; });
   ReadFirst(h);
   const auto before = h.section.Records[1];
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(), "PHONE;2;New;+2;3;0;255;0;1;0;0;255;0\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h, "PHONE;2;New;+2;3;0;255;0;1;0;0;255;0\r\n");
   h.section.pmLoadRecordClick(h.app());
   EXPECT_EQ(h.section.Records[1], before);
   V captions;
@@ -253,12 +252,10 @@ TEST(Load, ATimeOutAsksAndNoEndsTheWriting) {
   Handset h("V60", Book(10, 5, {}), [](sim::SimOptions& o) { o.silentAfter = 9; });
   h.app().setOverride({h.phone().slavePath(), 115200, 150});
   h.app().LoadPortSettings();
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(),
-                "PHONE;1;A;+1;3;0;255;0;1;0;0;255;0\r\n"
-                "PHONE;2;B;+2;3;0;255;0;1;0;0;255;0\r\n"
-                "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h,
+            "PHONE;1;A;+1;3;0;255;0;1;0;0;255;0\r\n"
+            "PHONE;2;B;+2;3;0;255;0;1;0;0;255;0\r\n"
+            "PHONE;3;C;+3;3;0;255;0;1;0;0;255;0\r\n");
   h.section.pmLoadRecordClick(h.app());
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0],
@@ -280,9 +277,7 @@ TEST(Load, AClassicFileIntoAGroupedHandset) {
   st.groups = {{"General", 255}, {"Busines", 255}};
   Handset h("C350", st);
   ReadFirst(h);
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(), "PHONE;1;A;+1;3;0;255;0;1;2;4;255;0\r\nSIM;1;S;12\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h, "PHONE;1;A;+1;3;0;255;0;1;2;4;255;0\r\nSIM;1;S;12\r\n");
   h.section.pmLoadRecordClick(h.app());
   const V sent = h.sent();
   ASSERT_EQ(sent.size(), kLoadReading.size() + 4);
@@ -305,9 +300,7 @@ TEST(Load, ShowsTheHandsetsGroupsAndWritesAnEarlierEntryBackAsTheReadLeftIt) {
   st.entries[3] = zoe;
   Handset h("C450", st);
   ReadFirst(h);
-  const fs::path file = h.dir() / "book.csv";
-  WriteTextFile(file.string(), "PHONE;1;A;+1;3;0;255;0;1;1;4;255;0\r\n");
-  h.ui.files = {file.string()};
+  OfferFile(h, "PHONE;1;A;+1;3;0;255;0;1;1;4;255;0\r\n");
   h.section.pmLoadRecordClick(h.app());
   const V sent = h.sent();
   ASSERT_EQ(sent.size(), kLoadReading.size() + 4);

@@ -451,8 +451,14 @@ TEST(VCardImport, ASecondImportWritesNothing) {
   EXPECT_EQ(h.phone().state().entries.size(), static_cast<std::size_t>(written));
 }
 
-TEST(VCardImport, CommandsProgressAndRows) {
-  Handset h("V60", Book(3, 2, {{2, Entry("9", "Old")}}));
+// Two cards into a Classic handset; one that needs AT+MODE=2 gets the same writes around the
+// switch.
+class VCardImportWrites : public ::testing::TestWithParam<bool> {};
+
+TEST_P(VCardImportWrites, CommandsProgressAndRows) {
+  const bool needsMode2 = GetParam();
+  Handset h("V60", Book(3, 2, {{2, Entry("9", "Old")}}),
+            [needsMode2](sim::SimOptions& o) { o.needsMode2 = needsMode2; });
   h.section.sbReadAllClick(h.app());
   h.sent();
   const fs::path file = h.dir() / "in.vcf";
@@ -463,9 +469,14 @@ TEST(VCardImport, CommandsProgressAndRows) {
   };
   TfrmImportVCard dialog;
   Import(h, file, dialog);
-  EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2",
-                         "AT+MPBW=1,\"+1\",145," + TextToUcs2Hex("A") + ",3,0,255,0,1",
-                         "AT+MPBW=3,\"22\",129," + TextToUcs2Hex("B") + ",2,0,255,0,1"}));
+  const std::string first = "AT+MPBW=1,\"+1\",145," + TextToUcs2Hex("A") + ",3,0,255,0,1";
+  const std::string second = "AT+MPBW=3,\"22\",129," + TextToUcs2Hex("B") + ",2,0,255,0,1";
+  if (needsMode2) {
+    EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2", first, "AT+MODE=2", first,
+                           second, "AT+MODE=0"}));
+  } else {
+    EXPECT_EQ(h.sent(), (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2", first, second}));
+  }
   EXPECT_EQ(labels, (V{Ru("Записано 0 из 2"), Ru("Записано 1 из 2"), Ru("Записано 2 из 2")}));
   EXPECT_FALSE(h.section.Label9.visible);
   ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
@@ -474,25 +485,12 @@ TEST(VCardImport, CommandsProgressAndRows) {
   EXPECT_EQ(h.section.Records[2].Name, "B");
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].text, Ru("Записано в телефон: 2 из 2."));
-}
-
-TEST(VCardImport, AHandsetThatNeedsMode2IsSwitchedForTheWrites) {
-  Handset h("V60", Book(3, 2, {{2, Entry("9", "Old")}}),
-            [](sim::SimOptions& o) { o.needsMode2 = true; });
-  h.section.sbReadAllClick(h.app());
-  h.sent();
-  const fs::path file = h.dir() / "in.vcf";
-  WriteTextFile(file.string(), Card("FN:A\r\nTEL;TYPE=CELL:+1\r\n") + Card("FN:B\r\nTEL:22\r\n"));
-  TfrmImportVCard dialog;
-  Import(h, file, dialog);
-  const std::string first = "AT+MPBW=1,\"+1\",145," + TextToUcs2Hex("A") + ",3,0,255,0,1";
-  EXPECT_EQ(h.sent(),
-            (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2", first, "AT+MODE=2", first,
-               "AT+MPBW=3,\"22\",129," + TextToUcs2Hex("B") + ",2,0,255,0,1", "AT+MODE=0"}));
-  ASSERT_EQ(h.ui.boxes.size(), 1u);
-  EXPECT_EQ(h.ui.boxes[0].text, Ru("Записано в телефон: 2 из 2."));
   EXPECT_EQ(h.phone().state().entries.size(), 3u);
 }
+
+INSTANTIATE_TEST_SUITE_P(VCardImport, VCardImportWrites, ::testing::Bool(), [](const auto& info) {
+  return std::string(info.param ? "NeedsMode2" : "Plain");
+});
 
 TEST(VCardImport, CancelInThePreviewWritesNothing) {
   Handset h("C350", Book(5, 2, {}));
