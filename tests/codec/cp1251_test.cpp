@@ -1,37 +1,23 @@
 #include "codec/cp1251.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <optional>
 #include <string>
+
+#include "library_converter.h"
 
 namespace quorvex {
 namespace {
 
 using namespace std::string_literals;
 
-// The C library's own converter, as an independent check of our hand-written table.
-std::optional<std::string> LibraryToUtf8(const std::string& in) {
-  iconv_t cd = iconv_open("UTF-8", "CP1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  std::string buffer = in;
-  char out[16];
-  char* src = buffer.data();
-  char* dst = out;
-  std::size_t srcLeft = buffer.size(), dstLeft = sizeof out;
-  const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1)) return std::nullopt;
-  return std::string(out, dst);
-}
-
 TEST(Cp1251, EveryByteMatchesTheLibraryAndRoundTrips) {
   for (int b = 0; b < 256; ++b) {
     if (b == 0x98) continue;
     const std::string byte(1, static_cast<char>(b));
     const std::string utf8 = Cp1251ToUtf8(byte);
-    const auto reference = LibraryToUtf8(byte);
+    const auto reference = LibraryFromCp1251("UTF-8", byte);
     ASSERT_TRUE(reference.has_value()) << "iconv lacks CP1251 byte " << b;
     EXPECT_EQ(utf8, *reference) << b;
     EXPECT_EQ(Utf8ToCp1251(utf8), byte) << b;

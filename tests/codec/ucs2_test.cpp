@@ -1,33 +1,25 @@
 #include "codec/ucs2.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <optional>
 #include <string>
 
 #include "convert_error.h"
+#include "library_converter.h"
 
 namespace quorvex {
 namespace {
 
 using namespace std::string_literals;
 
-// The C library's own converter as the independent reference: a cp1251 byte as the four
-// upper-case hex digits of its UCS-2 code.
+// A cp1251 byte as the four upper-case hex digits of its UCS-2 code, by the library.
 std::optional<std::string> LibraryUcs2Hex(char byte) {
-  iconv_t cd = iconv_open("UCS-2BE", "CP1251");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
-  char in[1] = {byte};
-  unsigned char out[4];
-  char* src = in;
-  char* dst = reinterpret_cast<char*>(out);
-  std::size_t srcLeft = 1, dstLeft = sizeof out;
-  const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-  iconv_close(cd);
-  if (rc == static_cast<std::size_t>(-1) || dstLeft != 2) return std::nullopt;
+  const auto code = LibraryFromCp1251("UCS-2BE", std::string(1, byte));
+  if (!code || code->size() != 2) return std::nullopt;
   char hex[8];
-  std::snprintf(hex, sizeof hex, "%02X%02X", out[0], out[1]);
+  std::snprintf(hex, sizeof hex, "%02X%02X", static_cast<unsigned char>((*code)[0]),
+                static_cast<unsigned char>((*code)[1]));
   return std::string(hex);
 }
 
