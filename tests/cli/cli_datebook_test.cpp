@@ -16,6 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
+using clitest::Concat;
 using clitest::Result;
 
 sim::DateEvent Event(const std::string& title, const std::string& start, const std::string& date,
@@ -53,11 +54,6 @@ Strings ReadCommands(int highest) {
   s.push_back("AT+MDBL=0");
   s.push_back("AT+MDBL=0");
   return s;
-}
-
-Strings Concat(Strings a, const Strings& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 const char* const kListed =

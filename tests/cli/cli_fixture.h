@@ -35,6 +35,13 @@ struct Result {
   long millis = 0;  // from the spawn to the child's end
 };
 
+// A transcript that goes on with more commands.
+inline std::vector<std::string> Concat(std::vector<std::string> a,
+                                       const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 inline std::string Slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
   std::stringstream ss;

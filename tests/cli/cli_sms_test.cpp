@@ -17,6 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using Transcript = std::vector<std::string>;
 
+using clitest::Concat;
 using clitest::Result;
 
 sim::HandsetState Handset() {
@@ -83,11 +84,6 @@ Transcript PhoneBookRead() {
   return {"AT+CGMM",    "AT +CPBS=ME", "AT+MPBR=?",  "AT +CPBS=SM",  "AT+MPBR=?",
           "AT+CPBS=MT", "AT+MPBR=?",   "AT+CPBS=MT", "AT+CSCS=UCS2", "AT +MPGR=?",
           "AT +MPGR=1", "AT +MPGR=2",  "AT +MPGR=3", "AT +MPGR=4",   "AT+MPBR=1,25"};
-}
-
-Transcript Concat(Transcript a, const Transcript& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
 }
 
 TEST_F(CliSms, NewStoresAndSendsWithTheDialogFilledIn) {
