@@ -195,35 +195,99 @@ TEST_F(DateBookSectionTest, LinkFailureKeepsRowsReadSoFarAndStillUnlocks) {
   EXPECT_TRUE(ui_.boxes.empty());
 }
 
-TEST_F(DateBookSectionTest, RefusedStepsEndTheReadWithTheirBox) {
+// A read that stops part-way: what went out, the box and the rows left. On a handset that
+// needs AT+MODE=2 the switch back goes last, after the unlock, unless the handset is gone.
+TEST_F(DateBookSectionTest, AReadThatStopsShowsItsBoxAndSwitchesBackLast) {
   struct Case {
-    const char* refused;
+    const char* name;
+    std::function<void(sim::SimOptions&)> fault;
     Strings commands;
     std::vector<ShownBox> boxes;
+    bool raises;
+    std::size_t rows;
   };
+  const ShownBox noAccess{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok};
+  const ShownBox unreadable{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
+                            MsgButtons::Ok};
   const Case cases[] = {
-      {"AT+CSCS", {"AT+CSCS=UCS2", "AT+MDBL=0"}, {}},
+      {"AT+CSCS refused",
+       [](sim::SimOptions& o) { o.errorOn = {"AT+CSCS"}; },
+       {"AT+CSCS=UCS2", "AT+MDBL=0"},
+       {},
+       false,
+       0},
       // The first date book command refused: the port tries the switch, which this
       // handset refuses too, and switches back at the close.
-      {"AT+MDBL=1",
+      {"AT+MDBL=1 refused",
+       [](sim::SimOptions& o) { o.errorOn = {"AT+MDBL=1"}; },
        {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=0", "AT+MODE=0"},
-       {{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok}}},
-      {"AT+MDBR=?",
+       {noAccess},
+       false,
+       0},
+      {"AT+MDBR=? refused",
+       [](sim::SimOptions& o) { o.errorOn = {"AT+MDBR=?"}; },
        {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0"},
-       {{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error, MsgButtons::Ok}}},
+       {unreadable},
+       false,
+       0},
+      {"mode 2, silent at index 1",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.silentAfter = 6;
+       },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
+        "AT+MDBR=1", "AT+MDBL=0", "AT+MODE=0"},
+       {},
+       true,
+       1},
+      {"mode 2, hung up at index 1",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.hangupAfter = 6;
+       },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
+        "AT+MDBR=1"},
+       {},
+       true,
+       1},
+      {"mode 2, switch refused",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.errorOn = {"AT+MODE=2"};
+       },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=0", "AT+MODE=0"},
+       {noAccess},
+       false,
+       0},
+      {"mode 2, count refused after the switch",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.errorOn = {"AT+MDBR=?"};
+       },
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0",
+        "AT+MODE=0"},
+       {unreadable},
+       false,
+       0},
   };
   for (const Case& c : cases) {
     sim::SimOptions o;
-    o.errorOn = {c.refused};
-    startPhone(DateBook(3, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)}}), o);
+    c.fault(o);
+    startPhone(DateBook(3, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)},
+                            {1, Event("B", '0', "08:00", "01-02-2026", 10, "", 1)}}),
+               o, 200);
     ui_.boxes.clear();
     busy.clear();
-    section.sbReadAllEventsClick(*app_);
-    EXPECT_EQ(phone().transcript(), c.commands) << c.refused;
-    EXPECT_EQ(ui_.boxes, c.boxes) << c.refused;
-    EXPECT_TRUE(rows().empty());
-    EXPECT_EQ(section.Label8.caption, Ru("Свободно: 100%")) << c.refused;
-    EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+    if (c.raises) {
+      EXPECT_THROW(section.sbReadAllEventsClick(*app_), ESynaSerError) << c.name;
+    } else {
+      section.sbReadAllEventsClick(*app_);
+      EXPECT_EQ(section.Label8.caption, Ru("Свободно: 100%")) << c.name;
+    }
+    EXPECT_EQ(phone().transcript(), c.commands) << c.name;
+    EXPECT_EQ(ui_.boxes, c.boxes) << c.name;
+    EXPECT_EQ(rows().size(), c.rows) << c.name;
+    EXPECT_EQ(busy, (std::vector<bool>{false, true})) << c.name;
   }
 }
 
@@ -248,70 +312,6 @@ TEST_F(DateBookSectionTest, AHandsetThatNeedsMode2IsSwitchedForTheReadAndTheAuto
   EXPECT_EQ(phone().state().autoDeleteWeeks, 4);
   EXPECT_TRUE(ui_.boxes.empty());
   EXPECT_TRUE(ui_.errors.empty());
-}
-
-// Where AT+MODE=0 goes when a read on such a handset stops part-way: last, after the unlock,
-// unless the handset is gone.
-TEST_F(DateBookSectionTest, AReadThatStopsOnAHandsetThatNeedsMode2SwitchesBackLast) {
-  struct Case {
-    const char* name;
-    std::function<void(sim::SimOptions&)> fault;
-    Strings commands;
-    std::vector<ShownBox> boxes;
-    bool raises;
-    std::size_t rows;
-  };
-  const ShownBox noAccess{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok};
-  const ShownBox unreadable{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
-                            MsgButtons::Ok};
-  const Case cases[] = {
-      {"silent at index 1",
-       [](sim::SimOptions& o) { o.silentAfter = 6; },
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
-        "AT+MDBR=1", "AT+MDBL=0", "AT+MODE=0"},
-       {},
-       true,
-       1},
-      {"hung up at index 1",
-       [](sim::SimOptions& o) { o.hangupAfter = 6; },
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
-        "AT+MDBR=1"},
-       {},
-       true,
-       1},
-      {"switch refused",
-       [](sim::SimOptions& o) { o.errorOn = {"AT+MODE=2"}; },
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=0", "AT+MODE=0"},
-       {noAccess},
-       false,
-       0},
-      {"count refused after the switch",
-       [](sim::SimOptions& o) { o.errorOn = {"AT+MDBR=?"}; },
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MODE=2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0",
-        "AT+MODE=0"},
-       {unreadable},
-       false,
-       0},
-  };
-  for (const Case& c : cases) {
-    sim::SimOptions o;
-    o.needsMode2 = true;
-    c.fault(o);
-    startPhone(DateBook(3, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)},
-                            {1, Event("B", '0', "08:00", "01-02-2026", 10, "", 1)}}),
-               o, 200);
-    ui_.boxes.clear();
-    busy.clear();
-    if (c.raises) {
-      EXPECT_THROW(section.sbReadAllEventsClick(*app_), ESynaSerError) << c.name;
-    } else {
-      section.sbReadAllEventsClick(*app_);
-    }
-    EXPECT_EQ(phone().transcript(), c.commands) << c.name;
-    EXPECT_EQ(ui_.boxes, c.boxes) << c.name;
-    EXPECT_EQ(rows().size(), c.rows) << c.name;
-    EXPECT_EQ(busy, (std::vector<bool>{false, true})) << c.name;
-  }
 }
 
 TEST_F(DateBookSectionTest, ACountBeyondAnyHandsetIsRefusedBeforeTheIndicesAreAsked) {
