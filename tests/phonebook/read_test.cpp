@@ -299,21 +299,6 @@ TEST(Read, RefusedStorageOrCharacterSet) {
   }
 }
 
-TEST(Read, AFailureLeavesTheBusyStateAndKeepsTheRowsSoFar) {
-  // Answers the prologue and the first chunk, then hangs up in the second.
-  Handset h("V60", Book(60, 0, {{2, Entry("+2", "A")}, {35, Entry("+35", "B")}}),
-            [](sim::SimOptions& o) { o.hangupAfter = 10; });
-  std::vector<bool> busy;
-  h.section.SetControlsEnabled = [&](bool enabled) { busy.push_back(enabled); };
-  EXPECT_THROW(h.section.sbReadAllClick(h.app()), ESynaSerError);
-  EXPECT_EQ(busy, (std::vector<bool>{false, true}));
-  EXPECT_EQ(h.section.pbReadAllRecords.Position, 0);
-  ASSERT_EQ(h.section.ListView1.rows.size(), 1u);
-  // Not re-sorted: the entry of index 2 is where it arrived, in slot 1.
-  EXPECT_EQ(h.section.Records[0].Index, 2);
-  EXPECT_EQ(h.section.Records[1], TAbonentInfo{});
-}
-
 TEST(Read, ARangeBeyondAnyHandsetIsRefusedBeforeTheTablesAreSized) {
   for (const std::string& last :
        {std::to_string(kMaxPhoneBookIndex + 1), std::string("2000000000")}) {
@@ -370,30 +355,45 @@ TEST(Read, AHandsetThatNeedsMode2IsSwitchedAndReadAsAny) {
   EXPECT_TRUE(h.ui.boxes.empty());
 }
 
-// Where AT+MODE=0 goes when such a read stops part-way: last, unless the handset is gone.
-TEST(Read, AReadThatStopsOnAHandsetThatNeedsMode2SwitchesBackLast) {
-  const V upToChunks = Switched(Concat(ReadPrologue(), {"AT+MPBR=1,30", "AT+MPBR=31,60"}));
+// A read that fails part-way leaves the busy state and keeps the rows so far; on a handset
+// that needs AT+MODE=2 the switch back goes last, unless the handset is gone.
+TEST(Read, AFailureLeavesTheBusyStateAndKeepsTheRowsSoFar) {
+  const V upToChunks = Concat(ReadPrologue(), {"AT+MPBR=1,30", "AT+MPBR=31,60"});
+  const V switched = Switched(upToChunks);
   struct Case {
     const char* name;
     std::function<void(sim::SimOptions&)> fault;
     V sent;
-    std::size_t rows;
   };
   const Case cases[] = {
+      // Answers the prologue and the first chunk, then hangs up in the second.
+      {"hung up in the second chunk", [](sim::SimOptions& o) { o.hangupAfter = 10; }, upToChunks},
       // 12 answers: the prologue with the switch and the first chunk.
-      {"silent in the second chunk", [](sim::SimOptions& o) { o.silentAfter = 12; }, upToChunks, 1},
-      {"hung up in the second chunk", [](sim::SimOptions& o) { o.hangupAfter = 12; },
-       V(upToChunks.begin(), upToChunks.end() - 1), 1},
+      {"mode 2, silent in the second chunk",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.silentAfter = 12;
+       },
+       switched},
+      {"mode 2, hung up in the second chunk",
+       [](sim::SimOptions& o) {
+         o.needsMode2 = true;
+         o.hangupAfter = 12;
+       },
+       V(switched.begin(), switched.end() - 1)},
   };
   for (const Case& c : cases) {
-    Handset h("V60", Book(60, 0, {{2, Entry("+2", "A")}, {35, Entry("+35", "B")}}),
-              [&c](sim::SimOptions& o) {
-                o.needsMode2 = true;
-                c.fault(o);
-              });
+    Handset h("V60", Book(60, 0, {{2, Entry("+2", "A")}, {35, Entry("+35", "B")}}), c.fault);
+    std::vector<bool> busy;
+    h.section.SetControlsEnabled = [&](bool enabled) { busy.push_back(enabled); };
     EXPECT_THROW(h.section.sbReadAllClick(h.app()), ESynaSerError) << c.name;
     EXPECT_EQ(h.sent(), c.sent) << c.name;
-    EXPECT_EQ(h.section.ListView1.rows.size(), c.rows) << c.name;
+    EXPECT_EQ(busy, (std::vector<bool>{false, true})) << c.name;
+    EXPECT_EQ(h.section.pbReadAllRecords.Position, 0) << c.name;
+    ASSERT_EQ(h.section.ListView1.rows.size(), 1u) << c.name;
+    // Not re-sorted: the entry of index 2 is where it arrived, in slot 1.
+    EXPECT_EQ(h.section.Records[0].Index, 2) << c.name;
+    EXPECT_EQ(h.section.Records[1], TAbonentInfo{}) << c.name;
   }
 }
 
