@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "codec/cp1251.h"
+#include "codec/hex_digits.h"
 
 namespace quorvex::cli {
 
@@ -25,7 +26,6 @@ std::string ForTerminal(const std::string& cp1251) {
 }
 
 std::string OneLine(const std::string& cp1251) {
-  static const char* const kHex = "0123456789ABCDEF";
   std::string out;
   for (char c : cp1251) {
     const auto u = static_cast<unsigned char>(c);
@@ -36,7 +36,7 @@ std::string OneLine(const std::string& cp1251) {
     } else if (c == '\t') {
       out += "\\t";
     } else if (u < 32 || u == 127) {
-      out += std::string("\\x") + kHex[u >> 4] + kHex[u & 15];
+      out += std::string("\\x") + kHexDigits[u >> 4] + kHexDigits[u & 15];
     } else {
       out.push_back(c);
     }

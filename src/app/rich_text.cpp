@@ -4,6 +4,7 @@
 #include <set>
 
 #include "codec/cp1251.h"
+#include "codec/hex_digits.h"
 
 namespace quorvex {
 namespace {
@@ -45,29 +46,6 @@ bool IsSkippedDestination(std::string_view word) {
                                                      "bkmkend",
                                                      "field"};
   return skipped.count(word) > 0;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string Utf8Of(long code) {
-  std::string out;
-  const auto u = static_cast<unsigned long>(code);
-  if (u < 0x80) {
-    out += static_cast<char>(u);
-  } else if (u < 0x800) {
-    out += static_cast<char>(0xC0 | (u >> 6));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | ((u >> 12) & 0x0F));
-    out += static_cast<char>(0x80 | ((u >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (u & 0x3F));
-  }
-  return out;
 }
 
 class Reader {
@@ -120,8 +98,8 @@ class Reader {
       ++pos_;
       switch (c) {
         case '\'': {
-          const int hi = pos_ < in_.size() ? HexDigit(in_[pos_]) : -1;
-          const int lo = pos_ + 1 < in_.size() ? HexDigit(in_[pos_ + 1]) : -1;
+          const int hi = pos_ < in_.size() ? HexDigitValue(in_[pos_]) : -1;
+          const int lo = pos_ + 1 < in_.size() ? HexDigitValue(in_[pos_ + 1]) : -1;
           if (hi >= 0 && lo >= 0) {
             pos_ += 2;
             emit(std::string(1, static_cast<char>(hi * 16 + lo)));
@@ -187,7 +165,10 @@ class Reader {
     } else if (w == "u" && hasNumber) {
       const long code = n < 0 ? n + 65536 : n;
       pending_ = 0;
-      emit(Utf8ToCp1251Lossy(Utf8Of(code)));
+      const auto byte = code >= 0 && code <= 0x10FFFF
+                            ? CodePointToCp1251(static_cast<char32_t>(code))
+                            : std::nullopt;
+      if (byte) emit(std::string(1, static_cast<char>(*byte)));
       pending_ = state_.ucSkip;
     } else if (w == "emdash") {
       emitText("\x97");

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "codec/utf8.h"
+
 namespace quorvex {
 
 namespace {
@@ -28,54 +30,6 @@ constexpr std::array<char32_t, 128> kUpperHalf = {
     0x0440,     0x0441, 0x0442, 0x0443, 0x0444, 0x0445, 0x0446, 0x0447,  // F0
     0x0448,     0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F,  // F8
 };
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    // Nothing in the table lies beyond the Basic Multilingual Plane.
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-// Decodes one well-formed UTF-8 sequence at s[at]: no overlong forms, no surrogates, nothing
-// above U+10FFFF. Returns its length, 0 for a malformed or truncated sequence.
-std::size_t DecodeUtf8(std::string_view s, std::size_t at, char32_t& cp) {
-  const auto lead = static_cast<unsigned char>(s[at]);
-  std::size_t length;
-  char32_t minimum;
-  if (lead < 0x80) {
-    cp = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-    minimum = 0x80;
-    cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    minimum = 0x800;
-    cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    minimum = 0x10000;
-    cp = lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (s.size() - at < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(s[at + i]);
-    if ((next & 0xC0) != 0x80) return 0;
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
-  return length;
-}
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "codec/errors.h"
+#include "codec/hex_digits.h"
 
 namespace quorvex::text {
 
@@ -11,13 +12,6 @@ namespace {
 
 bool IsBlankOrControl(char c) {
   return static_cast<unsigned char>(c) <= 32;
-}
-
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
 }
 
 // The one parser behind both conversions. Hexadecimal values are read as 32-bit patterns,

@@ -8,6 +8,10 @@ using text::Copy;
 using text::Delete;
 using text::Pos;
 
+bool ReplyHasOk(std::string_view reply) {
+  return Pos("OK", reply) > 0;
+}
+
 std::string ValueAfterEquals(std::string_view reply) {
   const int equals = Pos("=", reply);
   const std::string rest = Copy(reply, equals + 1, static_cast<std::int64_t>(reply.size()));
@@ -40,13 +44,6 @@ std::optional<int> FixedDigits(std::string_view s, std::size_t at, std::size_t c
     v = v * 10 + (s[k] - '0');
   }
   return v;
-}
-
-int DaysInMonth(int year, int month) {
-  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  if (month < 1 || month > 12) return 0;
-  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-  return month == 2 && leap ? 29 : days[month - 1];
 }
 
 std::string DropControls(std::string_view s, bool keepLineBreaks) {

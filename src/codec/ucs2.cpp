@@ -4,13 +4,12 @@
 
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
+#include "codec/hex_digits.h"
 #include "codec/reply_fields.h"
 
 namespace quorvex {
 
 namespace {
-
-constexpr char kHexDigits[] = "0123456789ABCDEF";
 
 void AppendGroup(std::string& out, char32_t code) {
   out += kHexDigits[(code >> 12) & 0xF];

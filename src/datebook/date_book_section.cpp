@@ -5,6 +5,7 @@
 
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "datebook/date_book_reply.h"
 
@@ -24,10 +25,6 @@ std::string FreeCaption() {
 
 std::string AllCaption(std::int64_t count) {
   return Ru("из ") + IntToStr(count);
-}
-
-bool HasOk(const std::string& reply) {
-  return Pos("OK", reply) > 0;
 }
 
 // A sub-item by position; a row built from a short reply lacks the last ones, which read
@@ -113,13 +110,13 @@ void DateBookSection::ShowSection(AppState& app) {
 
 void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& highest,
                               std::int64_t& used) {
-  if (!HasOk(port.RunAtCommand("AT+CSCS=UCS2"))) return;
-  if (!HasOk(port.RunAtCommand("AT+MDBL=1"))) {
+  if (!ReplyHasOk(port.RunAtCommand("AT+CSCS=UCS2"))) return;
+  if (!ReplyHasOk(port.RunAtCommand("AT+MDBL=1"))) {
     app.ui().messageBox(Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
   const std::string info = Trim(port.RunAtCommand("AT+MDBR=?"));
-  if (!HasOk(info)) {
+  if (!ReplyHasOk(info)) {
     app.ui().messageBox(Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
                         MsgButtons::Ok);
     return;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codec/reply_fields.h"
+#include "codec/civil_date.h"
 #include "core/user_interface.h"
 #include "datebook/controls.h"
 

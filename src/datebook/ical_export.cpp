@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "codec/atomic_file.h"
+#include "codec/civil_date.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
 #include "codec/reply_fields.h"
@@ -39,25 +40,8 @@ std::optional<int> Minutes(std::string_view s) {
   return FixedDigits(s, 0, s.size());
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(const CalendarDate& d) {
-  const std::int64_t y = d.month <= 2 ? d.year - 1 : d.year;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t mp = (d.month + 9) % 12;
-  const std::int64_t doy = (153 * mp + 2) / 5 + d.day - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
 std::int64_t MinuteNumber(const CalendarDate& d, const TimeOfDay& t) {
-  return DaysFromCivil(d) * 1440 + t.hour * 60 + t.minute;
-}
-
-// 0 Sunday .. 6 Saturday.
-int Weekday(const CalendarDate& d) {
-  const std::int64_t days = DaysFromCivil(d);  // 1970-01-01 was a Thursday
-  return static_cast<int>(((days % 7) + 7 + 4) % 7);
+  return DaysFromCivil(d.year, d.month, d.day) * 1440 + t.hour * 60 + t.minute;
 }
 
 icaltimetype FloatingTime(const CalendarDate& d, const TimeOfDay& t) {
@@ -164,7 +148,8 @@ std::string RepeatRule(std::string_view repeatCode, int year, int month, int day
     static const char* const kDays[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
     const CalendarDate d{year, month, day};
     if (!IsValidDate(d)) return {};
-    return "FREQ=MONTHLY;BYDAY=" + std::to_string((day - 1) / 7 + 1) + kDays[Weekday(d)];
+    return "FREQ=MONTHLY;BYDAY=" + std::to_string((day - 1) / 7 + 1) +
+           kDays[WeekdayOfDays(DaysFromCivil(d.year, d.month, d.day))];
   }
   return {};
 }

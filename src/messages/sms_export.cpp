@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "codec/atomic_file.h"
+#include "codec/civil_date.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
 #include "codec/reply_fields.h"
@@ -78,22 +79,12 @@ std::optional<MessageTime> ParseMessageTime(std::string_view s) {
   return t;
 }
 
-// Days since 1970-01-01 of a proleptic Gregorian date.
-std::int64_t DaysFromCivil(int year, int month, int day) {
-  const std::int64_t y = month <= 2 ? year - 1 : year;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * ((month + 9) % 12) + 2) / 5 + day - 1;
-  return era * 146097 + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
-}
-
-const char* const kWeekdays[] = {"Thu", "Fri", "Sat", "Sun",
-                                 "Mon", "Tue", "Wed"};  // from 1970-01-01
+const char* const kWeekdays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 const char* Weekday(std::int64_t days) {
-  return kWeekdays[((days % 7) + 7) % 7];
+  return kWeekdays[WeekdayOfDays(days)];
 }
 
 // "+HHMM" or "-HHMM" of a zone in minutes; RFC 5322's "-0000" for a time without a zone.
@@ -123,20 +114,12 @@ std::string EnvelopeDate(std::int64_t unixSeconds) {
     rest += 86400;
     --days;
   }
-  // civil_from_days
-  const std::int64_t z = days + 719468;
-  const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const std::int64_t doe = z - era * 146097;
-  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const std::int64_t mp = (5 * doy + 2) / 153;
-  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  const std::int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  const CivilDate date = CivilFromDays(days);
   char buf[48];
-  std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %lld", Weekday(days), kMonths[month - 1],
-                day, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
-                static_cast<int>(rest % 60), static_cast<long long>(year));
+  std::snprintf(buf, sizeof buf, "%s %s %2d %02d:%02d:%02d %lld", Weekday(days),
+                kMonths[date.month - 1], date.day, static_cast<int>(rest / 3600),
+                static_cast<int>(rest / 60 % 60), static_cast<int>(rest % 60),
+                static_cast<long long>(date.year));
   return buf;
 }
 

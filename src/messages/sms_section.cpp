@@ -19,10 +19,6 @@ using text::Pos;
 
 namespace {
 
-bool HasOk(const std::string& reply) {
-  return Pos("OK", reply) > 0;
-}
-
 std::string Count(const ListModel& list) {
   return IntToStr(static_cast<std::int64_t>(list.rows.size()));
 }
@@ -215,7 +211,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   LeaveBusyOnExit idle(SetControlsEnabled);
   ResetOnExit bar(pbReadSMS);
 
-  if (!HasOk(port->RunAtCommand("AT+CSCS=UCS2"))) {
+  if (!ReplyHasOk(port->RunAtCommand("AT+CSCS=UCS2"))) {
     ui.messageBox(Ru("Проблемы с подключением. 7"), MsgKind::Error, MsgButtons::Ok);
     return;
   }
@@ -233,7 +229,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
   UserInterface& ui = app.ui();
   const FolderTexts texts = TextsOf(folder);
   std::string reply = port.RunAtCommand(texts.storage);
-  if (!HasOk(reply)) {
+  if (!ReplyHasOk(reply)) {
     ui.messageBox(Ru(texts.storageMessage), MsgKind::Error, MsgButtons::Ok);
     return;
   }
@@ -241,7 +237,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
   pbReadSMS.max = n > 0 ? n - 1 : 0;
 
   reply = port.RunAtCommand("AT+MMGL=\"HEADER ONLY\"");
-  if (!HasOk(reply)) {
+  if (!ReplyHasOk(reply)) {
     ui.messageBox(Ru(texts.listingMessage), MsgKind::Error, MsgButtons::Ok);
     return;
   }
@@ -419,7 +415,7 @@ void SmsSection::sbSMSNewClick(AppState& app, const ListModel& phoneBook) {
 
   UserInterface& ui = app.ui();
   const std::string reply = port->RunAtCommand(d.WriteCommand);
-  if (!HasOk(reply)) {
+  if (!ReplyHasOk(reply)) {
     ui.messageBox(Ru("Невозможно записать сообщение."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
@@ -469,7 +465,7 @@ void SmsSection::mnuSendSMSClick(AppState& app, const ListModel& phoneBook) {
     if (d.Confirmed) {
       UserInterface& ui = app.ui();
       const std::string reply = port->RunAtCommand(StoreCommand(number, d.Memo1));
-      if (!HasOk(reply)) {
+      if (!ReplyHasOk(reply)) {
         ui.messageBox(Ru("Невозможно записать сообщение."), MsgKind::Error, MsgButtons::Ok);
       } else {
         port->RunAtCommand("AT+CMSS=" + StoredIndex(reply));
@@ -495,7 +491,7 @@ void SmsSection::pmSendSMSClick(AppState& app) {
     if (selected < 0) throw Exception("no message selected");
     const std::string reply =
         port->RunAtCommand("AT+CMSS=" + lvSMS.rows[static_cast<std::size_t>(selected)].caption);
-    if (HasOk(reply))
+    if (ReplyHasOk(reply))
       ui.messageBox(Ru("Сообщение отправлено..."), MsgKind::Information, MsgButtons::Ok);
     else
       ui.messageBox(Ru("Сбой отправки..."), MsgKind::Error, MsgButtons::Ok);
@@ -555,7 +551,7 @@ void SmsSection::pmMarkasReadClick(AppState& app) {
     const int selected = lvSMS.selectedIndex();
     if (selected < 0) throw Exception("no message selected");
     ListRow& row = lvSMS.rows[static_cast<std::size_t>(selected)];
-    if (HasOk(port->RunAtCommand("AT+MMAR=" + row.caption))) {
+    if (ReplyHasOk(port->RunAtCommand("AT+MMAR=" + row.caption))) {
       SetStatus(row, StatusRead(), kImageRead);
       ++lvSMS.revision;
     }

@@ -10,6 +10,7 @@
 #include "codec/atomic_file.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/field_cutter.h"
 #include "codec/ru.h"
 
 namespace quorvex::phonebook {
@@ -18,30 +19,13 @@ using text::IntToStr;
 
 namespace {
 
-// Cuts a line field by field: the text before the next ";", then through it.
-class FieldCutter {
- public:
-  explicit FieldCutter(std::string_view s) : s_(s) {}
-  std::string_view rest() const { return s_; }
-  std::string next() {
-    const std::size_t at = s_.find(';');
-    if (at == std::string_view::npos) return {};
-    std::string field(s_.substr(0, at));
-    s_.remove_prefix(at + 1);
-    return field;
-  }
-  std::int32_t nextInt() {
-    const std::size_t at = s_.find(';');
-    const std::int32_t v =
-        text::StrToInt(at == std::string_view::npos ? std::string_view() : s_.substr(0, at));
-    if (at != std::string_view::npos) s_.remove_prefix(at + 1);
-    return v;
-  }
-  std::uint8_t nextByte() { return static_cast<std::uint8_t>(nextInt()); }
-
- private:
-  std::string_view s_;
-};
+// File fields may be written in hex with "$", as the strict conversion reads them.
+std::int32_t NextInt(FieldCutter& c) {
+  return text::StrToInt(c.take(';'));
+}
+std::uint8_t NextByte(FieldCutter& c) {
+  return static_cast<std::uint8_t>(NextInt(c));
+}
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -75,8 +59,8 @@ std::string FormatPhoneBookFile(const std::vector<TAbonentInfo>& records, std::i
 
 FileEntry ParseFileLine(std::string_view line, std::int32_t phoneLast, Family family) {
   FieldCutter c(line);
-  const std::string kind = c.next();
-  const std::int32_t n = c.nextInt();
+  const std::string_view kind = c.take(';');
+  const std::int32_t n = NextInt(c);
   FileEntry e;
   TAbonentInfo& r = e.record;
   if (kind == "PHONE") {
@@ -93,24 +77,24 @@ FileEntry ParseFileLine(std::string_view line, std::int32_t phoneLast, Family fa
       r.Name = std::string(rest.substr(0, at));
       c = FieldCutter(rest.substr(at + 1));
     } else {
-      r.Name = c.next();
+      r.Name = std::string(c.take(';'));
     }
-    r.Number = c.next();
-    r.NumberType = c.nextByte();
-    r.Attr6 = c.nextByte();
-    r.AlertId = c.nextInt();
-    r.Attr8 = c.nextByte();
-    r.Attr9 = c.nextByte();
-    r.Category = c.nextByte();
-    r.IconId = c.nextInt();
-    r.Attr12 = c.nextByte();
+    r.Number = std::string(c.take(';'));
+    r.NumberType = NextByte(c);
+    r.Attr6 = NextByte(c);
+    r.AlertId = NextInt(c);
+    r.Attr8 = NextByte(c);
+    r.Attr9 = NextByte(c);
+    r.Category = NextByte(c);
+    r.IconId = NextInt(c);
+    r.Attr12 = NextByte(c);
     r.Attr13 = static_cast<std::uint8_t>(text::StrToInt(text::Trim(c.rest())));
   } else {
     const std::int64_t index = static_cast<std::int64_t>(phoneLast) + n;
     e.slot = index - 1;
     r.OnSim = 1;
     r.Index = static_cast<std::int32_t>(index);
-    r.Name = c.next();
+    r.Name = std::string(c.take(';'));
     r.Number = std::string(c.rest());
     r.NumberType = HasGroups(family) ? 8 : 7;
     r.AlertId = 255;

@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kChunk = 30;
 
-bool ContainsOk(const std::string& reply) {
-  return Pos("OK", reply) > 0;
-}
-
 // Runs at the end of the read whatever happens: the port is gone by then (it is declared
 // after this), the window leaves its busy state and the progress returns to 0.
 class ReadCleanup {
@@ -87,12 +83,12 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   port->RunAtCommand("AT +CPBS=SM");
   CutStorageBounds(port->RunAtCommand("AT+MPBR=?"), SimFirst, SimLast);
 
-  if (!ContainsOk(port->RunAtCommand("AT+CPBS=MT"))) {
+  if (!ReplyHasOk(port->RunAtCommand("AT+CPBS=MT"))) {
     ui.messageBox(Ru("Нет доступа а справочнику."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
   const std::string range = port->RunAtCommand("AT+MPBR=?");
-  if (!ContainsOk(range)) {
+  if (!ReplyHasOk(range)) {
     ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
@@ -105,11 +101,11 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   }
 
   port->RunAtCommand("AT+CPBS=MT");
-  if (!ContainsOk(port->RunAtCommand("AT+CSCS=UCS2"))) return;
+  if (!ReplyHasOk(port->RunAtCommand("AT+CSCS=UCS2"))) return;
 
   if (HasGroups(family)) {
     const std::string groups = port->RunAtCommand("AT +MPGR=?");
-    if (ContainsOk(groups)) {
+    if (ReplyHasOk(groups)) {
       const std::int32_t count = std::max(CutGroupCount(groups), 0);
       GroupNames.assign(static_cast<std::size_t>(count), std::string());
       for (std::int32_t n = 1; n <= count; ++n)
@@ -129,7 +125,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
     const std::int32_t size = std::min(kChunk, total - first + 1);
     std::string reply = text::Trim(
         port->RunAtCommand("AT+MPBR=" + IntToStr(first) + "," + IntToStr(first + size - 1)));
-    if (ContainsOk(reply)) {
+    if (ReplyHasOk(reply)) {
       text::Delete(reply, static_cast<std::int64_t>(reply.size()) - 1, 2);
       const std::vector<std::string_view> lines = SplitChunkReply(reply, size);
       for (std::size_t k = 0; k < lines.size(); ++k) {

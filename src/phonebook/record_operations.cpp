@@ -12,8 +12,6 @@ using text::IntToStr;
 
 namespace {
 
-constexpr const char* kExactOk = "\r\nOK\r\n";
-
 // Column positions of ListView1: 0 the caption, then the sub-items.
 constexpr std::size_t kColName = 1, kColNumber = 2, kColType = 3, kColAlert = 4, kColIcon = 5,
                       kColGroup = 6;

@@ -2,6 +2,7 @@
 
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/field_cutter.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 
@@ -14,61 +15,19 @@ using text::Pos;
 
 namespace {
 
-// A reply being cut from the front, as the Delphi-style Delete(s, 1, n) would cut it, without
-// copying the rest at every step.
-class Cutter {
- public:
-  explicit Cutter(std::string_view s) : s_(s) {}
-
-  std::string_view rest() const { return s_; }
-  void skip(std::size_t n) { s_.remove_prefix(std::min(n, s_.size())); }
-  // The text before the first sep; empty when there is none (Copy(s, 1, Pos - 1)).
-  std::string_view before(char sep) const {
-    const std::size_t at = s_.find(sep);
-    return at == std::string_view::npos ? std::string_view() : s_.substr(0, at);
-  }
-  // Deletes through the first sep plus `extra` characters; with no sep only the extra ones
-  // go (Delete(s, 1, Pos + extra)).
-  void through(char sep, std::size_t extra = 0) {
-    const std::size_t at = s_.find(sep);
-    skip(at == std::string_view::npos ? extra : at + 1 + extra);
-  }
-  std::int32_t nextInt() {
-    const std::int32_t v = text::StrToIntDecimal(before(','));
-    through(',');
-    return v;
-  }
-  std::uint8_t nextByte() { return static_cast<std::uint8_t>(nextInt()); }
-
-  // The next field of an entry line: the text before the next ",", or all that is left for
-  // the line's last field. None once the last field has been taken.
-  std::optional<std::string_view> field() {
-    if (ended_) return std::nullopt;
-    const std::size_t at = s_.find(',');
-    if (at == std::string_view::npos) {
-      ended_ = true;
-      const std::string_view last = s_;
-      s_ = {};
-      return last;
-    }
-    const std::string_view f = s_.substr(0, at);
-    s_.remove_prefix(at + 1);
-    return f;
-  }
-  // Handsets leave a number field they do not use empty; a line that ends before the field
-  // is garbled and fails as an empty text does.
-  std::int32_t intField() {
-    const std::optional<std::string_view> f = field();
-    if (!f) return text::StrToIntDecimal("");
-    return f->empty() ? 0 : text::StrToIntDecimal(*f);
-  }
-  std::uint8_t byteField() { return static_cast<std::uint8_t>(intField()); }
-  std::string_view textField() { return field().value_or(std::string_view()); }
-
- private:
-  std::string_view s_;
-  bool ended_ = false;
-};
+// Handsets leave a number field they do not use empty; a line that ends before the field is
+// garbled and fails as an empty text does.
+std::int32_t IntField(FieldCutter& c) {
+  const std::optional<std::string_view> f = c.field(',');
+  if (!f) return text::StrToIntDecimal("");
+  return f->empty() ? 0 : text::StrToIntDecimal(*f);
+}
+std::uint8_t ByteField(FieldCutter& c) {
+  return static_cast<std::uint8_t>(IntField(c));
+}
+std::string_view TextField(FieldCutter& c) {
+  return c.field(',').value_or(std::string_view());
+}
 
 std::string Quoted(std::string_view number) {
   std::string out = "\"";
@@ -186,7 +145,7 @@ std::string CutModelName(std::string reply) {
 
 void CutStorageBounds(std::string_view reply, std::int32_t& first, std::int32_t& last) {
   const std::string trimmed = text::Trim(reply);
-  Cutter c(trimmed);
+  FieldCutter c(trimmed);
   c.skip(7);
   first = text::StrToIntDecimal(c.before('-'));
   c.through('-');
@@ -194,7 +153,7 @@ void CutStorageBounds(std::string_view reply, std::int32_t& first, std::int32_t&
 }
 
 std::int32_t CutGroupCount(std::string_view reply) {
-  Cutter c(reply);
+  FieldCutter c(reply);
   c.skip(12);
   return text::StrToIntDecimal(c.before(')'));
 }
@@ -202,7 +161,7 @@ std::int32_t CutGroupCount(std::string_view reply) {
 std::string CutGroupName(std::string_view reply) {
   const std::string trimmed = text::Trim(reply);
   if (!trimmed.empty() && trimmed[0] == 'O') return {};
-  Cutter c(trimmed);
+  FieldCutter c(trimmed);
   c.skip(7);
   c.through(',');
   return Ucs2FieldToText(c.before(','));
@@ -210,29 +169,29 @@ std::string CutGroupName(std::string_view reply) {
 
 TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t simFirst) {
   TAbonentInfo r;
-  Cutter c(line);
+  FieldCutter c(line);
   c.skip(7);
   r.Index = text::StrToIntDecimal(c.before(','));
   r.OnSim = r.Index >= simFirst ? 1 : 0;
   c.through(',', 1);  // and the opening quote of the number
   r.Number = std::string(c.before('"'));
   c.through('"', 1);  // and the comma after the closing quote
-  r.NumberFormat = c.byteField();
+  r.NumberFormat = ByteField(c);
   // Some handsets quote their UCS2 texts; the hex kept for writing back is the bare one, as
   // the write command carries it.
-  r.NameHex = std::string(UnquotedField(c.textField()));
+  r.NameHex = std::string(UnquotedField(TextField(c)));
   r.Name = Ucs2FieldToText(r.NameHex);
-  r.NumberType = c.byteField();
-  r.Attr6 = c.byteField();
-  r.AlertId = c.intField();
-  r.Attr8 = c.byteField();
-  r.Attr9 = c.byteField();
+  r.NumberType = ByteField(c);
+  r.Attr6 = ByteField(c);
+  r.AlertId = IntField(c);
+  r.Attr8 = ByteField(c);
+  r.Attr9 = ByteField(c);
   if (HasGroups(family)) {
-    r.Category = c.byteField();
-    r.IconId = c.intField();
-    r.Attr12 = c.byteField();
-    r.Attr13 = c.byteField();
-    if (family == Family::GroupedText) r.IconText = Ucs2FieldToText(c.textField());
+    r.Category = ByteField(c);
+    r.IconId = IntField(c);
+    r.Attr12 = ByteField(c);
+    r.Attr13 = ByteField(c);
+    if (family == Family::GroupedText) r.IconText = Ucs2FieldToText(TextField(c));
   } else {
     r.Attr12 = 255;
   }
@@ -241,7 +200,7 @@ TAbonentInfo ParseEntryLine(std::string_view line, Family family, std::int32_t s
 
 std::vector<std::string_view> SplitChunkReply(std::string_view text, int most) {
   std::vector<std::string_view> lines;
-  Cutter c(text);
+  FieldCutter c(text);
   while (static_cast<int>(lines.size()) < most && !c.rest().empty()) {
     const std::size_t end = c.rest().find("\r\n");
     // Without a line end the line is empty (and fails to parse), as a cut at position 0 gives.

@@ -1,7 +1,11 @@
 #include "phonebook/vcard.h"
 
+#include <algorithm>
+
 #include "codec/cp1251.h"
+#include "codec/hex_digits.h"
 #include "codec/ru.h"
+#include "codec/utf8.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_section.h"
 
@@ -11,13 +15,10 @@ namespace {
 
 constexpr std::size_t kLineOctets = 75;
 
-// The octets of the UTF-8 sequence a lead byte starts (1 for a stray byte).
-std::size_t SequenceLength(char lead) {
-  const auto b = static_cast<unsigned char>(lead);
-  if (b >= 0xF0) return 4;
-  if (b >= 0xE0) return 3;
-  if (b >= 0xC0) return 2;
-  return 1;
+// The octets of the UTF-8 sequence at s[at] (1 for a stray byte).
+std::size_t SequenceLength(std::string_view s, std::size_t at) {
+  char32_t cp;
+  return std::max<std::size_t>(DecodeUtf8(s, at, cp), 1);
 }
 
 bool NeedsQuotedPrintable(std::string_view utf8) {
@@ -180,7 +181,7 @@ std::string FoldLine30(std::string_view line) {
   std::string out;
   std::size_t used = 0;  // octets on the current physical line
   for (std::size_t k = 0; k < line.size();) {
-    const std::size_t length = std::min(SequenceLength(line[k]), line.size() - k);
+    const std::size_t length = SequenceLength(line, k);
     if (used + length > kLineOctets) {
       out += "\r\n ";
       used = 1;
@@ -194,14 +195,13 @@ std::string FoldLine30(std::string_view line) {
 }
 
 std::string QuotedPrintableLine(std::string_view head, std::string_view utf8) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string out(head);
   out += ':';
   std::size_t used = out.size();
   for (std::size_t k = 0; k < utf8.size();) {
     // The octets of one UTF-8 sequence stay on one line: readers that decode line by line
     // would otherwise see two broken characters.
-    const std::size_t length = std::min(SequenceLength(utf8[k]), utf8.size() - k);
+    const std::size_t length = SequenceLength(utf8, k);
     std::string piece;
     for (std::size_t i = k; i < k + length; ++i) {
       const auto b = static_cast<unsigned char>(utf8[i]);
@@ -212,7 +212,7 @@ std::string QuotedPrintableLine(std::string_view head, std::string_view utf8) {
       } else if (b == ' ' && !last) {
         piece += ' ';
       } else {
-        piece += {'=', kHex[b >> 4], kHex[b & 0xF]};
+        piece += {'=', kHexDigits[b >> 4], kHexDigits[b & 0xF]};
       }
     }
     // Room for the piece and the "=" of a soft line break.

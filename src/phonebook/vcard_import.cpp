@@ -10,8 +10,11 @@
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
+#include "codec/hex_digits.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "codec/utf8.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_section.h"
 #include "phonebook/vcard.h"
@@ -24,72 +27,6 @@ namespace {
 
 // ---------------------------------------------------------------------------------------
 // UTF-8 and charsets
-
-// One UTF-8 sequence at s[at]; its length, 0 when malformed (cp then is U+FFFD).
-std::size_t NextCodePoint(std::string_view s, std::size_t at, char32_t& cp) {
-  const auto lead = static_cast<unsigned char>(s[at]);
-  std::size_t length = 0;
-  char32_t minimum = 0;
-  cp = 0xFFFD;
-  if (lead < 0x80) {
-    cp = lead;
-    return 1;
-  } else if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, minimum = 0x80, cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, minimum = 0x800, cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, minimum = 0x10000, cp = lead & 0x07;
-  } else {
-    cp = 0xFFFD;
-    return 0;
-  }
-  if (s.size() - at < length) {
-    cp = 0xFFFD;
-    return 0;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(s[at + i]);
-    if ((next & 0xC0) != 0x80) {
-      cp = 0xFFFD;
-      return 0;
-    }
-    cp = (cp << 6) | (next & 0x3F);
-  }
-  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    cp = 0xFFFD;
-    return 0;
-  }
-  return length;
-}
-
-bool ValidUtf8(std::string_view s) {
-  for (std::size_t at = 0; at < s.size();) {
-    char32_t cp;
-    const std::size_t n = NextCodePoint(s, at, cp);
-    if (n == 0) return false;
-    at += n;
-  }
-  return true;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 std::string Upper(std::string_view s) {
   std::string out(s);
@@ -136,18 +73,18 @@ std::string ToUtf8(std::string_view bytes, const std::string& charset,
                    std::vector<std::string>& notes) {
   const std::string cs = Upper(charset);
   if (cs.empty()) {
-    if (ValidUtf8(bytes)) return std::string(bytes);
+    if (IsValidUtf8(bytes)) return std::string(bytes);
     // Address books of this region wrote their 2.1 cards in the Windows code page without
     // saying so.
     notes.push_back(Ru("Текст без указания кодировки прочитан как windows-1251"));
     return Cp1251ToUtf8(bytes);
   }
   if (cs == "UTF-8" || cs == "UTF8" || cs == "US-ASCII" || cs == "ASCII") {
-    if (ValidUtf8(bytes)) return std::string(bytes);
+    if (IsValidUtf8(bytes)) return std::string(bytes);
     std::string out;
     for (std::size_t at = 0; at < bytes.size();) {
       char32_t cp;
-      const std::size_t n = NextCodePoint(bytes, at, cp);
+      const std::size_t n = DecodeUtf8(bytes, at, cp);
       AppendUtf8(out, cp);
       at += n == 0 ? 1 : n;
     }
@@ -165,18 +102,12 @@ std::string ToUtf8(std::string_view bytes, const std::string& charset,
   return ToUtf8(bytes, "UTF-8", notes);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 std::string DecodeQuotedPrintable(std::string_view s) {
   std::string out;
   for (std::size_t k = 0; k < s.size(); ++k) {
-    if (s[k] == '=' && k + 2 < s.size() && HexDigit(s[k + 1]) >= 0 && HexDigit(s[k + 2]) >= 0) {
-      out += static_cast<char>(HexDigit(s[k + 1]) * 16 + HexDigit(s[k + 2]));
+    if (s[k] == '=' && k + 2 < s.size() && HexDigitValue(s[k + 1]) >= 0 &&
+        HexDigitValue(s[k + 2]) >= 0) {
+      out += static_cast<char>(HexDigitValue(s[k + 1]) * 16 + HexDigitValue(s[k + 2]));
       k += 2;
     } else {
       out += s[k];  // a stray "=" stays as it is
@@ -453,12 +384,11 @@ std::vector<VCard> ParseVCards(std::string_view file) {
 namespace {
 
 std::string CodePointName(char32_t cp) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
   std::string digits;
   // Four digits at least, no leading zero beyond them: U+00FC, U+1F600, U+10FFFF.
   int shift = 12;
   while (shift < 20 && (cp >> (shift + 4)) != 0) shift += 4;
-  for (; shift >= 0; shift -= 4) digits += kHex[(cp >> shift) & 0xF];
+  for (; shift >= 0; shift -= 4) digits += kHexDigits[(cp >> shift) & 0xF];
   return "U+" + digits;
 }
 
@@ -481,7 +411,7 @@ std::string ForHandset(std::string_view utf8, bool number, std::vector<std::stri
   std::string out;
   for (std::size_t at = 0; at < utf8.size();) {
     char32_t cp;
-    const std::size_t n = NextCodePoint(utf8, at, cp);
+    const std::size_t n = DecodeUtf8(utf8, at, cp);
     const std::size_t length = n == 0 ? 1 : n;
     const std::optional<std::string> byte = Utf8ToCp1251(utf8.substr(at, length));
     at += length;
@@ -720,8 +650,6 @@ void TfrmImportVCard::btnCancelClick() {
 }
 
 namespace {
-
-constexpr const char* kExactOk = "\r\nOK\r\n";
 
 // The record of an entry written, as an add through the record dialog leaves it.
 void FillRecord(TAbonentInfo& r, const ImportRow& row, Family family, std::int32_t simFirst) {

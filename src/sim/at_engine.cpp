@@ -67,6 +67,7 @@ std::string StripBlanks(std::string_view line) {
   return out;
 }
 
+// A peer must not share the client's parsing, so the handset keeps its own copies of these.
 std::size_t FindOutsideQuotes(std::string_view s, char what) {
   bool quoted = false;
   for (std::size_t i = 0; i < s.size(); ++i) {

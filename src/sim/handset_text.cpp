@@ -9,22 +9,13 @@ namespace quorvex::sim {
 
 namespace {
 
-char32_t DecodeUtf8(const std::string& s) {
-  const auto b = [&](std::size_t i) { return static_cast<unsigned char>(s[i]); };
-  if (s.size() == 1) return b(0);
-  if (s.size() == 2) return ((b(0) & 0x1Fu) << 6) | (b(1) & 0x3Fu);
-  if (s.size() == 3) return ((b(0) & 0x0Fu) << 12) | ((b(1) & 0x3Fu) << 6) | (b(2) & 0x3Fu);
-  return 0xFFFD;
-}
-
 // The code page's table comes from the codec; the handset only needs it both ways.
 struct Tables {
   std::array<char32_t, 256> codePoint{};
   std::map<char32_t, char> byte;
   Tables() {
     for (int b = 0; b < 256; ++b) {
-      const std::string one(1, static_cast<char>(b));
-      codePoint[b] = DecodeUtf8(Cp1251ToUtf8(one));
+      codePoint[b] = Cp1251ToCodePoint(static_cast<unsigned char>(b));
       if (codePoint[b] != 0xFFFD) byte.emplace(codePoint[b], static_cast<char>(b));
     }
   }

@@ -25,14 +25,23 @@ TEST(FixedDigits, TakesExactlyTheDigitsAtTheirPlace) {
     EXPECT_EQ(FixedDigits(c.text, c.at, c.count), c.want) << c.text << " at " << c.at;
 }
 
-TEST(DaysInMonth, GregorianLeapYears) {
-  EXPECT_EQ(DaysInMonth(2026, 1), 31);
-  EXPECT_EQ(DaysInMonth(2026, 4), 30);
-  EXPECT_EQ(DaysInMonth(2024, 2), 29);
-  EXPECT_EQ(DaysInMonth(2100, 2), 28);
-  EXPECT_EQ(DaysInMonth(2000, 2), 29);
-  EXPECT_EQ(DaysInMonth(2026, 0), 0);
-  EXPECT_EQ(DaysInMonth(2026, 13), 0);
+TEST(ReplyHasOk, AnyOkAnywhereButOnlyTheBareOneIsExact) {
+  struct Case {
+    std::string reply;
+    bool hasOk, exact;
+  } cases[] = {
+      {"\r\nOK\r\n", true, true},
+      {"\r\n+MDBL: 1\r\n\r\nOK\r\n", true, false},
+      {"OK", true, false},
+      {"\r\nERROR\r\n", false, false},
+      {"\r\n+CME ERROR: 3\r\n", false, false},
+      {"", false, false},
+      {"\r\nok\r\n", false, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReplyHasOk(c.reply), c.hasOk) << c.reply;
+    EXPECT_EQ(c.reply == kExactOk, c.exact) << c.reply;
+  }
 }
 
 TEST(DropControls, KeepsLineBreaksOnlyWhenAsked) {
