@@ -72,7 +72,6 @@ const char* KindName(MsgKind kind) {
 }  // namespace
 
 MsgResult CliUserInterface::messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) {
-  if (kind == MsgKind::Error) ++errorBoxes_;
   err_ << '[' << KindName(kind) << "] " << ForTerminal(text);
   MsgResult result = MsgResult::Ok;
   const char* shown = nullptr;

@@ -38,14 +38,11 @@ class CliUserInterface : public UserInterface {
   // Files the open and save dialogs answer, in order.
   void queueFile(std::string path) { files_.push_back(std::move(path)); }
   bool failed() const { return failed_; }
-  // Error boxes shown so far; a command that goes on after a read compares it.
-  int errorBoxes() const { return errorBoxes_; }
 
  private:
   std::ostream& err_;
   bool answerYes_;
   bool failed_ = false;
-  int errorBoxes_ = 0;
   std::deque<std::string> files_;
 };
 

@@ -3,7 +3,6 @@
 #include <langinfo.h>
 #include <locale.h>
 
-#include <ctime>
 #include <optional>
 #include <ostream>
 
@@ -147,24 +146,18 @@ void Select(ListModel& list, const std::string& captions) {
   ++list.revision;
 }
 
-// Writes the events of the read that ran just before. A read that stopped before the count
-// of events (no character set, no lock, no count: "из 0" stays) has nothing to export, and
-// writing an empty calendar over FILE would pass for success.
+// The export of the read that ran just before, to FILE. False when it refused or failed:
+// the run then ends with the standard error box.
 bool ExportIcs(CliUserInterface& ui, const DateBookSection& section, const std::string& file) {
-  if (section.lblAllEvent.caption == Ru("из 0")) {
-    ui.showStandardError("Nothing exported: the date book read did not complete");
-    return false;
-  }
-  return RunHandler(ui, [&] {
-    const std::vector<std::int64_t> skipped =
-        datebook::WriteCalendarFile(file, section.Events, std::time(nullptr));
-    if (skipped.empty()) return;
-    std::string indices;
-    for (std::int64_t i : skipped) indices += (indices.empty() ? "" : ", ") + text::IntToStr(i);
-    ui.messageBox(
-        Ru("Не выгружены события без верной даты, времени начала или длительности: ") + indices,
-        MsgKind::Warning, MsgButtons::Ok);
-  });
+  ui.queueFile(file);
+  ExportResult r;
+  if (!RunHandler(ui, [&] { r = datebook::ExportICal(section, ui); })) return false;
+  if (r.outcome == ExportResult::Outcome::ReadIncomplete) return false;
+  if (!r.leftOut.empty())
+    ui.messageBox(Ru("Не выгружены события без верной даты, времени начала или длительности: ") +
+                      LeftOutList(r),
+                  MsgKind::Warning, MsgButtons::Ok);
+  return true;
 }
 
 }  // namespace

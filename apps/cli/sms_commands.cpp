@@ -1,6 +1,5 @@
 #include "cli/sms_commands.h"
 
-#include <ctime>
 #include <map>
 #include <optional>
 #include <ostream>
@@ -124,7 +123,6 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   const int node = FolderNode(o.positional[0]);
 
   section.selectNode(node);
-  const int errorsBefore = ui.errorBoxes();
   if (!RunHandler(ui, [&] { section.tvSMSClick(app); })) return;
   if (verb == "read") {
     PrintList(section.lvSMS, out);
@@ -142,20 +140,11 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
     ok = RunHandler(ui, [&] { section.sbSMSSaveClick(ui); });
   }
   if (verb == "export-csv" || verb == "export-mbox") {
-    // A read that showed an error box stopped part way (or never emptied the list):
-    // exporting what the list holds then would pass a partial folder off as the whole.
-    if (ui.errorBoxes() != errorsBefore) {
-      ui.showStandardError("Nothing exported: the folder read did not complete");
-      return;
-    }
-    const std::string file = Cp1251ToUtf8(o.positional[1]);
-    const std::string& caption = section.tvSMS[static_cast<std::size_t>(node)].baseCaption;
-    ok = RunHandler(ui, [&] {
-      if (verb == "export-csv")
-        sms::WriteMessagesCsv(file, caption, section.lvSMS.rows);
-      else
-        sms::WriteMessagesMbox(file, caption, section.lvSMS.rows, std::time(nullptr));
-    });
+    ui.queueFile(Cp1251ToUtf8(o.positional[1]));
+    const auto format = verb == "export-csv" ? sms::MessageFormat::Csv : sms::MessageFormat::Mbox;
+    ExportResult r;
+    ok = RunHandler(ui, [&] { r = sms::ExportMessages(section, ui, format); }) &&
+         r.outcome != ExportResult::Outcome::ReadIncomplete;
   }
   if (ok) PrintList(section.lvSMS, out);
 }

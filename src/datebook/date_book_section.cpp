@@ -160,12 +160,14 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
     lblReadEvent.caption = IntToStr(i + 1);
   }
   port.RunAtCommand("AT+MDBL=0");
+  LastReadComplete = true;
 }
 
 void DateBookSection::sbReadAllEventsClick(AppState& app) {
   if (SetControlsEnabled) SetControlsEnabled(false);
   lvEvent.clear();
   Events.clear();
+  LastReadComplete = false;
   std::int64_t highest = 0, used = 0;
   std::unique_ptr<TBlockSerial> port;
   std::exception_ptr failure;
@@ -189,7 +191,10 @@ void DateBookSection::sbReadAllEventsClick(AppState& app) {
   }
   pbReadEvent.setPosition(0);
   Label8.caption = FreeCaption() + FreeShareText(highest, used, DecimalSeparator) + "%";
-  if (failure) std::rethrow_exception(failure);
+  if (failure) {
+    LastReadComplete = false;
+    std::rethrow_exception(failure);
+  }
 }
 
 void DateBookSection::SpeedButton5Click() {

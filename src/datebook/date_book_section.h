@@ -53,6 +53,9 @@ class DateBookSection {
   // alarm date, a repeat code outside the table); the file exports take them from here. A
   // read empties it first; "Очистить список" leaves it, as it leaves UsedSlots.
   std::vector<ReadEvent> Events;
+  // Whether the last read went through every index: one that stopped leaves a part of the
+  // date book in Events, which an export must not pass off as the whole.
+  bool LastReadComplete = true;
 
   // ---- What the front end provides.
   // The main window's busy state; the read enters it and leaves it however it ends.

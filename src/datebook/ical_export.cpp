@@ -200,4 +200,18 @@ std::vector<std::int64_t> WriteCalendarFile(const std::string& path,
   return skipped;
 }
 
+ExportResult ExportICal(const DateBookSection& section, UserInterface& ui) {
+  if (auto refused =
+          RefuseExport(ui, section.LastReadComplete, section.Events.empty(), "date book"))
+    return *refused;
+  ExportResult result;
+  const std::optional<std::string> path = ui.chooseSaveFile(kICalFilter, kICalExt);
+  if (!path) return result;
+  result.leftOut = WriteCalendarFile(*path, section.Events, LocalTimeToTime(ui.now()));
+  result.outcome = ExportResult::Outcome::Written;
+  result.path = *path;
+  result.count = static_cast<std::int64_t>(section.Events.size() - result.leftOut.size());
+  return result;
+}
+
 }  // namespace quorvex::datebook

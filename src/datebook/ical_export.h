@@ -33,6 +33,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_export.h"
 #include "datebook/date_book_section.h"
 
 namespace quorvex::datebook {
@@ -67,5 +68,14 @@ std::string FormatCalendar(const std::vector<ReadEvent>& events, std::time_t sta
 std::vector<std::int64_t> WriteCalendarFile(const std::string& path,
                                             const std::vector<ReadEvent>& events,
                                             std::time_t stamp);
+
+inline constexpr const char* kICalFilter = "iCalendar files (*.ics)|*.ics|All files (*.*)|*.*";
+inline constexpr const char* kICalExt = "*.ics";
+
+// "Экспорт ежедневника в iCalendar": the events of the last read to the file the save dialog
+// names, stamped with the seam's clock. The count is the events written; leftOut the ones
+// that cannot be placed in a calendar. Refuses as RefuseExport does; file errors raise
+// EInOutError.
+ExportResult ExportICal(const DateBookSection& section, UserInterface& ui);
 
 }  // namespace quorvex::datebook

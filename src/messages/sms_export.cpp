@@ -13,6 +13,7 @@
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 #include "messages/message_rows.h"
+#include "messages/sms_section.h"
 
 namespace quorvex::sms {
 
@@ -331,6 +332,52 @@ void WriteMessagesCsv(const std::string& path, std::string_view folder,
 void WriteMessagesMbox(const std::string& path, std::string_view folder,
                        const std::vector<ListRow>& rows, std::time_t exportTime) {
   WriteFileAtomically(path, FormatMessagesMbox(folder, rows, exportTime));
+}
+
+std::string ExportRecord(const ListRow& row) {
+  // One line per field, whatever a text holds, so every record keeps its thirteen lines.
+  auto sub = [&](std::size_t i) {
+    return i < row.subItems.size() ? SingleLine(row.subItems[i].text) : std::string();
+  };
+  const std::string lines[13] = {Ru("Номер:"),
+                                 sub(kNumber),
+                                 "",
+                                 sub(kKind),
+                                 "",
+                                 sub(kStatus),
+                                 "",
+                                 sub(kDateTime),
+                                 "",
+                                 Ru("Текст сообщения:"),
+                                 "",
+                                 sub(kText),
+                                 std::string(39, '*')};
+  std::string out;
+  for (const std::string& line : lines) out += line + "\r\n";
+  return out;
+}
+
+ExportResult ExportMessages(const SmsSection& section, UserInterface& ui, MessageFormat format) {
+  const std::vector<ListRow>& rows = section.lvSMS.rows;
+  if (auto refused = RefuseExport(ui, section.LastReadComplete, rows.empty(), "folder"))
+    return *refused;
+  ExportResult result;
+  const bool csv = format == MessageFormat::Csv;
+  const std::optional<std::string> path =
+      csv ? ui.chooseSaveFile(kCsvFilter, kCsvExt) : ui.chooseSaveFile(kMboxFilter, kMboxExt);
+  if (!path) return result;
+  std::string folder;
+  const int node = section.tvSMSSelected;
+  if (node >= 0 && static_cast<std::size_t>(node) < section.tvSMS.size())
+    folder = section.tvSMS[static_cast<std::size_t>(node)].baseCaption;
+  if (csv)
+    WriteMessagesCsv(*path, folder, rows);
+  else
+    WriteMessagesMbox(*path, folder, rows, LocalTimeToTime(ui.now()));
+  result.outcome = ExportResult::Outcome::Written;
+  result.path = *path;
+  result.count = static_cast<std::int64_t>(rows.size());
+  return result;
 }
 
 }  // namespace quorvex::sms

@@ -44,6 +44,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_export.h"
 #include "core/list_model.h"
 
 namespace quorvex::sms {
@@ -68,5 +69,19 @@ void WriteMessagesCsv(const std::string& path, std::string_view folder,
                       const std::vector<ListRow>& rows);
 void WriteMessagesMbox(const std::string& path, std::string_view folder,
                        const std::vector<ListRow>& rows, std::time_t exportTime);
+
+inline constexpr const char* kCsvFilter = "CSV files (*.csv)|*.csv|All files (*.*)|*.*";
+inline constexpr const char* kCsvExt = "*.csv";
+inline constexpr const char* kMboxFilter = "mbox files (*.mbox)|*.mbox|All files (*.*)|*.*";
+inline constexpr const char* kMboxExt = "*.mbox";
+
+class SmsSection;
+enum class MessageFormat { Csv, Mbox };
+
+// "Экспорт SMS в CSV/mbox": every row of the message list to the file the save dialog names,
+// under the caption of the selected folder node; mbox stamps messages without a time with
+// the seam's clock. The count is the messages written. Refuses as RefuseExport does; file
+// errors raise EInOutError.
+ExportResult ExportMessages(const SmsSection& section, UserInterface& ui, MessageFormat format);
 
 }  // namespace quorvex::sms

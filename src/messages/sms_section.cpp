@@ -139,29 +139,6 @@ int RecipientIcon(const std::string& typeText) {
   return -1;
 }
 
-std::string ExportRecord(const ListRow& row) {
-  // One line per field, whatever a text holds, so every record keeps its thirteen lines.
-  auto sub = [&](std::size_t i) {
-    return i < row.subItems.size() ? SingleLine(row.subItems[i].text) : std::string();
-  };
-  const std::string lines[13] = {Ru("Номер:"),
-                                 sub(kNumber),
-                                 "",
-                                 sub(kKind),
-                                 "",
-                                 sub(kStatus),
-                                 "",
-                                 sub(kDateTime),
-                                 "",
-                                 Ru("Текст сообщения:"),
-                                 "",
-                                 sub(kText),
-                                 std::string(39, '*')};
-  std::string out;
-  for (const std::string& line : lines) out += line + "\r\n";
-  return out;
-}
-
 SmsSection::SmsSection()
     : lvSMS(MakeMessageList()),
       Label7Caption(Ru("Текст сообщения")),
@@ -205,6 +182,7 @@ SmsSection::SmsSection()
 
 void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   UserInterface& ui = app.ui();
+  LastReadComplete = false;
   const ArchiveMark archive = MarkArchive(archivePath);
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
   // Declared after the port: the busy state is left and the bar reset before it is freed.
@@ -284,6 +262,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
     pbReadSMS.position = static_cast<int>(k);
     ui.processEvents(false);
   }
+  LastReadComplete = true;
 
   if (folder != kIncoming) return;
   std::vector<ArchiveRecord> fresh;
@@ -296,9 +275,11 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
 }
 
 std::size_t SmsSection::LoadMessageArchive() {
+  LastReadComplete = false;
   const ArchiveTail tail = ReadArchiveTail(archivePath, kMaxArchiveRows);
   lvSMS.clear();
   for (const std::string& line : tail.lines) AddArchiveRow(lvSMS, SplitArchiveLine(line));
+  LastReadComplete = true;
   return tail.leftOut;
 }
 

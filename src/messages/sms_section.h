@@ -53,6 +53,10 @@ class SmsSection {
   // --- Model the view mirrors -----------------------------------------------------------
   std::vector<TreeNode> tvSMS;
   int tvSMSSelected = -1;  // the selected node, -1 none
+  // Whether the last read of a folder or the archive went through: one that stopped leaves
+  // a part of it in lvSMS (or the list of another folder), which an export must not pass
+  // off as the folder.
+  bool LastReadComplete = true;
   bool tvSMSExpanded = false;
   ListModel lvSMS;
   std::string mmSMS;

@@ -116,6 +116,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   pbReadAllRecords.setRange(0, total);
   pbFullRecord.setRange(0, total);
   int found = 0;
+  LastReadComplete = false;
   Records.assign(static_cast<std::size_t>(total), TAbonentInfo{});
   if (RecordsReplaced) RecordsReplaced();
   ListView1.clear();
@@ -159,6 +160,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   for (std::size_t k = 0; k < sorted.size(); ++k)
     if (!placed[k]) sorted[k] = FreeSlot(static_cast<std::int32_t>(k) + 1);
   Records = std::move(sorted);
+  LastReadComplete = true;
   pbReadAllRecords.setPosition(0);
 }
 

@@ -35,6 +35,9 @@ class PhoneBookSection {
   std::vector<std::string> GroupNames;
   std::int32_t PhoneFirst = 0, PhoneLast = 0, SimFirst = 0, SimLast = 0;
   bool ContinueFlag = false;
+  // False from the moment a read replaces Records until it has them all: a read that
+  // stopped part way leaves a part of the book, which an export must not pass off as whole.
+  bool LastReadComplete = true;
 
   ListModel ListView1;
   ProgressBar pbReadAllRecords;

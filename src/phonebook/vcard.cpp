@@ -239,20 +239,25 @@ std::string FormatVCards(const std::vector<TAbonentInfo>& records,
   return out;
 }
 
-void ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVersion version) {
+ExportResult ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVersion version) {
   UserInterface& ui = app.ui();
-  if (section.ListView1.rows.empty()) {
-    ui.messageBox(Ru("Список пуст, сохранять нечего !"), MsgKind::Information, MsgButtons::Ok);
-    return;
-  }
+  if (auto refused =
+          RefuseExport(ui, section.LastReadComplete, section.ListView1.rows.empty(), "phone book"))
+    return *refused;
   std::string model;
   {
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
     model = CutModelName(port->RunAtCommand("AT+CGMM"));
   }
+  ExportResult result;
   const std::optional<std::string> path = ui.chooseSaveFile(kVCardFilter, kVCardExt);
-  if (!path) return;
+  if (!path) return result;
   WriteTextFile(*path, FormatVCards(section.Records, section.GroupNames, FamilyOf(model), version));
+  result.outcome = ExportResult::Outcome::Written;
+  result.path = *path;
+  for (const TAbonentInfo& r : section.Records)
+    if (r.Index != 0 && !IsFree(r)) ++result.count;
+  return result;
 }
 
 }  // namespace quorvex::phonebook

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/file_export.h"
 #include "phonebook/records.h"
 
 namespace quorvex::phonebook {
@@ -72,8 +73,9 @@ inline constexpr const char* kVCardExt = "*.vcf";
 
 // Exports the records of the last read to a file the save dialog names, written whole or not
 // at all (a temporary file renamed over it). Like the phone book file's save it asks the
-// handset for its model first, which decides how the number types read. An empty list is
-// told in a box and writes nothing; file errors raise EInOutError.
-void ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVersion version);
+// handset for its model first, which decides how the number types read. An empty list and
+// a read that stopped part way write nothing (RefuseExport); file errors raise EInOutError.
+// The count is the number of cards written.
+ExportResult ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVersion version);
 
 }  // namespace quorvex::phonebook

@@ -1,12 +1,16 @@
 // quorvex-cli's file exports end to end: datebook export-ics, sms export-csv and
 // export-mbox run as programs against the simulated demo handset; what they write is read
-// back, and a read that failed writes nothing.
+// back, and a read that failed writes nothing. The window's "Файл" menu runs the same
+// operations in this process and is held to the same files and messages.
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
+#include "app/file_menu.h"
 #include "cli_fixture.h"
 #include "codec/cp1251.h"
 #include "serial/port_settings.h"
@@ -28,6 +32,73 @@ class CliExport : public clitest::CliFixture {
     hostPhone(o, &state, 1000);
   }
 };
+
+// The window's side of the seam, in this process: the save dialog answers `file`, and every
+// box is kept as the CLI prints it.
+class WindowUi : public UserInterface {
+ public:
+  explicit WindowUi(std::string file) : file_(std::move(file)) {}
+  std::string shown;
+
+  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons) override {
+    const char* name = kind == MsgKind::Error         ? "error"
+                       : kind == MsgKind::Information ? "information"
+                                                      : "warning";
+    shown += std::string("[") + name + "] " + Cp1251ToUtf8(text) + "\n";
+    return MsgResult::Ok;
+  }
+  void showStandardError(const std::string& message) override {
+    shown += "[error] " + Cp1251ToUtf8(message) + "\n";
+  }
+  std::optional<std::string> chooseOpenFile(const std::string&) override { return file_; }
+  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
+    return file_;
+  }
+  void processEvents(bool) override {}
+  void pause(int) override {}
+  LocalTime now() override { return {2026, 12, 8, 10, 0, 0}; }
+  void setBusyCursor(bool) override {}
+  void openUrl(const std::string&) override {}
+
+ private:
+  std::string file_;
+};
+
+// What the window's user does for each export: read the section, then the menu item.
+using WindowExport = std::function<void(AppState&, const std::string& archive)>;
+
+const WindowExport kVCard = [](AppState& app, const std::string&) {
+  phonebook::PhoneBookSection s;
+  if (RunHandler(app.ui(), [&] { s.sbReadAllClick(app); }))
+    RunHandler(app.ui(), [&] { ExportPhoneBookVCard(s, app, phonebook::VCardVersion::V30); });
+};
+const WindowExport kICal = [](AppState& app, const std::string&) {
+  datebook::DateBookSection s;
+  if (RunHandler(app.ui(), [&] { s.ShowSection(app); }))
+    RunHandler(app.ui(), [&] { ExportDateBookICal(s, app); });
+};
+WindowExport Messages(int node, MessageFormat format) {
+  return [node, format](AppState& app, const std::string& archive) {
+    sms::SmsSection s;
+    s.archivePath = archive;
+    s.ShowSection();
+    s.selectNode(node);
+    if (RunHandler(app.ui(), [&] { s.tvSMSClick(app); }))
+      RunHandler(app.ui(), [&] { ExportMessages(s, app, format); });
+  };
+}
+
+// The calendar without its DTSTAMP lines, which carry the time of the export.
+std::string Unstamped(const std::string& ics) {
+  std::string out;
+  for (std::size_t at = 0; at < ics.size();) {
+    std::size_t end = ics.find('\n', at);
+    end = end == std::string::npos ? ics.size() : end + 1;
+    if (ics.compare(at, 8, "DTSTAMP:") != 0) out += ics.substr(at, end - at);
+    at = end;
+  }
+  return out;
+}
 
 std::vector<std::string> Summaries(const std::string& ics) {
   std::vector<std::string> v;
@@ -95,6 +166,86 @@ TEST_F(CliExport, SmsFoldersToCsvAndMbox) {
       EXPECT_EQ(Count(file, "\nContent-Type: text/plain; charset=UTF-8\n"), c.messages);
       EXPECT_EQ(Count(file, "\r"), 0u);
     }
+  }
+}
+
+struct BothCase {
+  const char* name;
+  std::vector<std::string> cli;  // FILE is "out"
+  WindowExport window;
+};
+
+// Read and exported by the CLI and by the window, the same handset gives the same file.
+TEST_F(CliExport, TheWindowWritesTheFilesTheCliWrites) {
+  startPhone();
+  const BothCase table[] = {
+      {"vcard", {"phonebook", "export-vcard", "out"}, kVCard},
+      {"ics", {"datebook", "export-ics", "out"}, kICal},
+      {"csv", {"sms", "export-csv", "sent", "out"}, Messages(sms::kSent, MessageFormat::Csv)},
+      {"mbox",
+       {"sms", "export-mbox", "inbox", "out"},
+       Messages(sms::kIncoming, MessageFormat::Mbox)},
+  };
+  for (const BothCase& c : table) {
+    SCOPED_TRACE(c.name);
+    const Result r = run(c.cli);
+    ASSERT_EQ(r.status, 0) << r.err;
+    WindowUi ui((dir_ / "window").string());
+    AppState app(ui, (dir_ / "portcfg.ini").string());
+    app.LoadPortSettings();  // as the window's start-up does
+    c.window(app, (dir_ / "sms_archive.txt").string());
+    ASSERT_EQ(ui.shown.rfind("[information] ", 0), 0u) << ui.shown;
+    EXPECT_EQ(Unstamped(slurp("window")), Unstamped(slurp("out")));
+    EXPECT_NE(slurp("out"), "");
+  }
+}
+
+// Where an export refuses, the window and the CLI say the same and write nothing.
+TEST_F(CliExport, TheWindowRefusesAsTheCliDoes) {
+  struct Case {
+    BothCase run;
+    const sim::HandsetState* state;
+    std::vector<std::string> errorOn;
+    const char* says;  // UTF-8, the last line of both
+  };
+  const sim::HandsetState demo = sim::DemoState(), empty = sim::EmptyState();
+  const char* const nothing = "[information] Список пуст, сохранять нечего !\n";
+  const Case table[] = {
+      {{"stopped date book", {"datebook", "export-ics", "out"}, kICal},
+       &demo,
+       {"AT+MDBR=?"},
+       "[error] Nothing exported: the date book read did not complete\n"},
+      {{"stopped folder",
+        {"sms", "export-csv", "sent", "out"},
+        Messages(sms::kSent, MessageFormat::Csv)},
+       &demo,
+       {"AT+MMGL"},
+       "[error] Nothing exported: the folder read did not complete\n"},
+      {{"empty book", {"phonebook", "export-vcard", "out"}, kVCard}, &empty, {}, nothing},
+      {{"empty date book", {"datebook", "export-ics", "out"}, kICal}, &empty, {}, nothing},
+      {{"empty folder",
+        {"sms", "export-mbox", "inbox", "out"},
+        Messages(sms::kIncoming, MessageFormat::Mbox)},
+       &empty,
+       {},
+       nothing},
+  };
+  for (const Case& c : table) {
+    SCOPED_TRACE(c.run.name);
+    sim::SimOptions o;
+    o.errorOn = c.errorOn;
+    startPhone(o, *c.state);
+    const Result r = run(c.run.cli);
+    WindowUi ui((dir_ / "window").string());
+    AppState app(ui, (dir_ / "portcfg.ini").string());
+    app.LoadPortSettings();  // as the window's start-up does
+    c.run.window(app, (dir_ / "sms_archive.txt").string());
+    EXPECT_EQ(ui.shown, r.err);
+    EXPECT_EQ(r.err.substr(r.err.size() - std::min(r.err.size(), std::strlen(c.says))), c.says);
+    EXPECT_EQ(r.status, c.errorOn.empty() ? 0 : 1);
+    EXPECT_FALSE(fs::exists(dir_ / "out"));
+    EXPECT_FALSE(fs::exists(dir_ / "window"));
+    phone_.reset();
   }
 }
 

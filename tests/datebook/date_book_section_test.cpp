@@ -193,6 +193,7 @@ TEST_F(DateBookSectionTest, LinkFailureKeepsRowsReadSoFarAndStillUnlocks) {
   EXPECT_EQ(section.pbReadEvent.Position, 0);
   EXPECT_EQ(section.Label8.caption, Ru("Свободно: 25%"));
   EXPECT_TRUE(ui_.boxes.empty());
+  EXPECT_FALSE(section.LastReadComplete);
 }
 
 // A read that stops part-way: what went out, the box and the rows left. On a handset that
@@ -287,6 +288,7 @@ TEST_F(DateBookSectionTest, AReadThatStopsShowsItsBoxAndSwitchesBackLast) {
     EXPECT_EQ(phone().transcript(), c.commands) << c.name;
     EXPECT_EQ(ui_.boxes, c.boxes) << c.name;
     EXPECT_EQ(rows().size(), c.rows) << c.name;
+    EXPECT_FALSE(section.LastReadComplete) << c.name;
     EXPECT_EQ(busy, (std::vector<bool>{false, true})) << c.name;
   }
 }

@@ -192,6 +192,7 @@ TEST_P(ReadFailure, ReportsItsNumberAndStopsTheFolder) {
   // Only a refused character set leaves the old rows; the caption counts what is listed.
   const std::size_t rows = std::string(c.refused) == "AT+CSCS" ? 1u : 0u;
   EXPECT_EQ(section_.lvSMS.rows.size(), rows);
+  EXPECT_FALSE(section_.LastReadComplete);
   EXPECT_NE(section_.tvSMS[static_cast<std::size_t>(c.node)].caption.find(
                 " (" + std::to_string(rows) + ")"),
             std::string::npos);
@@ -225,6 +226,7 @@ TEST_F(ReadFolder, PortFailureLeavesBusyKeepsRowsAndCaption) {
   EXPECT_FALSE(RunHandler(ui_, [&] { section_.tvSMSClick(*app_); }));
   ASSERT_EQ(ui_.errors.size(), 1u);
   EXPECT_EQ(section_.lvSMS.rows.size(), 1u);
+  EXPECT_FALSE(section_.LastReadComplete);
   EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие"));
   EXPECT_EQ(busy_.calls, (std::vector<bool>{false, true}));
   EXPECT_EQ(section_.pbReadSMS.position, 0);

@@ -394,6 +394,7 @@ TEST(Read, AFailureLeavesTheBusyStateAndKeepsTheRowsSoFar) {
     // Not re-sorted: the entry of index 2 is where it arrived, in slot 1.
     EXPECT_EQ(h.section.Records[0].Index, 2) << c.name;
     EXPECT_EQ(h.section.Records[1], TAbonentInfo{}) << c.name;
+    EXPECT_FALSE(h.section.LastReadComplete) << c.name;
   }
 }
 
