@@ -153,6 +153,15 @@ void ScriptImportPreview(CliUserInterface& ui, std::ostream& out) {
   };
 }
 
+// export-vcard's --version: 3.0 unless 2.1 is asked for.
+phonebook::VCardVersion VersionOption(const Options& o) {
+  if (!o.named.count("--version")) return phonebook::VCardVersion::V30;
+  const std::string& v = o.named.at("--version");
+  if (v == "2.1") return phonebook::VCardVersion::V21;
+  if (v != "3.0") throw PhoneBookUsageError("--version takes 2.1 or 3.0, not " + Cp1251ToUtf8(v));
+  return phonebook::VCardVersion::V30;
+}
+
 }  // namespace
 
 void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
@@ -187,15 +196,7 @@ void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<
   if (found->select && !o.named.count("--select"))
     throw PhoneBookUsageError("phonebook " + verb + " needs --select");
   if (found->dialog) ScriptRecordDialog(ui, o);
-  phonebook::VCardVersion version = phonebook::VCardVersion::V30;
-  if (o.named.count("--version")) {
-    const std::string& v = o.named.at("--version");
-    if (v == "2.1") {
-      version = phonebook::VCardVersion::V21;
-    } else if (v != "3.0") {
-      throw PhoneBookUsageError("--version takes 2.1 or 3.0, not " + Cp1251ToUtf8(v));
-    }
-  }
+  const phonebook::VCardVersion version = VersionOption(o);
   phonebook::TfrmImportVCard importDialog;
   if (verb == "import-vcard") ScriptImportPreview(ui, out);
 

@@ -377,7 +377,7 @@ sim::HandsetState EmptiedDemo() {
   return st;
 }
 
-void Import(Handset& h, const fs::path& file, TfrmImportVCard& dialog, bool write = true) {
+ImportResult Import(Handset& h, const fs::path& file, TfrmImportVCard& dialog, bool write = true) {
   h.ui.files = {file.string()};
   h.ui.onModal = [write](ModalDialog& d) {
     auto* import = dynamic_cast<TfrmImportVCard*>(&d);
@@ -388,7 +388,7 @@ void Import(Handset& h, const fs::path& file, TfrmImportVCard& dialog, bool writ
       import->btnCancelClick();
     }
   };
-  ImportVCardClick(h.section, h.app(), dialog);
+  return ImportVCardClick(h.section, h.app(), dialog);
 }
 
 class RoundTrip : public ::testing::TestWithParam<std::tuple<std::string, VCardVersion>> {};
@@ -468,7 +468,11 @@ TEST_P(VCardImportWrites, CommandsProgressAndRows) {
     labels.push_back(h.section.Label9.caption + (h.section.Label9.visible ? "" : "-"));
   };
   TfrmImportVCard dialog;
-  Import(h, file, dialog);
+  const ImportResult r = Import(h, file, dialog);
+  EXPECT_EQ(r.outcome, ImportResult::Outcome::Written);
+  EXPECT_EQ(r.path, file.string());
+  EXPECT_EQ(std::make_pair(r.written, r.total), std::make_pair(2, 2));
+  EXPECT_TRUE(r.leftOut.empty());
   const std::string first = "AT+MPBW=1,\"+1\",145," + TextToUcs2Hex("A") + ",3,0,255,0,1";
   const std::string second = "AT+MPBW=3,\"22\",129," + TextToUcs2Hex("B") + ",2,0,255,0,1";
   if (needsMode2) {
@@ -499,22 +503,31 @@ TEST(VCardImport, CancelInThePreviewWritesNothing) {
   const fs::path file = h.dir() / "in.vcf";
   WriteTextFile(file.string(), Card("FN:A\r\nTEL:1\r\n"));
   TfrmImportVCard dialog;
-  Import(h, file, dialog, false);
+  EXPECT_EQ(Import(h, file, dialog, false).outcome, ImportResult::Outcome::Cancelled);
   EXPECT_EQ(h.sent(), V{"AT+CGMM"});
   EXPECT_TRUE(h.phone().state().entries.empty());
   EXPECT_TRUE(h.ui.boxes.empty());
 }
 
+// A refusal before the writes writes nothing; the first failed write stops the rest.
 TEST(VCardImport, TheFirstFailedWriteStopsAndSaysHowManyWereWritten) {
   struct Case {
     const char* what;
     std::function<void(sim::SimOptions&)> tune;
+    const char* box;  // UTF-8, a part of the error box
+    ImportResult::Outcome outcome;
+    int written;
   };
+  using O = ImportResult::Outcome;
   const Case cases[] = {
-      {"refused", [](sim::SimOptions& o) { o.errorOn = {"AT+MPBW=2,"}; }},
+      {"refused", [](sim::SimOptions& o) { o.errorOn = {"AT+MPBW=2,"}; }, "записано 1 из 3",
+       O::Stopped, 1},
       // The read (its prologue, five group commands, one chunk), then the model, storage,
       // character set and one write are answered; then the handset is silent.
-      {"silent", [](sim::SimOptions& o) { o.silentAfter = 9 + 5 + 1 + 4; }},
+      {"silent", [](sim::SimOptions& o) { o.silentAfter = 9 + 5 + 1 + 4; }, "записано 1 из 3",
+       O::Stopped, 1},
+      {"storage refused", [](sim::SimOptions& o) { o.errorOn = {"AT+CPBS=AD"}; },
+       "Ничего не записано.", O::Refused, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -525,14 +538,20 @@ TEST(VCardImport, TheFirstFailedWriteStopsAndSaysHowManyWereWritten) {
     WriteTextFile(file.string(), Card("FN:A\r\nTEL:1\r\n") + Card("FN:B\r\nTEL:2\r\n") +
                                      Card("FN:C\r\nTEL:3\r\n"));
     TfrmImportVCard dialog;
-    Import(h, file, dialog);
+    const ImportResult r = Import(h, file, dialog);
     ASSERT_EQ(h.ui.boxes.size(), 1u);
     EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Error);
-    EXPECT_NE(h.ui.boxes[0].text.find(Ru("записано 1 из 3")), std::string::npos)
-        << U(h.ui.boxes[0].text);
-    EXPECT_EQ(h.phone().state().entries.size(), 1u);
-    EXPECT_EQ(Entries(h.section.Records).size(), 1u);
-    EXPECT_EQ(h.section.ListView1.rows.size(), 1u);
+    EXPECT_NE(h.ui.boxes[0].text.find(Ru(c.box)), std::string::npos) << U(h.ui.boxes[0].text);
+    EXPECT_EQ(r.outcome, c.outcome);
+    EXPECT_EQ(std::make_pair(r.written, r.total), std::make_pair(c.written, 3));
+    // What did not go in is named, the rows the stop kept from the handset among them.
+    V leftOut;
+    for (const ImportRow& row : r.leftOut) leftOut.push_back(row.name);
+    EXPECT_EQ(leftOut, c.written ? (V{"B", "C"}) : V());
+    const std::size_t entries = static_cast<std::size_t>(c.written);
+    EXPECT_EQ(h.phone().state().entries.size(), entries);
+    EXPECT_EQ(Entries(h.section.Records).size(), entries);
+    EXPECT_EQ(h.section.ListView1.rows.size(), entries);
     EXPECT_FALSE(h.section.Label9.visible);
   }
 }
@@ -541,7 +560,7 @@ TEST(VCardImport, NeedsARead) {
   Handset h("C350", Book(5, 2, {}));
   TfrmImportVCard dialog;
   h.ui.files = {"never-asked.vcf"};
-  ImportVCardClick(h.section, h.app(), dialog);
+  EXPECT_EQ(ImportVCardClick(h.section, h.app(), dialog).outcome, ImportResult::Outcome::NotRead);
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Information);
   EXPECT_TRUE(h.sent().empty());
@@ -555,7 +574,7 @@ TEST(VCardImport, AModelOfNoFamilyGetsNoCommand) {
   const fs::path file = h.dir() / "in.vcf";
   WriteTextFile(file.string(), Card("FN:A\r\nTEL:1\r\n"));
   TfrmImportVCard dialog;
-  Import(h, file, dialog);
+  EXPECT_EQ(Import(h, file, dialog).outcome, ImportResult::Outcome::Unsupported);
   EXPECT_EQ(h.sent(), V{"AT+CGMM"});
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Warning);
