@@ -87,15 +87,8 @@ void TfrmAddRecord::SpeedButton1Click(UserInterface& ui) {
   }
   e.number = edtPhoneNumber.text;
   e.nameHex = NameHexFor(edtAbonentName.text, KeptNameHex);
-  e.type = static_cast<std::uint8_t>(cbType.itemIndex < 0 && KeptType >= 0 ? KeptType
-                                                                           : cbType.itemIndex);
-  if (cbIDs.text == AlertItems()[0]) {
-    e.alert = 0;
-  } else if (cbIDs.text == AlertItems()[2]) {
-    e.alert = 255;
-  } else {
-    e.alert = static_cast<std::uint8_t>(text::StrToInt(cbIDs.text));
-  }
+  e.type = typeCode();
+  e.alert = static_cast<std::uint8_t>(alertCode());
   e.group = cbGroup.itemIndex + 1;
   if (cbIcon.itemIndex >= 0 && cbIcon.itemIndex <= 14) {
     e.icon = text::IntToStr(cbIcon.itemIndex);
@@ -107,6 +100,17 @@ void TfrmAddRecord::SpeedButton1Click(UserInterface& ui) {
   DialogAccepted = true;
   cbIcon.enabled = true;
   close();
+}
+
+std::uint8_t TfrmAddRecord::typeCode() const {
+  return static_cast<std::uint8_t>(cbType.itemIndex < 0 && KeptType >= 0 ? KeptType
+                                                                         : cbType.itemIndex);
+}
+
+std::int32_t TfrmAddRecord::alertCode() const {
+  if (cbIDs.text == AlertItems()[0]) return 0;
+  if (cbIDs.text == AlertItems()[2]) return 255;
+  return text::StrToInt(cbIDs.text);
 }
 
 void TfrmAddRecord::SpeedButton2Click() {

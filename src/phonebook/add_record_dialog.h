@@ -70,6 +70,11 @@ class TfrmAddRecord : public ModalDialog {
   void SpeedButton1Click(UserInterface& ui);
   // "Отмена".
   void SpeedButton2Click();
+  // The type code the command carries: the selected item's, or KeptType with none selected.
+  std::uint8_t typeCode() const;
+  // The alert code the alert box names: 0 silent, 255 default, else the typed number (raises
+  // EConvertError on a text that is none).
+  std::int32_t alertCode() const;
   // The alert box takes only digits and backspace; any other key becomes 0 (discarded).
   void cbIDsKeyPress(char& key);
   void FormKeyDown(int key, UserInterface& ui);

@@ -26,6 +26,119 @@ std::unique_ptr<TBlockSerial> OpenQuietly(AppState& app, UserInterface& ui) {
   return port;
 }
 
+// The model, and the bounds of both storages, which the file's numbering refers to.
+std::string ReadModelAndBounds(PhoneBookSection& s, AppState& app, UserInterface& ui) {
+  const std::unique_ptr<TBlockSerial> port = OpenQuietly(app, ui);
+  std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
+  port->RunAtCommand("AT +CPBS=ME");
+  CutStorageBounds(port->RunAtCommand("AT+MPBR=?"), s.PhoneFirst, s.PhoneLast);
+  port->RunAtCommand("AT +CPBS=SM");
+  CutStorageBounds(port->RunAtCommand("AT+MPBR=?"), s.SimFirst, s.SimLast);
+  port->RunAtCommand("AT+CPBS=MT");
+  return model;
+}
+
+// The list's columns for the family: a load never leaves another family's layout.
+void FitColumns(ListModel& list, Family family, UserInterface& ui) {
+  if (family == Family::Classic && list.columns.size() == kGroupedColumns) {
+    list.columns.resize(kBaseColumns);
+    ++list.revision;
+  } else if (HasGroups(family) && list.columns.size() == kBaseColumns) {
+    AddGroupColumns(list);
+    ui.processEvents(true);
+  }
+}
+
+// The lines of a file by the slot each fills. A later line for the same slot replaces the
+// earlier one, as the records are filled line by line; what waits for the table is therefore
+// never more than the table itself. A line whose slot lies outside the table is set aside.
+struct StagedFile {
+  std::vector<std::optional<TAbonentInfo>> bySlot;
+  int linesRead = 0;
+  int skipped = 0;
+};
+StagedFile StageFile(std::string_view content, std::int32_t tableSize, std::int32_t phoneLast,
+                     Family family) {
+  StagedFile staged;
+  staged.bySlot.resize(static_cast<std::size_t>(tableSize));
+  for (const std::string_view line : SplitFileLines(content)) {
+    FileEntry e = ParseFileLine(line, phoneLast, family);
+    if (e.slot < 0 || e.slot >= tableSize) {
+      ++staged.skipped;
+      continue;
+    }
+    // The handset is given no icon for a line of the file (the eleventh field is 255), and
+    // the table says so too.
+    e.record.IconId = kNoIcon;
+    staged.bySlot[static_cast<std::size_t>(e.slot)] = std::move(e.record);
+    ++staged.linesRead;
+  }
+  return staged;
+}
+
+// A line of the file that does not reach the handset leaves its slot as it was before the
+// load, however the load ends.
+struct RestoreUnwritten {
+  explicit RestoreUnwritten(std::vector<TAbonentInfo>& records)
+      : records(records),
+        before(records),
+        fromFile(records.size(), false),
+        written(records.size(), false) {}
+  ~RestoreUnwritten() {
+    for (std::size_t k = 0; k < records.size() && k < before.size(); ++k)
+      if (fromFile[k] && !written[k]) records[k] = before[k];
+  }
+  RestoreUnwritten(const RestoreUnwritten&) = delete;
+  RestoreUnwritten& operator=(const RestoreUnwritten&) = delete;
+
+  std::vector<TAbonentInfo>& records;
+  const std::vector<TAbonentInfo> before;
+  std::vector<bool> fromFile;
+  std::vector<bool> written;
+};
+
+// Writes every record with a number in slot order; each the handset takes gets its row.
+// Returns how many it refused.
+int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& ui, Family family,
+                       const std::string& model, std::vector<bool>& written, int left) {
+  int refused = 0;
+  const std::size_t columns = s.ListView1.columns.size();
+  const bool layoutFits = (family == Family::Classic && columns == kBaseColumns) ||
+                          (HasGroups(family) && columns == kGroupedColumns);
+  for (std::size_t k = 0; layoutFits && k < s.Records.size(); ++k) {
+    TAbonentInfo& r = s.Records[k];
+    if (r.Index == 0 || r.Number.empty()) continue;
+    const std::string nameHex = NameHexFor(r);
+    port.RunAtCommand(RecordWriteCommand(r, family));
+    bool accepted = port.CommandOk();
+    if (port.LastErrorText() != "OK" && port.LastError() == ErrTimeout) {
+      if (ui.messageBox(port.LastErrorText() + "\r\n" + Ru("Продолжить запись?"), MsgKind::Warning,
+                        MsgButtons::YesNo) != MsgResult::Yes) {
+        break;
+      }
+      accepted = true;  // the user goes on with this record as written
+    }
+    if (!accepted) {
+      ++refused;
+      ui.processEvents(false);
+      continue;
+    }
+    // What the handset keeps of the name is what its character set can carry.
+    r.NameHex = nameHex;
+    r.Name = Ucs2FieldToText(nameHex);
+    written[k] = true;
+    s.ListView1.rows.push_back(RowFromRecord(r, family, model, s.GroupNames, RowTexts::Load));
+    ++s.ListView1.revision;
+    --left;
+    s.pbReadAllRecords.setPosition(s.pbReadAllRecords.Max - left);
+    // The label changes before the repaint, so that it shows the record just written.
+    s.Label9.caption = Ru("Записано ") + IntToStr(s.pbReadAllRecords.Position) + Ru(" из ") +
+                       IntToStr(s.pbReadAllRecords.Max);
+    ui.processEvents(false);
+  }
+  return refused;
+}
+
 }  // namespace
 
 void PhoneBookSection::pmSaveBookClick(AppState& app) {
@@ -37,7 +150,7 @@ void PhoneBookSection::pmSaveBookClick(AppState& app) {
   std::string model;
   {
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
-    model = CutModelName(port->RunAtCommand("AT+CGMM"));
+    model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
   }
   // Only the first format exists, and only for the Classic handsets. Anything else is said
   // before a file is chosen, and no file is touched: an empty file in place of an older
@@ -73,17 +186,7 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
     }
   } finish{*this};
 
-  // ---- Reading phase.
-  std::string model;
-  {
-    const std::unique_ptr<TBlockSerial> port = OpenQuietly(app, ui);
-    model = CutModelName(port->RunAtCommand("AT+CGMM"));
-    port->RunAtCommand("AT +CPBS=ME");
-    CutStorageBounds(port->RunAtCommand("AT+MPBR=?"), PhoneFirst, PhoneLast);
-    port->RunAtCommand("AT +CPBS=SM");
-    CutStorageBounds(port->RunAtCommand("AT+MPBR=?"), SimFirst, SimLast);
-    port->RunAtCommand("AT+CPBS=MT");
-  }
+  const std::string model = ReadModelAndBounds(*this, app, ui);
   const Family family = FamilyOf(model);
   if (SimLast > kMaxPhoneBookIndex) {
     ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
@@ -93,104 +196,33 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
   if (!path) return;
 
   ListView1.clear();
-  if (family == Family::Classic && ListView1.columns.size() == kGroupedColumns) {
-    ListView1.columns.resize(kBaseColumns);
-    ++ListView1.revision;
-  } else if (HasGroups(family) && ListView1.columns.size() == kBaseColumns) {
-    AddGroupColumns(ListView1);
-    ui.processEvents(true);
-  }
+  FitColumns(ListView1, family, ui);
 
   // The whole file is taken apart before the table changes: a line that fails leaves the
-  // records as they were, and a line whose slot lies outside the table is set aside.
+  // records as they were.
   const std::int32_t tableSize = std::max(SimLast, 0);
-  const std::string content = ReadTextFile(*path, kMaxPhoneBookFileBytes);
-  // A later line for the same slot replaces the earlier one, as the records are filled line
-  // by line; what waits for the table is therefore never more than the table itself.
-  std::vector<std::optional<TAbonentInfo>> staged(static_cast<std::size_t>(tableSize));
-  int linesRead = 0;
-  int skipped = 0;
-  for (const std::string_view line : SplitFileLines(content)) {
-    FileEntry e = ParseFileLine(line, PhoneLast, family);
-    if (e.slot < 0 || e.slot >= tableSize) {
-      ++skipped;
-      continue;
-    }
-    staged[static_cast<std::size_t>(e.slot)] = std::move(e.record);
-    ++linesRead;
-  }
+  StagedFile staged =
+      StageFile(ReadTextFile(*path, kMaxPhoneBookFileBytes), tableSize, PhoneLast, family);
   Records.resize(static_cast<std::size_t>(tableSize));
-  const std::vector<TAbonentInfo> before = Records;
-  std::vector<bool> fromFile(Records.size(), false);
-  for (std::size_t slot = 0; slot < staged.size(); ++slot) {
-    if (!staged[slot]) continue;
-    // The handset is given no icon for a line of the file (the eleventh field is 255), and
-    // the table says so too.
-    staged[slot]->IconId = kNoIcon;
-    Records[slot] = std::move(*staged[slot]);
-    fromFile[slot] = true;
+  RestoreUnwritten restore(Records);
+  for (std::size_t slot = 0; slot < staged.bySlot.size(); ++slot) {
+    if (!staged.bySlot[slot]) continue;
+    Records[slot] = std::move(*staged.bySlot[slot]);
+    restore.fromFile[slot] = true;
   }
-
-  // ---- Writing phase. A line of the file that does not reach the handset leaves its slot
-  // as it was before the load, however the phase ends.
-  std::vector<bool> written(Records.size(), false);
-  struct Restore {
-    std::vector<TAbonentInfo>& records;
-    const std::vector<TAbonentInfo>& before;
-    const std::vector<bool>& fromFile;
-    const std::vector<bool>& written;
-    ~Restore() {
-      for (std::size_t k = 0; k < records.size() && k < before.size(); ++k)
-        if (fromFile[k] && !written[k]) records[k] = before[k];
-    }
-  } restore{Records, before, fromFile, written};
 
   Label9.visible = true;
   const std::unique_ptr<TBlockSerial> port = OpenQuietly(app, ui);
   port->ReplyTimeout = app.settings().TimeOut;
   port->RunAtCommand("AT+CPBS=MT");
   port->RunAtCommand("AT+CSCS=UCS2");
-  pbReadAllRecords.setRange(0, linesRead);
+  pbReadAllRecords.setRange(0, staged.linesRead);
   pbReadAllRecords.setPosition(0);
-  int left = linesRead;
-  int refused = 0;
-  const std::size_t columns = ListView1.columns.size();
-  const bool layoutFits = (family == Family::Classic && columns == kBaseColumns) ||
-                          (HasGroups(family) && columns == kGroupedColumns);
-  for (std::size_t k = 0; layoutFits && k < Records.size(); ++k) {
-    TAbonentInfo& r = Records[k];
-    if (r.Index == 0 || r.Number.empty()) continue;
-    const std::string nameHex = NameHexFor(r);
-    port->RunAtCommand(RecordWriteCommand(r, family));
-    bool accepted = port->CommandOk();
-    if (port->LastErrorText() != "OK" && port->LastError() == ErrTimeout) {
-      if (ui.messageBox(port->LastErrorText() + "\r\n" + Ru("Продолжить запись?"), MsgKind::Warning,
-                        MsgButtons::YesNo) != MsgResult::Yes) {
-        break;
-      }
-      accepted = true;  // the user goes on with this record as written
-    }
-    if (!accepted) {
-      ++refused;
-      ui.processEvents(false);
-      continue;
-    }
-    // What the handset keeps of the name is what its character set can carry.
-    r.NameHex = nameHex;
-    r.Name = Ucs2FieldToText(nameHex);
-    written[k] = true;
-    ListView1.rows.push_back(LoadedRow(r, family, GroupNames));
-    ++ListView1.revision;
-    --left;
-    pbReadAllRecords.setPosition(pbReadAllRecords.Max - left);
-    // The label changes before the repaint, so that it shows the record just written.
-    Label9.caption = Ru("Записано ") + IntToStr(pbReadAllRecords.Position) + Ru(" из ") +
-                     IntToStr(pbReadAllRecords.Max);
-    ui.processEvents(false);
-  }
+  const int refused =
+      WriteLoadedRecords(*this, *port, ui, family, model, restore.written, staged.linesRead);
 
-  if (skipped > 0) {
-    ui.messageBox(Ru("Строк файла пропущено: ") + IntToStr(skipped) +
+  if (staged.skipped > 0) {
+    ui.messageBox(Ru("Строк файла пропущено: ") + IntToStr(staged.skipped) +
                       Ru(". Номера их записей лежат вне справочника телефона."),
                   MsgKind::Warning, MsgButtons::Ok);
   }

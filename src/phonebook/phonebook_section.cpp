@@ -1,6 +1,7 @@
 #include "phonebook/phonebook_section.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "codec/delphi_text.h"
 #include "codec/reply_fields.h"
@@ -27,6 +28,43 @@ class ReadCleanup {
  private:
   std::function<void()> leave_;
 };
+
+// The number of indices of the whole phone book's range reply; none for a refusal or a count
+// no handset has.
+std::optional<std::int32_t> IndexCount(const std::string& range) {
+  if (!ReplyHasOk(range)) return std::nullopt;
+  std::int32_t total = 0, unused1 = 0, unused2 = 0;
+  ParseStorageRange(range, total, unused1, unused2);
+  total = std::max(total, 0);
+  if (total > kMaxPhoneBookIndex) return std::nullopt;
+  return total;
+}
+
+// The names of the handset's groups; they stay as they were when it refuses the count.
+void ReadGroupNames(TBlockSerial& port, std::vector<std::string>& names) {
+  const std::string groups = port.RunAtCommand("AT +MPGR=?");
+  if (!ReplyHasOk(groups)) return;
+  const std::int32_t count = std::max(CutGroupCount(groups), 0);
+  names.assign(static_cast<std::size_t>(count), std::string());
+  for (std::int32_t n = 1; n <= count; ++n)
+    names[n - 1] = CutGroupName(port.RunAtCommand("AT +MPGR=" + IntToStr(n)));
+}
+
+// Entries come in order of arrival; each goes to the slot of its index, and every index
+// without one becomes a free slot.
+std::vector<TAbonentInfo> PlacedByIndex(std::vector<TAbonentInfo> arrived, std::int32_t total) {
+  std::vector<TAbonentInfo> sorted(static_cast<std::size_t>(total));
+  std::vector<bool> placed(static_cast<std::size_t>(total), false);
+  for (TAbonentInfo& record : arrived) {
+    if (record.Index < 1 || record.Index > total) continue;
+    const auto at = static_cast<std::size_t>(record.Index - 1);
+    sorted[at] = std::move(record);
+    placed[at] = true;
+  }
+  for (std::size_t k = 0; k < sorted.size(); ++k)
+    if (!placed[k]) sorted[k] = FreeSlot(static_cast<std::int32_t>(k) + 1);
+  return sorted;
+}
 
 }  // namespace
 
@@ -74,7 +112,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   ContinueFlag = true;
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
 
-  const std::string model = ValueAfterEquals(port->RunAtCommand("AT+CGMM"));
+  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AtQuote);
   const Family family = FamilyOf(model);
   if (HasGroups(family)) AddGroupColumns(ListView1);
 
@@ -87,31 +125,17 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
     ui.messageBox(Ru("Нет доступа а справочнику."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  const std::string range = port->RunAtCommand("AT+MPBR=?");
-  if (!ReplyHasOk(range)) {
+  const std::optional<std::int32_t> count = IndexCount(port->RunAtCommand("AT+MPBR=?"));
+  if (!count) {
     ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
     return;
   }
-  std::int32_t total = 0, unused1 = 0, unused2 = 0;
-  ParseStorageRange(range, total, unused1, unused2);
-  total = std::max(total, 0);
-  if (total > kMaxPhoneBookIndex) {
-    ui.messageBox(Ru("Невозможно получить информацию о записях."), MsgKind::Error, MsgButtons::Ok);
-    return;
-  }
+  const std::int32_t total = *count;
 
   port->RunAtCommand("AT+CPBS=MT");
   if (!ReplyHasOk(port->RunAtCommand("AT+CSCS=UCS2"))) return;
 
-  if (HasGroups(family)) {
-    const std::string groups = port->RunAtCommand("AT +MPGR=?");
-    if (ReplyHasOk(groups)) {
-      const std::int32_t count = std::max(CutGroupCount(groups), 0);
-      GroupNames.assign(static_cast<std::size_t>(count), std::string());
-      for (std::int32_t n = 1; n <= count; ++n)
-        GroupNames[n - 1] = CutGroupName(port->RunAtCommand("AT +MPGR=" + IntToStr(n)));
-    }
-  }
+  if (HasGroups(family)) ReadGroupNames(*port, GroupNames);
 
   pbReadAllRecords.setRange(0, total);
   pbFullRecord.setRange(0, total);
@@ -147,19 +171,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
     ui.processEvents(true);
   }
 
-  // Entries came in order of arrival; each goes to the slot of its index now, and every
-  // index without one becomes a free slot.
-  std::vector<TAbonentInfo> sorted(static_cast<std::size_t>(total));
-  std::vector<bool> placed(static_cast<std::size_t>(total), false);
-  for (TAbonentInfo& record : Records) {
-    if (record.Index < 1 || record.Index > total) continue;
-    const auto at = static_cast<std::size_t>(record.Index - 1);
-    sorted[at] = std::move(record);
-    placed[at] = true;
-  }
-  for (std::size_t k = 0; k < sorted.size(); ++k)
-    if (!placed[k]) sorted[k] = FreeSlot(static_cast<std::int32_t>(k) + 1);
-  Records = std::move(sorted);
+  Records = PlacedByIndex(std::move(Records), total);
   LastReadComplete = true;
   pbReadAllRecords.setPosition(0);
 }

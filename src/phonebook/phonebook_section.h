@@ -105,6 +105,12 @@ class PhoneBookSection {
   std::vector<std::string> freeIndices() const;
   // Taken[i - 1]: index i holds (or may hold) an entry; `except` is left free.
   std::vector<bool> takenIndices(std::int64_t except) const;
+  // The row with a caption: the one at `hint` when it still has it, else the first.
+  std::vector<ListRow>::iterator rowOf(const std::string& caption, std::size_t hint);
+  // After an edit's write was refused, its erase taken: writes the erased entry back, or
+  // forgets it when the handset refuses that too.
+  void restoreRefusedEdit(TBlockSerial& port, const TAbonentInfo& erased,
+                          const std::string& caption, Family family, UserInterface& ui);
 
   bool writingAll_ = false;
 };

@@ -36,47 +36,11 @@ void TellIndexOutside(UserInterface& ui, std::size_t count) {
                 MsgKind::Error, MsgButtons::Ok);
 }
 
-// Step 5.1 of an edit: what the old slot holds once its entry has moved or been rewritten.
-void FreeOldSlot(TAbonentInfo& r) {
-  r.Name = std::string(kFreeName);
-  r.NameHex.clear();
-  r.Number.clear();
-  r.NumberFormat = 145;
-  r.NumberType = 0;
-  r.Attr6 = 0;
-  r.AlertId = 255;
-  r.Attr8 = 0;
-  r.Attr9 = 1;
-  r.Category = 0;
-  r.IconId = kNoIcon;
-  r.IconText.clear();
-}
-
-int IconIdOfItem(int item) {
-  return item == 15 ? kNoIcon : item;
-}
-
-}  // namespace
-
-void PhoneBookSection::sbAddRecordClick(AppState& app) {
-  UserInterface& ui = app.ui();
-  if (ListView1.rows.empty()) {
-    ui.messageBox(
-        Ru("Перед добавлением новой записи рекомендуется прочитать записи из справочника."),
-        MsgKind::Information, MsgButtons::Ok);
-    return;
-  }
-  app.LoadPortSettings();
-  const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
-  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"));
-  if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
-  if (port->RunAtCommand("AT+CSCS=UCS2") != kExactOk) return;
-  port->RunAtCommand("AT+MPBR=?");
-
-  const Family family = FamilyOf(model);
-  TfrmAddRecord& d = frmAddRecord;
-  if (HasGroups(family)) d.cbGroup.setItems(GroupNames);
-  d.cbRecordNum.setItems(freeIndices());
+// The record dialog as an add opens it: empty texts and the family's default items.
+void PrepareAdd(TfrmAddRecord& d, Family family, const std::string& model,
+                const std::vector<std::string>& groupNames, std::vector<std::string> free) {
+  if (HasGroups(family)) d.cbGroup.setItems(groupNames);
+  d.cbRecordNum.setItems(std::move(free));
   d.cbRecordNum.select(0);
   d.KeptType = -1;
   d.KeptNameHex.clear();
@@ -96,6 +60,88 @@ void PhoneBookSection::sbAddRecordClick(AppState& app) {
     d.cbGroup.select(0);
   }
   d.Label8.caption = Ru("Модель телефона: ") + model;
+}
+
+// The record dialog as an edit opens it: the row's texts, and the entry's own name hex.
+void PrepareEdit(TfrmAddRecord& d, const ListModel& list, const ListRow& row, Family family,
+                 const TAbonentInfo* held, const std::vector<std::string>& groupNames,
+                 std::vector<std::string> free) {
+  const std::string typeText = list.cellText(row, kColType);
+  const std::string iconText = list.cellText(row, kColIcon);
+  const std::string groupText = list.cellText(row, kColGroup);
+  d.cbRecordNum.setItems(std::move(free));
+  d.cbRecordNum.text = row.caption;
+  d.edtAbonentName.text = list.cellText(row, kColName);
+  d.KeptNameHex = held != nullptr && !IsFree(*held) ? held->NameHex : std::string();
+  d.edtPhoneNumber.text = list.cellText(row, kColNumber);
+  const auto& types = TypeListTexts();
+  const auto type = std::find(types.begin(), types.end(), typeText);
+  d.KeptType = -1;
+  if (type != types.end()) {
+    d.cbType.select(static_cast<int>(type - types.begin()));
+  } else if (HasGroups(family) && typeText == TypeItems()[7]) {
+    d.cbType.select(7);
+  } else {
+    // No item stands for the row's type ("SIM"): the item the dialog's last use left selected
+    // would silently give the entry that type, so none stays selected and the write keeps the
+    // entry's own code.
+    d.cbType.select(-1);
+    if (held != nullptr) d.KeptType = held->NumberType;
+  }
+  d.cbType.text = typeText;
+  d.cbIDs.text = list.cellText(row, kColAlert);
+  if (family == Family::Grouped) {
+    const int icon = d.cbIcon.indexOf(iconText);
+    if (icon >= 0) d.cbIcon.select(icon);
+    d.cbGroup.text = groupText;
+  }
+  if (HasGroups(family)) {
+    d.cbGroup.setItems(groupNames);
+    for (std::size_t k = 0; k < d.cbGroup.items.size(); ++k)
+      if (d.cbGroup.items[k] == groupText) d.cbGroup.select(static_cast<int>(k));
+    d.cbIcon.text = iconText;
+    d.cbIcon.enabled = false;
+  }
+}
+
+// An edited row shows the dialog's texts; a type without an item keeps the row's image.
+void ShowEdited(ListRow& edited, const ListRow& before, const TfrmAddRecord& d, Family family,
+                std::int32_t index) {
+  const int typeItem = d.cbType.itemIndex;
+  const int typeImage =
+      typeItem >= 0 || before.subItems.size() < 3 ? typeItem : before.subItems[2].image;
+  edited.caption = IntToStr(index);
+  edited.subItems = {{d.edtAbonentName.text, kNoImage},
+                     {d.edtPhoneNumber.text, kNoImage},
+                     {d.cbType.text, typeImage},
+                     {d.cbIDs.text, kNoImage}};
+  if (HasGroups(family)) {
+    const int iconImage = family == Family::Grouped ? IconItemImage(d.cbIcon.itemIndex) : kNoImage;
+    edited.subItems.push_back({d.cbIcon.text, iconImage});
+    edited.subItems.push_back({d.cbGroup.text, kNoImage});
+  }
+}
+
+}  // namespace
+
+void PhoneBookSection::sbAddRecordClick(AppState& app) {
+  UserInterface& ui = app.ui();
+  if (ListView1.rows.empty()) {
+    ui.messageBox(
+        Ru("Перед добавлением новой записи рекомендуется прочитать записи из справочника."),
+        MsgKind::Information, MsgButtons::Ok);
+    return;
+  }
+  app.LoadPortSettings();
+  const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
+  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
+  if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
+  if (port->RunAtCommand("AT+CSCS=UCS2") != kExactOk) return;
+  port->RunAtCommand("AT+MPBR=?");
+
+  const Family family = FamilyOf(model);
+  TfrmAddRecord& d = frmAddRecord;
+  PrepareAdd(d, family, model, GroupNames, freeIndices());
   d.RecordCount = static_cast<int>(Records.size());
   d.Taken = takenIndices(0);
   d.Show(ui);
@@ -118,75 +164,17 @@ void PhoneBookSection::sbAddRecordClick(AppState& app) {
     return;
   }
 
-  const int typeItem = d.cbType.itemIndex;
-  const int idsItem = d.cbIDs.itemIndex;
-  TAbonentInfo& r = *slot;
-  r.Name = d.edtAbonentName.text;
-  r.NameHex = NameHexFor(r.Name, d.KeptNameHex);
-  r.Number = d.edtPhoneNumber.text;
+  TAbonentInfo r = RecordFromDialog(d, family);
+  r.Index = idx;
+  r.OnSim = slot->OnSim;
+  // The row shows the type the command carried, as a read will show it.
+  ListView1.rows.push_back(RowFromRecord(r, family, model, GroupNames, RowTexts::Read));
+  ++ListView1.revision;
   // A distribution list and the SIM type share code 7 on the models whose lists know no
   // distribution list; V150 is a Grouped model like the others and keeps 7 as they do.
-  if (typeItem == 7) {
-    if (IsT720(model)) {
-      r.NumberType = 8;
-    } else if (HasGroups(family)) {
-      r.NumberType = 7;
-    }
-  } else {
-    r.NumberType = static_cast<std::uint8_t>(typeItem);
-  }
-  if (idsItem == 0) {
-    r.AlertId = 0;
-  } else if (idsItem == 2) {
-    r.AlertId = 255;
-  } else {
-    r.AlertId = text::StrToInt(d.cbIDs.text);
-  }
-  r.Attr6 = 0;
-  r.NumberFormat = NumberFormatFor(r.Number, typeItem);
-  r.Category = 0;
-  r.IconId = 0;
-  r.IconText.clear();
-  if (family == Family::Grouped) {
-    r.IconId = IconIdOfItem(d.cbIcon.itemIndex);
-    r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
-  } else if (family == Family::GroupedText) {
-    r.IconId = IconIdOfItem(d.cbIcon.itemIndex);
-    r.IconText = d.cbIcon.text;
-    r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
-  }
-  r.Attr8 = 0;
-  r.Attr9 = 1;
-  r.Attr12 = 255;
-  r.Attr13 = 0;
-  r.Tail1 = 0;
-  r.Tail2 = 0;
-
-  ListRow row;
-  row.caption = d.cbRecordNum.text;
-  row.subItems.push_back({r.Name, kNoImage});
-  row.subItems.push_back({r.Number, kNoImage});
-  if (typeItem >= 0 && typeItem <= 6) {
-    row.subItems.push_back({TypeListTexts()[typeItem], typeItem});
-  } else if (typeItem == 7 && IsT720(model)) {
-    row.subItems.push_back({"SIM", kSimTypeImage});
-  } else if (typeItem == 7 && HasGroups(family)) {
-    row.subItems.push_back({TypeItems()[7], 7});
-  }
-  if (idsItem == 0) {
-    row.subItems.push_back({AlertItems()[0], kNoImage});
-  } else if (idsItem == 2) {
-    row.subItems.push_back({AlertItems()[2], kNoImage});
-  } else {
-    row.subItems.push_back({d.cbIDs.text, kNoImage});
-  }
-  if (HasGroups(family)) {
-    row.subItems.push_back(
-        {d.cbIcon.text, family == Family::Grouped ? IconItemImage(d.cbIcon.itemIndex) : kNoImage});
-    row.subItems.push_back({d.cbGroup.text, kNoImage});
-  }
-  ListView1.rows.push_back(std::move(row));
-  ++ListView1.revision;
+  if (d.cbType.itemIndex == 7 && !HasGroups(family))
+    r.NumberType = IsT720(model) ? 8 : slot->NumberType;
+  *slot = std::move(r);
   RefreshRowDrawing();
 }
 
@@ -198,51 +186,15 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   std::string model;
   {
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
-    model = ValueAfterEquals(port->RunAtCommand("AT+CGMM"));
+    model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AtQuote);
   }
   const Family family = FamilyOf(model);
   const ListRow row = ListView1.rows[static_cast<std::size_t>(sel)];
   const std::string old = row.caption;
-  const std::string typeText = ListView1.cellText(row, kColType);
-  const std::string iconText = ListView1.cellText(row, kColIcon);
-  const std::string groupText = ListView1.cellText(row, kColGroup);
-
   TfrmAddRecord& d = frmAddRecord;
-  d.cbRecordNum.setItems(freeIndices());
-  d.cbRecordNum.text = old;
-  d.edtAbonentName.text = ListView1.cellText(row, kColName);
-  const TAbonentInfo* held = recordAt(IntOf(old).value_or(0));
-  d.KeptNameHex = held != nullptr && !IsFree(*held) ? held->NameHex : std::string();
-  d.edtPhoneNumber.text = ListView1.cellText(row, kColNumber);
-  const auto& types = TypeListTexts();
-  const auto type = std::find(types.begin(), types.end(), typeText);
-  d.KeptType = -1;
-  if (type != types.end()) {
-    d.cbType.select(static_cast<int>(type - types.begin()));
-  } else if (HasGroups(family) && typeText == TypeItems()[7]) {
-    d.cbType.select(7);
-  } else {
-    // No item stands for the row's type ("SIM"): the item the dialog's last use left selected
-    // would silently give the entry that type, so none stays selected and the write keeps the
-    // entry's own code.
-    d.cbType.select(-1);
-    if (held != nullptr) d.KeptType = held->NumberType;
-  }
-  d.cbType.text = typeText;
-  const std::string alertText = ListView1.cellText(row, kColAlert);
-  d.cbIDs.text = alertText;
-  if (family == Family::Grouped) {
-    const int icon = d.cbIcon.indexOf(iconText);
-    if (icon >= 0) d.cbIcon.select(icon);
-    d.cbGroup.text = groupText;
-  }
-  if (HasGroups(family)) {
-    d.cbGroup.setItems(GroupNames);
-    for (std::size_t k = 0; k < d.cbGroup.items.size(); ++k)
-      if (d.cbGroup.items[k] == groupText) d.cbGroup.select(static_cast<int>(k));
-    d.cbIcon.text = iconText;
-    d.cbIcon.enabled = false;
-  }
+  PrepareEdit(d, ListView1, row, family, recordAt(IntOf(old).value_or(0)), GroupNames,
+              freeIndices());
+  const std::string alertText = d.cbIDs.text;
 
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
   if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
@@ -282,97 +234,48 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   }
   port->RunAtCommand(d.RecordCommand);
   if (!port->CommandOk()) {
-    // The old entry is erased by now: put it back as it was, so the refusal costs nothing.
-    port->RunAtCommand(RecordWriteCommand(before, family));
-    if (port->CommandOk()) {
-      ui.messageBox(Ru("Телефон не принял изменённую запись. Прежняя запись восстановлена."),
-                    MsgKind::Error, MsgButtons::Ok);
-      return;
-    }
-    FreeRecord(*recordAt(oldIndex));
-    const auto gone = std::find_if(ListView1.rows.begin(), ListView1.rows.end(),
-                                   [&](const ListRow& r) { return r.caption == old; });
-    if (gone != ListView1.rows.end()) ListView1.rows.erase(gone);
-    ++ListView1.revision;
-    ui.messageBox(Ru("Телефон не принял изменённую запись, а прежнюю восстановить не удалось: "
-                     "запись удалена из телефона."),
-                  MsgKind::Error, MsgButtons::Ok);
-    RefreshRowDrawing();
+    restoreRefusedEdit(*port, before, old, family, ui);
     return;
   }
 
-  FreeOldSlot(*recordAt(oldIndex));
+  FreeRecord(*recordAt(oldIndex));
   // The modal dialog took no other input, but find the row again rather than trust it.
-  std::size_t at = static_cast<std::size_t>(sel);
-  if (at >= ListView1.rows.size() || ListView1.rows[at].caption != old) {
-    const auto it = std::find_if(ListView1.rows.begin(), ListView1.rows.end(),
-                                 [&](const ListRow& r) { return r.caption == old; });
-    at = static_cast<std::size_t>(it - ListView1.rows.begin());
-  }
-  const int typeItem = d.cbType.itemIndex;
-  if (at < ListView1.rows.size()) {
-    ListRow& edited = ListView1.rows[at];
-    edited.caption = IntToStr(newIndex);
-    edited.subItems.resize(4);
-    edited.subItems[0] = {d.edtAbonentName.text, kNoImage};
-    edited.subItems[1] = {d.edtPhoneNumber.text, kNoImage};
-    edited.subItems[2] = {
-        d.cbType.text, typeItem >= 0 || row.subItems.size() < 3 ? typeItem : row.subItems[2].image};
-    edited.subItems[3] = {d.cbIDs.text, kNoImage};
-    if (family == Family::Grouped) {
-      edited.subItems.push_back({d.cbIcon.text, IconItemImage(d.cbIcon.itemIndex)});
-      edited.subItems.push_back({d.cbGroup.text, kNoImage});
-    } else if (family == Family::GroupedText) {
-      edited.subItems.push_back({d.cbIcon.text, kNoImage});
-      edited.subItems.push_back({d.cbGroup.text, kNoImage});
-    }
+  const auto edited = rowOf(old, static_cast<std::size_t>(sel));
+  if (edited != ListView1.rows.end()) {
+    ShowEdited(*edited, row, d, family, newIndex);
     ++ListView1.revision;
   }
-
   TAbonentInfo& r = *recordAt(newIndex);
-  const TAbonentInfo& freed = *recordAt(oldIndex);
-  const std::uint8_t attr6 = freed.Attr6, attr8 = freed.Attr8, attr9 = freed.Attr9;
-  r.Category = 0;
-  r.IconId = 0;
-  r.IconText.clear();
-  if (family == Family::Grouped) {
-    r.IconId = IconIdOfItem(d.cbIcon.itemIndex);
-    r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
-  } else if (family == Family::GroupedText) {
-    r.IconId = kNoIcon;
-    // What the command gave the handset, so that a later load or write back keeps it.
-    r.IconText = d.cbIcon.text;
-    r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
-  }
-  r.OnSim = newIndex > PhoneLast ? 1 : 0;
+  r = RecordFromDialog(d, family);
   r.Index = newIndex;
-  r.Name = d.edtAbonentName.text;
-  r.NameHex = NameHexFor(r.Name, d.KeptNameHex);
-  r.Number = d.edtPhoneNumber.text;
-  const char lead = r.Number.empty() ? '\0' : r.Number[0];
-  const bool latin = (lead >= 'A' && lead <= 'Z') || (lead >= 'a' && lead <= 'z');
-  if (lead == '+' && typeItem != 6) {
-    r.NumberFormat = 145;
-  } else if (latin && typeItem == 6) {
-    r.NumberFormat = 128;
-  } else {
-    r.NumberFormat = 129;
+  r.OnSim = newIndex > PhoneLast ? 1 : 0;
+  RefreshRowDrawing();
+}
+
+std::vector<ListRow>::iterator PhoneBookSection::rowOf(const std::string& caption,
+                                                       std::size_t hint) {
+  if (hint < ListView1.rows.size() && ListView1.rows[hint].caption == caption)
+    return ListView1.rows.begin() + static_cast<std::ptrdiff_t>(hint);
+  return std::find_if(ListView1.rows.begin(), ListView1.rows.end(),
+                      [&](const ListRow& r) { return r.caption == caption; });
+}
+
+void PhoneBookSection::restoreRefusedEdit(TBlockSerial& port, const TAbonentInfo& erased,
+                                          const std::string& caption, Family family,
+                                          UserInterface& ui) {
+  port.RunAtCommand(RecordWriteCommand(erased, family));
+  if (port.CommandOk()) {
+    ui.messageBox(Ru("Телефон не принял изменённую запись. Прежняя запись восстановлена."),
+                  MsgKind::Error, MsgButtons::Ok);
+    return;
   }
-  r.NumberType = static_cast<std::uint8_t>(typeItem < 0 && d.KeptType >= 0 ? d.KeptType : typeItem);
-  r.Attr6 = attr6;
-  r.Attr8 = attr8;
-  r.Attr9 = attr9;
-  if (d.cbIDs.text == AlertItems()[2]) {
-    r.AlertId = 255;
-  } else if (d.cbIDs.text == AlertItems()[0]) {
-    r.AlertId = 0;
-  } else {
-    r.AlertId = text::StrToInt(d.cbIDs.text);
-  }
-  r.Attr12 = 255;
-  r.Attr13 = 0;
-  r.Tail1 = 0;
-  r.Tail2 = 0;
+  FreeRecord(*recordAt(text::StrToInt(caption)));
+  const auto gone = rowOf(caption, SIZE_MAX);
+  if (gone != ListView1.rows.end()) ListView1.rows.erase(gone);
+  ++ListView1.revision;
+  ui.messageBox(Ru("Телефон не принял изменённую запись, а прежнюю восстановить не удалось: "
+                   "запись удалена из телефона."),
+                MsgKind::Error, MsgButtons::Ok);
   RefreshRowDrawing();
 }
 
@@ -502,7 +405,7 @@ void PhoneBookSection::sbWriteAllClick(AppState& app) {
     ~ProgressReset() { bar.setPosition(0); }
   } reset{pbReadAllRecords};
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
-  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"));
+  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
   const Family family = FamilyOf(model);
   if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
   if (port->RunAtCommand("AT+CSCS=UCS2") != kExactOk) return;

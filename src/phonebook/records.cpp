@@ -3,8 +3,10 @@
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
 #include "codec/field_cutter.h"
+#include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "phonebook/add_record_dialog.h"
 
 namespace quorvex::phonebook {
 
@@ -135,7 +137,9 @@ std::uint8_t NumberFormatFor(std::string_view number, int type) {
   return type == 6 ? 128 : 129;
 }
 
-std::string CutModelName(std::string reply) {
+std::string CutModelName(std::string_view modelReply, ModelCut cut) {
+  if (cut == ModelCut::AtQuote) return ValueAfterEquals(modelReply);
+  std::string reply(modelReply);
   const int model = Pos("MODEL=", reply);
   if (model > 0) Delete(reply, 1, model + 5);
   Delete(reply, Pos("\"", reply), 1);
@@ -256,6 +260,27 @@ std::string EraseCommand(std::int32_t index) {
   return "AT+MPBW=" + IntToStr(index);
 }
 
+TAbonentInfo RecordFromDialog(const TfrmAddRecord& d, Family family) {
+  TAbonentInfo r;
+  r.Name = d.edtAbonentName.text;
+  r.NameHex = NameHexFor(r.Name, d.KeptNameHex);
+  r.Number = d.edtPhoneNumber.text;
+  r.NumberType = d.typeCode();
+  r.NumberFormat = NumberFormatFor(r.Number, r.NumberType);
+  r.AlertId = d.alertCode();
+  r.Attr9 = 1;
+  if (HasGroups(family)) r.Category = static_cast<std::uint8_t>(d.cbGroup.itemIndex + 1);
+  if (family == Family::Grouped) {
+    r.IconId = IconIdOfItem(d.cbIcon.itemIndex);
+  } else if (family == Family::GroupedText) {
+    // As the command gave them: no icon code, the text as typed.
+    r.IconId = kNoIcon;
+    r.IconText = d.cbIcon.text;
+  }
+  r.Attr12 = 255;
+  return r;
+}
+
 std::vector<ListColumn> BaseColumns() {
   return {
       {"#", 45, ListColumn::Align::Left, kNoImage},
@@ -293,6 +318,10 @@ int IconItemImage(int item) {
   return item >= 0 && item <= 14 ? item + kFirstIconImage : kNoImage;
 }
 
+int IconIdOfItem(int item) {
+  return item == 15 ? kNoIcon : item;
+}
+
 ListCell IconCell(std::int32_t iconId) {
   if (iconId >= 0 && iconId <= 14) return {IconCaptions()[iconId], IconItemImage(iconId)};
   if (iconId == kNoIcon) return {IconCaptions()[15], kNoImage};
@@ -304,43 +333,33 @@ ListCell GroupCell(std::uint8_t category, const std::vector<std::string>& groupN
   return {};
 }
 
-ListRow EntryRow(const TAbonentInfo& r, Family family, std::string_view model,
-                 const std::vector<std::string>& groupNames) {
-  ListRow row;
-  row.caption = IntToStr(r.Index);
-  row.subItems.push_back({r.Name, kNoImage});
-  row.subItems.push_back({r.Number, kNoImage});
-  if (auto type = ReadTypeCell(r.NumberType, family, model)) row.subItems.push_back(*type);
-  row.subItems.push_back({AlertText(r.AlertId).value_or(std::string()), kNoImage});
-  if (HasGroups(family)) {
-    if (family == Family::GroupedText) {
-      row.subItems.push_back({r.IconText, kNoImage});
-    } else {
-      row.subItems.push_back(IconCell(r.IconId));
-    }
-    row.subItems.push_back(GroupCell(r.Category, groupNames));
-  }
-  return row;
+namespace {
+
+// A load names the types with the record dialog's items, and the family's SIM code "SIM".
+ListCell LoadedTypeCell(std::uint8_t type, Family family) {
+  const bool sim = (type == 7 && family == Family::Classic) || (type == 8 && HasGroups(family));
+  if (sim) return {"SIM", kSimTypeImage};
+  if (type < TypeItems().size()) return {TypeItems()[type], type};
+  return {};
 }
 
-ListRow LoadedRow(const TAbonentInfo& r, Family family,
-                  const std::vector<std::string>& groupNames) {
+}  // namespace
+
+ListRow RowFromRecord(const TAbonentInfo& r, Family family, std::string_view model,
+                      const std::vector<std::string>& groupNames, RowTexts texts) {
   ListRow row;
   row.caption = IntToStr(r.Index);
   row.subItems.push_back({r.Name, kNoImage});
   row.subItems.push_back({r.Number, kNoImage});
-  const bool sim =
-      (r.NumberType == 7 && family == Family::Classic) || (r.NumberType == 8 && HasGroups(family));
-  if (sim) {
-    row.subItems.push_back({"SIM", kSimTypeImage});
-  } else if (r.NumberType < TypeItems().size()) {
-    row.subItems.push_back({TypeItems()[r.NumberType], r.NumberType});
-  } else {
-    row.subItems.push_back({});
+  if (texts == RowTexts::Load) {
+    row.subItems.push_back(LoadedTypeCell(r.NumberType, family));
+  } else if (auto type = ReadTypeCell(r.NumberType, family, model)) {
+    row.subItems.push_back(*type);
   }
   row.subItems.push_back({AlertText(r.AlertId).value_or(std::string()), kNoImage});
   if (HasGroups(family)) {
-    row.subItems.push_back(IconCell(r.IconId));
+    const bool iconText = family == Family::GroupedText && texts == RowTexts::Read;
+    row.subItems.push_back(iconText ? ListCell{r.IconText, kNoImage} : IconCell(r.IconId));
     row.subItems.push_back(GroupCell(r.Category, groupNames));
   }
   return row;

@@ -14,6 +14,8 @@
 
 namespace quorvex::phonebook {
 
+class TfrmAddRecord;
+
 // One phone book index. Slot k of Records describes index k + 1 after a read.
 struct TAbonentInfo {
   std::uint8_t OnSim = 0;
@@ -48,7 +50,7 @@ inline constexpr std::int32_t kMaxPhoneBookIndex = 65535;
 
 // The free slot a read leaves at an index without an entry.
 TAbonentInfo FreeSlot(std::int32_t index);
-// What erasing (or moving away) leaves in a slot; Index and OnSim stay.
+// What erasing, or an edit moving the entry away, leaves in a slot; Index and OnSim stay.
 void FreeRecord(TAbonentInfo& record);
 bool IsFree(const TAbonentInfo& record);
 
@@ -85,9 +87,12 @@ std::uint8_t NumberFormatFor(std::string_view number, int type);
 
 // ---- Cutting the replies of a read.
 
-// "AT+CGMM" reply: everything after the first "MODEL=" without the first double quote and
-// the first "\r\n\r\nOK\r\n".
-std::string CutModelName(std::string reply);
+// Where the model name of an "AT+CGMM" reply ends. The read and the edit take the text
+// between the first "=" and the next double quote, empty for a reply without them; the other
+// operations everything after the first "MODEL=" without the first double quote and the
+// first "\r\n\r\nOK\r\n", so that they name a refusal as the handset sent it.
+enum class ModelCut { AtQuote, AfterModel };
+std::string CutModelName(std::string_view reply, ModelCut cut);
 
 // "AT+MPBR=?" reply of one storage: its first and last index, assigned in that order. Raises
 // EConvertError; a value not yet cut keeps what it held.
@@ -138,6 +143,10 @@ std::string RecordWriteCommand(const TAbonentInfo& record, Family family);
 
 std::string EraseCommand(std::int32_t index);
 
+// The record a write from the record dialog leaves at its index: the entry its command
+// carried, with the fixed fields of the dialog's layout. Index and OnSim are the caller's.
+TAbonentInfo RecordFromDialog(const TfrmAddRecord& dialog, Family family);
+
 // ---- The rows of ListView1.
 
 inline constexpr int kBaseColumns = 5;
@@ -146,13 +155,17 @@ std::vector<ListColumn> BaseColumns();
 // Removes an earlier icon and group pair and appends it again: never more than 7 columns.
 void AddGroupColumns(ListModel& list);
 
-// The row a load shows for a record it wrote: the type text comes from the record dialog's
-// type box, the group from the handset's group names.
-ListRow LoadedRow(const TAbonentInfo& record, Family family,
-                  const std::vector<std::string>& groupNames);
+// Which texts a row gives a record's type and icon. A read (and what is written as a read
+// would show it: an add, a vCard import) uses the list's type texts and, for GroupedText,
+// the icon text; a load uses the record dialog's type box and the icon captions.
+enum class RowTexts { Read, Load };
+ListRow RowFromRecord(const TAbonentInfo& record, Family family, std::string_view model,
+                      const std::vector<std::string>& groupNames, RowTexts texts);
 // The row a read shows for a record.
-ListRow EntryRow(const TAbonentInfo& record, Family family, std::string_view model,
-                 const std::vector<std::string>& groupNames);
+inline ListRow EntryRow(const TAbonentInfo& record, Family family, std::string_view model,
+                        const std::vector<std::string>& groupNames) {
+  return RowFromRecord(record, family, model, groupNames, RowTexts::Read);
+}
 // The type cell a read shows: nullopt where the family has no text for the code (no sub-item
 // is added and the later cells move left), an empty cell for a code beyond the tables.
 std::optional<ListCell> ReadTypeCell(std::uint8_t type, Family family, std::string_view model);
@@ -160,5 +173,7 @@ ListCell IconCell(std::int32_t iconId);  // caption and image; empty cell outsid
 ListCell GroupCell(std::uint8_t category, const std::vector<std::string>& groupNames);
 // The image of icon box item n: n + 9 for the fifteen icons, none otherwise.
 int IconItemImage(int item);
+// The icon code of icon box item n: the item itself, 255 for "нет".
+int IconIdOfItem(int item);
 
 }  // namespace quorvex::phonebook

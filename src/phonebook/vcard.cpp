@@ -247,7 +247,7 @@ ExportResult ExportVCardClick(PhoneBookSection& section, AppState& app, VCardVer
   std::string model;
   {
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(false);
-    model = CutModelName(port->RunAtCommand("AT+CGMM"));
+    model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
   }
   ExportResult result;
   const std::optional<std::string> path = ui.chooseSaveFile(kVCardFilter, kVCardExt);

@@ -140,7 +140,7 @@ ImportResult ImportVCardClick(PhoneBookSection& s, AppState& app, TfrmImportVCar
 
   app.LoadPortSettings();
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
-  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"));
+  const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
   const Family family = FamilyOf(model);
   if (family == Family::None) {
     ui.messageBox(Ru("Запись в справочник для модели телефона \"") + model +

@@ -92,6 +92,8 @@ TEST_P(AddPerFamily, WritesTheDialogsCommandAndKeepsRecordsAndListInStep) {
   EXPECT_EQ(r.NumberType, 3);
   EXPECT_EQ(r.AlertId, 255);
   EXPECT_EQ(r.Index, 1);
+  // A later write back sends what the add sent.
+  EXPECT_EQ(RecordWriteCommand(r, FamilyOf(c.model)), c.command);
   // The handset has it too.
   const auto st = h.phone().state();
   ASSERT_EQ(st.entries.count(1), 1u);
@@ -164,6 +166,21 @@ TEST(Add, AModelOfNoFamilySendsNothing) {
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Warning);
   EXPECT_EQ(h.section.Records, records);
   EXPECT_EQ(h.section.ListView1.rows.size(), 3u);
+}
+
+TEST(Add, ATypedIndexShowsAsTheIndexItWrote) {
+  Handset h("V60", Book(10, 0, {{1, Entry("+1", "A")}}));
+  ReadFirst(h);
+  Fill(h, [](TfrmAddRecord& d) {
+    Type(d, "+5", "E");
+    d.cbRecordNum.itemIndex = -1;
+    d.cbRecordNum.text = "$5";
+  });
+  h.section.sbAddRecordClick(h.app());
+  EXPECT_EQ(h.sent().back(), "AT+MPBW=5,\"+5\",145,0045,2,0,255,0,1");
+  ASSERT_EQ(h.section.ListView1.rows.size(), 2u);
+  EXPECT_EQ(h.section.ListView1.rows[1].caption, "5");
+  EXPECT_EQ(h.section.Records[4].Index, 5);
 }
 
 TEST(Add, AnIndexOutsideTheTableIsRefusedBeforeAnythingIsSent) {
@@ -266,6 +283,21 @@ TEST(Edit, KeepingTheIndexErasesAndWritesTheSameIndex) {
   EXPECT_EQ(r.IconId, 7);
   EXPECT_EQ(r.Category, 3);
   EXPECT_EQ(h.phone().state().entries.at(3).name, Ru("Иван"));
+}
+
+// The record an edit leaves is what its command wrote, so a later write back of the unchanged
+// row sends the same.
+TEST(Edit, TheRecordIsWhatTheCommandWrote) {
+  for (const char* number : {"+2", "b@x.ru", "5@x.ru", "22"}) {
+    Handset h("V60", Book(10, 0, {{2, Entry(number, "B", 6)}}));
+    ReadFirst(h);
+    SelectRow(h.section, "2");
+    Fill(h, [](TfrmAddRecord& d) { d.edtAbonentName.text = "C"; });
+    h.section.ListView1DblClick(h.app());
+    const V sent = h.sent();
+    ASSERT_EQ(sent.size(), 5u) << number;
+    EXPECT_EQ(RecordWriteCommand(h.section.Records[1], Family::Classic), sent.back()) << number;
+  }
 }
 
 TEST(Edit, TheEntrysAlertIsKeptUnlessChanged) {

@@ -38,10 +38,23 @@ TEST(Families, ExactModelNames) {
   for (const auto& [model, family] : cases) EXPECT_EQ(FamilyOf(model), family) << model;
 }
 
-TEST(ReplyCutters, ModelStorageAndGroups) {
-  EXPECT_EQ(CutModelName("\r\n+CGMM: \"GSM900\",\"GSM1800\",\"MODEL=C350\"\r\n\r\nOK\r\n"), "C350");
-  EXPECT_EQ(CutModelName("\r\nERROR\r\n"), "\r\nERROR\r\n");
+TEST(ReplyCutters, ModelNameEachWay) {
+  struct Case {
+    std::string reply, atQuote, afterModel;
+  } cases[] = {
+      {"\r\n+CGMM: \"GSM900\",\"GSM1800\",\"MODEL=C350\"\r\n\r\nOK\r\n", "C350", "C350"},
+      {"\r\nERROR\r\n", "", "\r\nERROR\r\n"},
+      {"", "", ""},
+      {"\r\n+CGMM: MODEL=V60\r\n\r\nOK\r\n", "", "V60"},
+      {"\r\n+CGMM: \"MODEL=C450\"\r\nOK\r\n", "C450", "C450\r\nOK\r\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(CutModelName(c.reply, ModelCut::AtQuote), c.atQuote) << c.reply;
+    EXPECT_EQ(CutModelName(c.reply, ModelCut::AfterModel), c.afterModel) << c.reply;
+  }
+}
 
+TEST(ReplyCutters, StorageAndGroups) {
   std::int32_t first = -7, last = -7;
   CutStorageBounds("\r\n+MPBR: 1-500,40,24,8,4\r\n\r\nOK\r\n", first, last);
   EXPECT_EQ(first, 1);
@@ -368,6 +381,11 @@ INSTANTIATE_TEST_SUITE_P(
                               {"7", "F", "7", Ru("Домашний"), Ru("По умолчанию"), "", ""},
                               {N, N, 1, N, N, N}}),
     [](const auto& info) { return info.param.name; });
+
+ListRow LoadedRow(const TAbonentInfo& record, Family family,
+                  const std::vector<std::string>& groupNames) {
+  return RowFromRecord(record, family, "", groupNames, RowTexts::Load);
+}
 
 TEST(LoadedRows, TypeTextsFromTheDialogAndSimPerFamily) {
   const std::vector<std::string> items = {"General", "Busines"};
