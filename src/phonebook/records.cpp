@@ -273,7 +273,7 @@ TAbonentInfo RecordFromDialog(const TfrmAddRecord& d, Family family) {
   if (family == Family::Grouped) {
     r.IconId = IconIdOfItem(d.cbIcon.itemIndex);
   } else if (family == Family::GroupedText) {
-    // As the command gave them: no icon code, the text as typed.
+    // As the command sent them: 255 for the icon, the text as typed.
     r.IconId = kNoIcon;
     r.IconText = d.cbIcon.text;
   }
