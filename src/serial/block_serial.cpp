@@ -106,7 +106,8 @@ PortNameMapping MapPortName(const std::string& portName) {
 
 TBlockSerial::TBlockSerial() : TBlockSerial(MakePosixSerialDevice()) {}
 
-TBlockSerial::TBlockSerial(std::unique_ptr<SerialDevice> device) : device_(std::move(device)) {}
+TBlockSerial::TBlockSerial(std::unique_ptr<SerialDevice> device, PortClock& clock)
+    : device_(std::move(device)), clock_(clock) {}
 
 TBlockSerial::~TBlockSerial() {
   ClosePort();
@@ -246,32 +247,6 @@ std::int32_t TBlockSerial::SendBytes(const char* buffer, std::int32_t count) {
   return written;
 }
 
-std::int32_t TBlockSerial::ReadBytes(char* buffer, std::int32_t count) {
-  if (!PortCheck()) return 0;
-  SetError(0);
-  std::int32_t got = 0;
-  int err = 0;
-  if (count > 0) {
-    WaitResult wait = WaitResult::Ready;
-    std::int32_t waiting = 0;
-    err = device_->bytesWaiting(waiting);
-    if (err == 0 && waiting == 0) err = device_->waitInput(WriteGuardTime, wait);
-    if (err == 0 && wait == WaitResult::TimedOut) {
-      device_->purge(true, false);
-      err = ErrTimeout;
-    } else if (err == 0 && wait == WaitResult::HungUp) {
-      err = EIO;
-    } else if (err == 0) {
-      err = device_->read(buffer, count, got);
-      if (err == 0 && got == 0) err = EIO;
-    }
-  }
-  SetError(err);
-  TranslateLineErrors();
-  RaiseIfError();
-  return got;
-}
-
 std::string TBlockSerial::ReadAvailable(std::int32_t timeoutMs) {
   std::string result;
   if (!PortCheck()) return result;
@@ -280,12 +255,11 @@ std::string TBlockSerial::ReadAvailable(std::int32_t timeoutMs) {
     result.swap(pendingInput_);
     return result;
   }
-  device_->yield();
   std::int32_t waiting = 0;
   int err = device_->bytesWaiting(waiting);
   if (err == 0 && waiting == 0) {
     WaitResult wait = WaitResult::TimedOut;
-    err = device_->waitInput(timeoutMs, wait);
+    err = clock_.waitInput(*device_, timeoutMs, wait);
     if (err == 0) {
       if (wait == WaitResult::TimedOut) {
         err = ErrTimeout;
@@ -324,7 +298,7 @@ std::string TBlockSerial::ReadUntil(std::int32_t timeoutMs, std::string_view ter
   LineEnd end;
   std::int32_t timeLeft = timeoutMs;
   for (;;) {
-    const std::uint32_t started = GetTick();
+    const std::uint32_t started = clock_.now();
     bool raised = false;
     try {
       s += ReadAvailable(timeLeft);
@@ -355,7 +329,7 @@ std::string TBlockSerial::ReadUntil(std::int32_t timeoutMs, std::string_view ter
       if (end.pos > 0) break;
     }
     if (!PerPacketTimeout) {
-      timeLeft -= static_cast<std::int32_t>(TickDiff(started, GetTick()));
+      timeLeft -= static_cast<std::int32_t>(TickDiff(started, clock_.now()));
       if (timeLeft <= 0) {
         SetError(ErrTimeout);
         break;
@@ -410,7 +384,7 @@ std::string TBlockSerial::Exchange(const std::string& command, std::int32_t tota
   const std::string name = AtCommandName(command);
   const bool textAnswers = AnswersWithText(name);
   const std::string ownPrefix = name + ":";
-  const std::uint32_t started = GetTick();
+  const std::uint32_t started = clock_.now();
   SendText(command + "\r");
   // A code comes framed as CR LF, code, CR LF. Its leading CR LF reads as an empty line of
   // its own, or ends a line that had none (the echo's lone CR, a prompt), and then the empty
@@ -422,7 +396,8 @@ std::string TBlockSerial::Exchange(const std::string& command, std::int32_t tota
   for (;;) {
     std::int32_t wait = ReplyTimeout;
     if (totalMs > 0) {
-      const std::int64_t left = static_cast<std::int64_t>(totalMs) - TickDiff(started, GetTick());
+      const std::int64_t left =
+          static_cast<std::int64_t>(totalMs) - TickDiff(started, clock_.now());
       if (left <= 0) {
         SetError(ErrTimeout);
         RaiseIfError();

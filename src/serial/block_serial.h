@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "codec/errors.h"
+#include "serial/port_clock.h"
 #include "serial/serial_device.h"
 
 namespace quorvex {
@@ -65,7 +66,9 @@ LineEnd FindLineEnd(std::string_view text);
 class TBlockSerial {
  public:
   TBlockSerial();
-  explicit TBlockSerial(std::unique_ptr<SerialDevice> device);
+  // Waits run on the given clock (the default one when none is given).
+  explicit TBlockSerial(std::unique_ptr<SerialDevice> device,
+                        PortClock& clock = DefaultPortClock());
   ~TBlockSerial();
   TBlockSerial(const TBlockSerial&) = delete;
   TBlockSerial& operator=(const TBlockSerial&) = delete;
@@ -75,7 +78,6 @@ class TBlockSerial {
                      bool softFlow, bool hardFlow);
   std::int32_t SendText(std::string_view text);
   std::int32_t SendBytes(const char* buffer, std::int32_t count);
-  std::int32_t ReadBytes(char* buffer, std::int32_t count);
   std::string ReadAvailable(std::int32_t timeoutMs);
   std::string ReadUntil(std::int32_t timeoutMs, std::string_view terminator);
   std::string ReadLine(std::int32_t timeoutMs);
@@ -120,6 +122,7 @@ class TBlockSerial {
   void LeaveMode2();
 
   std::unique_ptr<SerialDevice> device_;
+  PortClock& clock_;
   std::string deviceName_;
   std::string devicePath_;
   std::string openKey_;  // the device as this program's list of open devices knows it

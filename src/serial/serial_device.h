@@ -59,8 +59,6 @@ class SerialDevice {
   virtual int purge(bool input, bool output) = 0;
   // Line conditions met since the last call.
   virtual LineErrorFlags takeLineErrors() = 0;
-  // Gives up the processor once.
-  virtual void yield() = 0;
 };
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice();

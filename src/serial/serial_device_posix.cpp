@@ -2,7 +2,6 @@
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -348,8 +347,6 @@ class PosixSerialDevice final : public SerialDevice {
     baseline_ = now;
     return flags;
   }
-
-  void yield() override { ::sched_yield(); }
 
  private:
   bool readCounters(serial_icounter_struct& counters) {

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 namespace quorvex {
 namespace {
 
+using testing::FakeClock;
 using testing::FakeDevice;
 using testing::FakeScript;
 
@@ -22,9 +24,10 @@ struct Port {
   explicit Port(FakeScript s) : script(std::move(s)) {
     auto d = std::make_unique<FakeDevice>(&script);
     device = d.get();
-    serial = std::make_unique<TBlockSerial>(std::move(d));
+    serial = std::make_unique<TBlockSerial>(std::move(d), clock);
   }
   FakeScript script;
+  FakeClock clock{&script};
   FakeDevice* device;
   std::unique_ptr<TBlockSerial> serial;
 };
@@ -370,6 +373,85 @@ TEST(BlockSerial, TimeoutRaisesWithTheTimeoutText) {
   }
   EXPECT_FALSE(p.serial->ConvertLineEnds) << "restored when the error passed";
 }
+
+// How long the port object waits, on the scripted clock: the reply time-out restarts with
+// every chunk unless PerPacketTimeout is off, and the AT+MODE=0 of the close is bounded as a
+// whole, however the handset keeps talking.
+struct WaitCase {
+  const char* name;
+  std::deque<std::string> chunks;
+  std::int32_t chunkDelayMs;
+  std::function<std::string(TBlockSerial&)> act;
+  std::string result;
+  std::int32_t error;
+  std::uint32_t elapsedMs;
+};
+
+class WaitTest : public ::testing::TestWithParam<WaitCase> {};
+
+TEST_P(WaitTest, EndsAfterTheTimeItMayTake) {
+  const WaitCase& c = GetParam();
+  FakeScript script{c.chunks};
+  script.chunkDelayMs = c.chunkDelayMs;
+  Port p(std::move(script));
+  p.serial->OpenPort("x");
+  p.serial->ReplyTimeout = 1000;
+  EXPECT_EQ(c.act(*p.serial), c.result);
+  EXPECT_EQ(p.serial->LastError(), c.error);
+  EXPECT_EQ(p.clock.elapsed(), c.elapsedMs);
+}
+
+std::string RunAt(TBlockSerial& port) {
+  return port.RunAtCommand("AT+CBC");
+}
+
+std::string ReadWhole(TBlockSerial& port) {
+  port.PerPacketTimeout = false;
+  return port.ReadLine(1000);
+}
+
+std::string CloseAfterTheSwitch(TBlockSerial& port) {
+  port.RunAtCommand("AT+MDBL=1");
+  port.ClosePort();
+  return {};
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ScriptedClock, WaitTest,
+    ::testing::Values(
+        WaitCase{"SilenceTimesOutAfterTheReplyTimeout", {}, 0, RunAt, "\r\n", ErrTimeout, 1000},
+        WaitCase{"EachSlowChunkRestartsTheWait",
+                 {"\r\n+CBC:", " 0,80\r\n", "\r\nOK\r\n"},
+                 900,
+                 RunAt,
+                 "\r\n+CBC: 0,80\r\n\r\nOK\r\n",
+                 0,
+                 2700},
+        WaitCase{"AChunkLaterThanTheTimeOutIsTooLate",
+                 {"\r\n+CBC: 0,80\r\n\r\nOK\r\n"},
+                 1001,
+                 RunAt,
+                 "\r\n",
+                 ErrTimeout,
+                 1000},
+        WaitCase{"PerPacketOffBoundsTheWholeLine",
+                 {"a", "b", "c\r\n"},
+                 400,
+                 ReadWhole,
+                 "",
+                 ErrTimeout,
+                 1000},
+        WaitCase{"PerPacketOffWithinTheBound", {"a", "b", "c\r\n"}, 300, ReadWhole, "abc", 0, 900},
+        // Refused, switched, answered; then lines every 300 ms while the close switches back.
+        WaitCase{"TheSwitchBackOfTheCloseIsBoundedAsAWhole",
+                 {"\r\nERROR\r\n", "\r\nOK\r\n", "\r\nOK\r\n", "\r\n+CIEV: 1,3\r\n",
+                  "\r\nnoise\r\n", "\r\nnoise\r\n", "\r\nnoise\r\n", "\r\nOK\r\n"},
+                 300,
+                 CloseAfterTheSwitch,
+                 "",
+                 0,
+                 900 + 1000}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(BlockSerial, HangUpIsAnImmediateSystemError) {
   FakeScript s{{"\r\n+CGS"}};

@@ -1,5 +1,6 @@
 // A scripted serial device: hands out the given chunks one per wait, records what was sent
-// and counts how often the port was touched.
+// and counts how often the port was touched. Its clock lets each chunk come a set time after
+// the one before.
 #pragma once
 
 #include <algorithm>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "serial/block_serial.h"
+#include "serial/port_clock.h"
 #include "serial/serial_device.h"
 
 namespace quorvex::testing {
@@ -21,6 +23,7 @@ struct FakeScript {
   int openError = 0;
   int writeError = 0;
   LineErrorFlags lineErrors;  // reported once, at the next take
+  std::int32_t chunkDelayMs = 0;  // on the fake clock, from one chunk to the next
 };
 
 class FakeDevice : public SerialDevice {
@@ -80,7 +83,6 @@ class FakeDevice : public SerialDevice {
     s_->lineErrors = {};
     return f;
   }
-  void yield() override {}
 
   std::string opened;
   std::string sent;
@@ -92,6 +94,40 @@ class FakeDevice : public SerialDevice {
   FakeScript* s_;
   bool open_ = false;
   std::string available_;
+};
+
+// Scripted time: a wait that meets a chunk lasts until the chunk comes, one that meets none
+// the whole time-out. It starts just short of the wrap of the 32-bit tick.
+class FakeClock : public PortClock {
+ public:
+  explicit FakeClock(FakeScript* script) : s_(script) {}
+  std::uint32_t now() override { return ms; }
+  int waitInput(SerialDevice& device, std::int32_t timeoutMs, WaitResult& result) override {
+    std::int32_t queued = 0;
+    device.bytesWaiting(queued);
+    if (queued == 0 && !s_->chunks.empty()) {
+      const std::int32_t due = s_->chunkDelayMs - sinceLastChunk_;
+      if (due > timeoutMs) {
+        sinceLastChunk_ += timeoutMs;
+        ms += static_cast<std::uint32_t>(timeoutMs);
+        result = WaitResult::TimedOut;
+        return 0;
+      }
+      sinceLastChunk_ = 0;
+      ms += static_cast<std::uint32_t>(due);
+    } else if (queued == 0) {
+      ms += static_cast<std::uint32_t>(timeoutMs);
+    }
+    return device.waitInput(timeoutMs, result);
+  }
+  std::uint32_t elapsed() const { return ms - kStart; }
+
+  static constexpr std::uint32_t kStart = 0xFFFFFF00u;
+  std::uint32_t ms = kStart;
+
+ private:
+  FakeScript* s_;
+  std::int32_t sinceLastChunk_ = 0;
 };
 
 }  // namespace quorvex::testing

@@ -15,6 +15,7 @@
 
 #include "codec/ru.h"
 #include "serial/block_serial.h"
+#include "unprivileged.h"
 
 namespace quorvex {
 namespace {
@@ -95,6 +96,7 @@ struct PosixCase {
   int code;
   std::string firstLine;
   std::string hintStart;  // the second line starts with it, followed by the path
+  bool asUser = false;    // a refusal root does not meet: as root, opened by an unprivileged child
 };
 
 class PosixOpenFailure : public ::testing::TestWithParam<PosixCase> {};
@@ -109,7 +111,24 @@ TEST_P(PosixOpenFailure, SystemTextThenHint) {
   std::string skip;
   const std::string path = c.setup(pty, dir, holder, skip);
   if (!skip.empty()) GTEST_SKIP() << skip;
-  const Raised r = OpenRaising(path);
+  Raised r;
+  if (c.asUser && testing::RunningAsRoot()) {
+    // The child must reach the device to meet the refusal itself.
+    ::chmod(dir.path().c_str(), 0755);
+    ::chmod(pty.slave().c_str(), 0666);
+    const testing::ChildResult child = testing::RunUnprivileged([&] {
+      const Raised got = OpenRaising(path);
+      return std::to_string(got.raised) + " " + std::to_string(got.code) + "\n" + got.message;
+    });
+    ASSERT_EQ(child.failure, "");
+    const std::size_t lineEnd = child.output.find('\n');
+    ASSERT_NE(lineEnd, std::string::npos) << child.output;
+    r.raised = child.output[0] == '1';
+    r.code = std::atoi(child.output.c_str() + 2);
+    r.message = child.output.substr(lineEnd + 1);
+  } else {
+    r = OpenRaising(path);
+  }
   ASSERT_TRUE(r.raised) << path << " opened";
   EXPECT_EQ(r.code, c.code);
   const std::string expectedStart = c.firstLine + "\r\n" + c.hintStart + path;
@@ -123,13 +142,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PosixCase{"NoRights",
                   [](Pty&, TempDir& d, std::unique_ptr<Holder>&, std::string& skip) {
-                    if (kRoot) skip = "root opens a file of mode 000 anyway";
                     const std::string path = d.path() + "/ttyUSB0";
                     ::close(::open(path.c_str(), O_CREAT | O_WRONLY, 0600));
                     ::chmod(path.c_str(), 0);
+                    if (!kRoot && ::access(path.c_str(), R_OK) == 0)
+                      skip = "a file of mode 000 stays readable to this user";
                     return path;
                   },
-                  EACCES, "Permission denied", Ru("Нет прав на ")},
+                  EACCES, "Permission denied", Ru("Нет прав на "), true},
         // flock holds against root too, so this cell runs everywhere.
         PosixCase{"LockedByAnotherProgram",
                   [](Pty& p, TempDir&, std::unique_ptr<Holder>& h, std::string& skip) {
@@ -140,12 +160,11 @@ INSTANTIATE_TEST_SUITE_P(
                   EWOULDBLOCK, "Resource temporarily unavailable", Ru("Порт ")},
         PosixCase{"ExclusiveToAnotherProgram",
                   [](Pty& p, TempDir&, std::unique_ptr<Holder>& h, std::string& skip) {
-                    if (kRoot) skip = "TIOCEXCL does not keep root out";
                     h = std::make_unique<Holder>(p.slave());
                     if (!h->exclusive()) skip = "TIOCEXCL on a pty refused here";
                     return p.slave();
                   },
-                  EBUSY, "Device or resource busy", Ru("Порт ")}),
+                  EBUSY, "Device or resource busy", Ru("Порт "), true}),
     [](const ::testing::TestParamInfo<PosixCase>& info) { return std::string(info.param.name); });
 
 TEST(PosixOpenFailure, AnotherProgramIsNamedWithTheWayToFindIt) {

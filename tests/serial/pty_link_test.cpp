@@ -31,8 +31,8 @@ int OpenFds() {
   return n;
 }
 
-std::unique_ptr<TBlockSerial> Open(const PhoneSim& phone) {
-  auto port = std::make_unique<TBlockSerial>();
+std::unique_ptr<TBlockSerial> Open(const PhoneSim& phone, PortClock& clock = DefaultPortClock()) {
+  auto port = std::make_unique<TBlockSerial>(MakePosixSerialDevice(), clock);
   port->RaiseOnError = true;
   port->OpenPort(phone.slavePath());
   port->SetLineParams(115200, 8, 'N', 0, false, false);
@@ -100,12 +100,13 @@ TEST(PtyLink, SplitRepliesAreReassembled) {
   }
 }
 
+// The one wait on the real clock: the time-out of a real port is waited out in full.
 TEST(PtyLink, SilentHandsetTimesOutAfterReplyTimeout) {
   SimOptions o;
   o.silentAfter = 0;
   PhoneSim phone(o);
   phone.start();
-  auto port = Open(phone);
+  auto port = Open(phone, SystemPortClock());
   port->ReplyTimeout = 300;
   const auto start = Clock::now();
   try {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "test_time.h"
 #include "ui/look.h"
 
 int main(int argc, char** argv) {
@@ -11,5 +12,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   quorvex::ui::ApplyWindowLook(app);
+  quorvex::testing::ScopedTestTime time;
   return RUN_ALL_TESTS();
 }
