@@ -41,10 +41,4 @@ std::vector<std::string> BandsOf(std::string_view model) {
   return {"GSM900", "GSM1800", "GSM1900"};
 }
 
-const std::vector<std::string>& KnownModels() {
-  static const std::vector<std::string> kModels = {"T720", "T720i", "V60",  "V66",  "V60i", "V66i",
-                                                   "V70",  "C350",  "C330", "V150", "C450", "C550"};
-  return kModels;
-}
-
 }  // namespace quorvex::sim

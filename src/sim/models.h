@@ -24,7 +24,4 @@ int SimNumberType(Family family);
 
 std::vector<std::string> BandsOf(std::string_view model);
 
-// Every model with a family, in a stable order.
-const std::vector<std::string>& KnownModels();
-
 }  // namespace quorvex::sim

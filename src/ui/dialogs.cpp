@@ -18,7 +18,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/rich_text.h"
+#include "info/rich_text.h"
 #include "ui/images.h"
 #include "ui/key_preview.h"
 #include "ui/qt_text.h"

@@ -1,4 +1,4 @@
-#include "app/rich_text.h"
+#include "info/rich_text.h"
 
 #include <cctype>
 #include <set>

@@ -1,5 +1,5 @@
 // Reading the help file's RTF form into formatted runs.
-#include "app/rich_text.h"
+#include "info/rich_text.h"
 
 #include <gtest/gtest.h>
 
