@@ -139,6 +139,20 @@ class Parser {
   }
 
   void record(const std::string& kind, HandsetState& st) {
+    if (identityRecord(kind, st) || sizeRecord(kind, st)) return;
+    if (kind == "entry") {
+      entryRecord(st);
+    } else if (kind == "event") {
+      eventRecord(st);
+    } else if (kind == "message") {
+      messageRecord(st);
+    } else {
+      fail("unknown record \"" + kind + "\"");
+    }
+  }
+
+  // The handset's identity and status; false for a record of another kind.
+  bool identityRecord(const std::string& kind, HandsetState& st) {
     const auto text = [&](std::string& into) {
       need(2);
       into = fields_[1];
@@ -166,7 +180,15 @@ class Parser {
     } else if (kind == "clock-offset") {
       need(2);
       st.clockOffset = integer(1, -4'000'000'000LL, 4'000'000'000LL);
-    } else if (kind == "phone-book") {
+    } else {
+      return false;
+    }
+    return true;
+  }
+
+  // The sizes of the books and stores; false for a record of another kind.
+  bool sizeRecord(const std::string& kind, HandsetState& st) {
+    if (kind == "phone-book") {
       need(3);
       st.phoneSize = small(1, 0, 9999);
       st.simSize = small(2, 0, 1000);
@@ -178,89 +200,96 @@ class Parser {
       const int n = small(1, 1, 99);
       if (static_cast<std::size_t>(n) > st.groups.size()) st.groups.resize(n);
       st.groups[n - 1] = CallerGroup{fields_[2], small(3, 0, 255)};
-    } else if (kind == "entry") {
-      if (fields_.size() != 18) need(17);
-      PhoneEntry e;
-      e.number = fields_[2];
-      e.format = small(3, 0, 255);
-      e.name = fields_[4];
-      e.type = small(5, 0, 255);
-      e.attr6 = small(6, 0, 255);
-      e.alert = small(7, 0, 255);
-      e.attr8 = small(8, 0, 255);
-      e.attr9 = small(9, 0, 255);
-      e.category = small(10, 0, 255);
-      e.icon = small(11, 0, 255);
-      e.attr12 = small(12, 0, 255);
-      e.attr13 = small(13, 0, 255);
-      e.iconText = fields_[14];
-      e.tail1 = small(15, 0, 255);
-      e.tail2 = small(16, 0, 255);
-      if (fields_.size() == 18) {
-        if (!DecodeUcs2Hex(fields_[17])) fail("field 17 is no UCS2 hex");
-        e.nameUcs2 = fields_[17];
-      }
-      st.entries[small(1, 1, kMostEntries)] = e;
-      entryLines_[small(1, 1, kMostEntries)] = lineNo_;
     } else if (kind == "date-book") {
       need(3);
       st.dateBookHighest = small(1, 0, 9999);
       st.autoDeleteWeeks = small(2, 0, 8);
-    } else if (kind == "event") {
-      need(11);
-      DateEvent ev;
-      ev.title = fields_[2];
-      ev.entryFlag = flag(3);
-      ev.alarmFlag = flag(4);
-      ev.startTime = fields_[5];
-      ev.startDate = fields_[6];
-      ev.duration = small(7, 0, 99999);
-      ev.alarmTime = fields_[8];
-      ev.alarmDate = fields_[9];
-      ev.repeat = small(10, 0, 9);
-      st.events[small(1, 0, 9999)] = ev;
-      eventLines_[small(1, 0, 9999)] = lineNo_;
     } else if (kind == "messages") {
       need(3);
       st.messageSlots = small(1, 0, 9999);
       st.nextReference = small(2, 0, 255);
-    } else if (kind == "message") {
-      need(7);
-      Message m;
-      const std::string& store = fields_[2];
-      if (store == "IM") {
-        m.store = MessageStore::Incoming;
-      } else if (store == "OM") {
-        m.store = MessageStore::Outgoing;
-      } else if (store == "DM") {
-        m.store = MessageStore::Drafts;
-      } else {
-        fail("unknown message store \"" + store + "\"");
-      }
-      const std::string& status = fields_[3];
-      if (status == "REC UNREAD") {
-        m.status = MessageStatus::RecUnread;
-      } else if (status == "REC READ") {
-        m.status = MessageStatus::RecRead;
-      } else if (status == "STO UNSENT") {
-        m.status = MessageStatus::StoUnsent;
-      } else if (status == "STO SENT") {
-        m.status = MessageStatus::StoSent;
-      } else {
-        fail("unknown message status \"" + status + "\"");
-      }
-      if ((m.store == MessageStore::Incoming) !=
-          (m.status == MessageStatus::RecRead || m.status == MessageStatus::RecUnread)) {
-        fail("status \"" + status + "\" does not belong in store " + store);
-      }
-      m.number = fields_[4];
-      m.timestamp = fields_[5];
-      m.text = fields_[6];
-      st.messages[small(1, 1, 9999)] = m;
-      messageLines_[small(1, 1, 9999)] = lineNo_;
     } else {
-      fail("unknown record \"" + kind + "\"");
+      return false;
     }
+    return true;
+  }
+
+  void entryRecord(HandsetState& st) {
+    if (fields_.size() != 18) need(17);
+    PhoneEntry e;
+    e.number = fields_[2];
+    e.format = small(3, 0, 255);
+    e.name = fields_[4];
+    e.type = small(5, 0, 255);
+    e.attr6 = small(6, 0, 255);
+    e.alert = small(7, 0, 255);
+    e.attr8 = small(8, 0, 255);
+    e.attr9 = small(9, 0, 255);
+    e.category = small(10, 0, 255);
+    e.icon = small(11, 0, 255);
+    e.attr12 = small(12, 0, 255);
+    e.attr13 = small(13, 0, 255);
+    e.iconText = fields_[14];
+    e.tail1 = small(15, 0, 255);
+    e.tail2 = small(16, 0, 255);
+    if (fields_.size() == 18) {
+      if (!DecodeUcs2Hex(fields_[17])) fail("field 17 is no UCS2 hex");
+      e.nameUcs2 = fields_[17];
+    }
+    st.entries[small(1, 1, kMostEntries)] = e;
+    entryLines_[small(1, 1, kMostEntries)] = lineNo_;
+  }
+
+  void eventRecord(HandsetState& st) {
+    need(11);
+    DateEvent ev;
+    ev.title = fields_[2];
+    ev.entryFlag = flag(3);
+    ev.alarmFlag = flag(4);
+    ev.startTime = fields_[5];
+    ev.startDate = fields_[6];
+    ev.duration = small(7, 0, 99999);
+    ev.alarmTime = fields_[8];
+    ev.alarmDate = fields_[9];
+    ev.repeat = small(10, 0, 9);
+    st.events[small(1, 0, 9999)] = ev;
+    eventLines_[small(1, 0, 9999)] = lineNo_;
+  }
+
+  void messageRecord(HandsetState& st) {
+    need(7);
+    Message m;
+    const std::string& store = fields_[2];
+    if (store == "IM") {
+      m.store = MessageStore::Incoming;
+    } else if (store == "OM") {
+      m.store = MessageStore::Outgoing;
+    } else if (store == "DM") {
+      m.store = MessageStore::Drafts;
+    } else {
+      fail("unknown message store \"" + store + "\"");
+    }
+    const std::string& status = fields_[3];
+    if (status == "REC UNREAD") {
+      m.status = MessageStatus::RecUnread;
+    } else if (status == "REC READ") {
+      m.status = MessageStatus::RecRead;
+    } else if (status == "STO UNSENT") {
+      m.status = MessageStatus::StoUnsent;
+    } else if (status == "STO SENT") {
+      m.status = MessageStatus::StoSent;
+    } else {
+      fail("unknown message status \"" + status + "\"");
+    }
+    if ((m.store == MessageStore::Incoming) !=
+        (m.status == MessageStatus::RecRead || m.status == MessageStatus::RecUnread)) {
+      fail("status \"" + status + "\" does not belong in store " + store);
+    }
+    m.number = fields_[4];
+    m.timestamp = fields_[5];
+    m.text = fields_[6];
+    st.messages[small(1, 1, 9999)] = m;
+    messageLines_[small(1, 1, 9999)] = lineNo_;
   }
 
   // Indices are checked once all sizes are known, since records may come in any order.

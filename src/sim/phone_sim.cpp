@@ -91,6 +91,11 @@ struct PhoneSim::Impl {
   void stop();
   void serve();
   bool handle(const FramerEvent& ev);
+  bool logEvent(const FramerEvent& ev, std::string& wholeText);
+  EngineReply answer(const FramerEvent& ev, const std::string& wholeText);
+  EngineReply replayAnswer(const FramerEvent& ev, const std::string& wholeText, bool refused);
+  EngineReply engineAnswer(const FramerEvent& ev, bool refused);
+  void hangUp(const EngineReply& reply);
   EngineReply replayed(const std::string& command, std::string echo);
   bool writeOut(std::string_view data);
   bool writeRaw(const char* data, std::size_t size);
@@ -334,25 +339,8 @@ void PhoneSim::Impl::addUnsolicited(const FramerEvent& ev, EngineReply& reply, s
 }
 
 bool PhoneSim::Impl::handle(const FramerEvent& ev) {
-  using Kind = FramerEvent::Kind;
   std::string wholeText;
-  switch (ev.kind) {
-    case Kind::Discarded:
-      if (!ev.text.empty()) record(ev.text);
-      return true;
-    case Kind::Line:
-      if (ev.text.empty()) return true;  // a bare CR, as after a message text
-      record(ev.text);
-      break;
-    case Kind::TextBreak:
-      break;
-    case Kind::TextEnd:
-    case Kind::TextCancel:
-      wholeText = textSoFar + ev.text;
-      record(wholeText);
-      textSoFar.clear();
-      break;
-  }
+  if (!logEvent(ev, wholeText)) return true;
   const int done = exchanges.load();
   if (opt.silentAfter >= 0 && done >= opt.silentAfter) {
     ++struck;
@@ -360,82 +348,13 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
   }
   if (opt.garbageAfter >= 0 && done >= opt.garbageAfter) {
     ++struck;
-    if (ev.kind == Kind::TextBreak) return true;
+    if (ev.kind == FramerEvent::Kind::TextBreak) return true;
     return writeOut(garbage());
   }
-  EngineReply reply;
-  {
-    std::lock_guard lock(engineMu);
-    bool refused = false;
-    if (ev.kind == Kind::Line) {
-      for (const std::string& prefix : opt.errorOn) {
-        if (!prefix.empty() && ev.text.compare(0, prefix.size(), prefix) == 0) refused = true;
-      }
-      if (refused) ++struck;
-    }
-    if (replay) {
-      bool textMode = false;
-      if (ev.kind == Kind::TextBreak) {
-        // A text is compared whole, at its end; each line of it gets the prompt.
-        textSoFar += ev.text + "\r";
-        if (replayEcho) reply.echo = ev.text;
-        reply.answer = "\r\n> ";
-        reply.final = false;
-        textMode = true;
-      } else if (ev.kind == Kind::Line && (refused || ev.overflow)) {
-        if (replayEcho) reply.echo = ev.text + "\r";
-        reply.answer = "\r\nERROR\r\n";
-      } else if (ev.kind != Kind::Discarded) {
-        const bool line = ev.kind == Kind::Line;
-        reply = replayed(line ? ev.text : wholeText, line ? ev.text + "\r" : ev.text);
-        textMode = !reply.final;
-      }
-      framer.setTextMode(textMode);
-    } else {
-      switch (ev.kind) {
-        case Kind::Line:
-          reply = refused || ev.overflow ? engine.refuse(ev.text) : engine.command(ev.text);
-          if (const auto it = opt.answers.find(ev.text); !refused && it != opt.answers.end()) {
-            ++struck;
-            reply.answer = "\r\n" + it->second + "\r\n\r\nOK\r\n";
-          }
-          break;
-        case Kind::TextBreak:
-          textSoFar += ev.text + "\r";
-          reply = engine.textBreak(ev.text);
-          break;
-        case Kind::TextEnd:
-        case Kind::TextCancel:
-          reply = engine.textEnd(ev.text, ev.kind == Kind::TextCancel, ev.overflow);
-          break;
-        case Kind::Discarded:
-          break;
-      }
-      framer.setTextMode(engine.expectsText());
-    }
-    if (engine.takeChanged() && !opt.stateFile.empty()) saveLocked();
-  }
+  EngineReply reply = answer(ev, wholeText);
   if (opt.hangupAfter >= 0 && done >= opt.hangupAfter) {
     ++struck;
-    const std::string all = reply.echo + reply.answer;
-    writeOut(std::string_view(all).substr(0, all.size() / 2));
-    // A hang-up discards what the client has not read yet, so let it take the half first:
-    // wait for the bytes to reach the slave's queue, then for the queue to empty.
-    const auto waitQueue = [&](bool untilEmpty, int ms) {
-      const auto deadline = SteadyClock::now() + std::chrono::milliseconds(ms);
-      int waiting = 0;
-      while (::ioctl(slave, FIONREAD, &waiting) == 0 && (waiting > 0) == untilEmpty &&
-             SteadyClock::now() < deadline &&
-             sleepUntil(SteadyClock::now() + std::chrono::milliseconds(1))) {
-      }
-    };
-    if (all.size() >= 2) {
-      waitQueue(false, 200);
-      waitQueue(true, kStallMs);
-    }
-    // Closing the master is the hang-up the client sees; the handset is gone after it.
-    CloseFd(master);
-    CloseFd(slave);
+    hangUp(reply);
     return false;
   }
   std::string lead;
@@ -447,6 +366,116 @@ bool PhoneSim::Impl::handle(const FramerEvent& ev) {
   }
   if (reply.final) ++exchanges;
   return writeOut(reply.answer);
+}
+
+// Logs what the handset received; false when the event takes no answer.
+bool PhoneSim::Impl::logEvent(const FramerEvent& ev, std::string& wholeText) {
+  using Kind = FramerEvent::Kind;
+  switch (ev.kind) {
+    case Kind::Discarded:
+      if (!ev.text.empty()) record(ev.text);
+      return false;
+    case Kind::Line:
+      if (ev.text.empty()) return false;  // a bare CR, as after a message text
+      record(ev.text);
+      break;
+    case Kind::TextBreak:
+      break;
+    case Kind::TextEnd:
+    case Kind::TextCancel:
+      wholeText = textSoFar + ev.text;
+      record(wholeText);
+      textSoFar.clear();
+      break;
+  }
+  return true;
+}
+
+EngineReply PhoneSim::Impl::answer(const FramerEvent& ev, const std::string& wholeText) {
+  std::lock_guard lock(engineMu);
+  bool refused = false;
+  if (ev.kind == FramerEvent::Kind::Line) {
+    for (const std::string& prefix : opt.errorOn) {
+      if (!prefix.empty() && ev.text.compare(0, prefix.size(), prefix) == 0) refused = true;
+    }
+    if (refused) ++struck;
+  }
+  EngineReply reply = replay ? replayAnswer(ev, wholeText, refused) : engineAnswer(ev, refused);
+  if (engine.takeChanged() && !opt.stateFile.empty()) saveLocked();
+  return reply;
+}
+
+EngineReply PhoneSim::Impl::replayAnswer(const FramerEvent& ev, const std::string& wholeText,
+                                         bool refused) {
+  using Kind = FramerEvent::Kind;
+  EngineReply reply;
+  bool textMode = false;
+  if (ev.kind == Kind::TextBreak) {
+    // A text is compared whole, at its end; each line of it gets the prompt.
+    textSoFar += ev.text + "\r";
+    if (replayEcho) reply.echo = ev.text;
+    reply.answer = "\r\n> ";
+    reply.final = false;
+    textMode = true;
+  } else if (ev.kind == Kind::Line && (refused || ev.overflow)) {
+    if (replayEcho) reply.echo = ev.text + "\r";
+    reply.answer = "\r\nERROR\r\n";
+  } else if (ev.kind != Kind::Discarded) {
+    const bool line = ev.kind == Kind::Line;
+    reply = replayed(line ? ev.text : wholeText, line ? ev.text + "\r" : ev.text);
+    textMode = !reply.final;
+  }
+  framer.setTextMode(textMode);
+  return reply;
+}
+
+EngineReply PhoneSim::Impl::engineAnswer(const FramerEvent& ev, bool refused) {
+  using Kind = FramerEvent::Kind;
+  EngineReply reply;
+  switch (ev.kind) {
+    case Kind::Line:
+      reply = refused || ev.overflow ? engine.refuse(ev.text) : engine.command(ev.text);
+      if (const auto it = opt.answers.find(ev.text); !refused && it != opt.answers.end()) {
+        ++struck;
+        reply.answer = "\r\n" + it->second + "\r\n\r\nOK\r\n";
+      }
+      break;
+    case Kind::TextBreak:
+      textSoFar += ev.text + "\r";
+      reply = engine.textBreak(ev.text);
+      break;
+    case Kind::TextEnd:
+    case Kind::TextCancel:
+      reply = engine.textEnd(ev.text, ev.kind == Kind::TextCancel, ev.overflow);
+      break;
+    case Kind::Discarded:
+      break;
+  }
+  framer.setTextMode(engine.expectsText());
+  return reply;
+}
+
+// Writes half the reply and closes the line.
+void PhoneSim::Impl::hangUp(const EngineReply& reply) {
+  const std::string all = reply.echo + reply.answer;
+  writeOut(std::string_view(all).substr(0, all.size() / 2));
+  // A hang-up discards what the client has not read yet, so let it take the half first:
+  // wait for the bytes to reach the slave's queue, then for the queue to empty.
+  const auto waitQueue = [&](bool untilEmpty, int ms) {
+    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(ms);
+    int waiting = 0;
+    while (::ioctl(slave, FIONREAD, &waiting) == 0 && (waiting > 0) == untilEmpty &&
+           SteadyClock::now() < deadline &&
+           sleepUntil(SteadyClock::now() + std::chrono::milliseconds(1))) {
+    }
+  };
+  if (all.size() >= 2) {
+    waitQueue(false, 200);
+    waitQueue(true, kStallMs);
+  }
+  // Closing the master is the hang-up the client sees; the handset is gone after it.
+  CloseFd(master);
+  CloseFd(slave);
 }
 
 void PhoneSim::Impl::serve() {
