@@ -15,9 +15,9 @@
 #include "core/list_sort.h"
 #include "core/user_interface.h"
 #include "info/about_help.h"
+#include "info/comm_config.h"
 #include "info/phone_info.h"
 #include "info/terminal.h"
-#include "serial/comm_config.h"
 
 namespace quorvex {
 

@@ -8,7 +8,7 @@
 #include "../scratch_dir.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
-#include "serial/comm_config.h"
+#include "info/comm_config.h"
 #include "serial/port_settings.h"
 
 namespace quorvex {

@@ -20,10 +20,10 @@
 #include "../phonebook/phonebook_fixture.h"
 #include "codec/ru.h"
 #include "datebook/event_dialog.h"
+#include "info/comm_config.h"
 #include "info/terminal.h"
 #include "messages/new_message_dialog.h"
 #include "phonebook/add_record_dialog.h"
-#include "serial/comm_config.h"
 #include "serial/port_settings.h"
 #include "ui/qt_text.h"
 

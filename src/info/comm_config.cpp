@@ -1,4 +1,4 @@
-#include "serial/comm_config.h"
+#include "info/comm_config.h"
 
 #include <algorithm>
 #include <filesystem>
