@@ -897,8 +897,8 @@ class Soak {
   }
 
   void checkGauges() {
-    expect(window_.info.ggStatusCharge.Progress == after_.batteryLevel, "battery gauge");
-    expect(window_.info.ggStatusSignal.Progress == 2 * after_.rssi - 113, "signal gauge");
+    expect(window_.info.ggStatusCharge.Position == after_.batteryLevel, "battery gauge");
+    expect(window_.info.ggStatusSignal.Position == 2 * after_.rssi - 113, "signal gauge");
   }
 
   // A failed operation may have done its own change, or part of it, and nothing else.

@@ -40,10 +40,10 @@ const char* const kDateBookHelp =
 
 namespace {
 
-using datebook::CalendarDate;
 using datebook::DateBookSection;
 using datebook::TfrmAddEvent;
-using datebook::TimeOfDay;
+using quorvex::CalendarDate;
+using quorvex::TimeOfDay;
 
 using Usage = DateBookUsageError;
 

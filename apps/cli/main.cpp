@@ -81,8 +81,8 @@ void PrintInfo(const PhoneInfoSection& info, std::ostream& out) {
       info.edtModel,
       info.edtBand,
       info.edtSoftWare,
-      text::IntToStr(info.ggStatusCharge.Progress),
-      text::IntToStr(info.ggStatusSignal.Progress),
+      text::IntToStr(info.ggStatusCharge.Position),
+      text::IntToStr(info.ggStatusSignal.Position),
   };
   static_assert(std::size(values) == std::tuple_size_v<std::decay_t<decltype(labels)>>);
   for (std::size_t k = 0; k < labels.size(); ++k)

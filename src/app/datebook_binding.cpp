@@ -37,9 +37,9 @@ void DateBookBinding::push() {
     ++shown.revision;
     pushedRevision_ = rows.revision;
   }
-  main_.pbReadEvent.MinValue = section_.pbReadEvent.Min;
-  main_.pbReadEvent.MaxValue = section_.pbReadEvent.Max;
-  main_.pbReadEvent.Progress = section_.pbReadEvent.Position;
+  main_.pbReadEvent.Min = section_.pbReadEvent.Min;
+  main_.pbReadEvent.Max = section_.pbReadEvent.Max;
+  main_.pbReadEvent.Position = section_.pbReadEvent.Position;
   main_.control("Label5").caption = section_.Label5.caption;
   main_.control("lblReadEvent").caption = section_.lblReadEvent.caption;
   main_.control("lblAllEvent").caption = section_.lblAllEvent.caption;
@@ -47,7 +47,7 @@ void DateBookBinding::push() {
   // The check box, the calendar's date and the auto-delete choice belong to the window: the
   // user changes them there, and a push between operations must not take them back.
   main_.control("MonthCalendar1").visible = section_.MonthCalendar1.visible;
-  const std::pair<const char*, const datebook::Widget*> items[] = {
+  const std::pair<const char*, const Widget*> items[] = {
       {"ppmReadAllEvents", &section_.ppmReadAllEvents},
       {"ppmAddEvent", &section_.ppmAddEvent},
       {"ppmEditEvent", &section_.ppmEditEvent},

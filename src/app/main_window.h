@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/controls.h"
 #include "core/list_model.h"
 #include "core/list_sort.h"
 #include "core/user_interface.h"
@@ -91,7 +92,7 @@ class TfrmMain {
   std::vector<TreeNode> tvSMS;
   int tvSMSSelected = -1;  // state index of the selected node, -1 none
   std::string mmSMS;       // the text of the clicked message
-  Gauge pbReadAllRecords, pbFullRecord, pbReadEvent, pbReadSMS;
+  ProgressBar pbReadAllRecords, pbFullRecord, pbReadEvent, pbReadSMS;
   std::vector<std::string> RadioGroup1Items;
   int RadioGroup1ItemIndex = 1;
   LocalTime MonthCalendar1Date;

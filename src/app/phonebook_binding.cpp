@@ -9,16 +9,16 @@ namespace {
 // The popup items the section enables and the window draws.
 constexpr const char* kPopupItems[] = {"N2", "pmDelete", "pmSaveBook"};
 
-phonebook::Widget& PopupItem(phonebook::PhoneBookSection& s, std::string_view name) {
+Widget& PopupItem(phonebook::PhoneBookSection& s, std::string_view name) {
   if (name == "N2") return s.N2;
   if (name == "pmDelete") return s.pmDelete;
   return s.pmSaveBook;
 }
 
-void ShowBar(const phonebook::ProgressBar& from, Gauge& to) {
-  to.MinValue = from.Min;
-  to.MaxValue = from.Max;
-  to.Progress = from.Position;
+void ShowBar(const ProgressBar& from, ProgressBar& to) {
+  to.Min = from.Min;
+  to.Max = from.Max;
+  to.Position = from.Position;
 }
 
 class ShowOnExit {

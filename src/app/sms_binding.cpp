@@ -118,22 +118,21 @@ void SmsBinding::feed() {
     if (section_.tvSMSExpanded) shown->expanded = true;
   }
   main_.mmSMS = section_.mmSMS;
-  main_.pbReadSMS.MinValue = section_.pbReadSMS.min;
-  main_.pbReadSMS.MaxValue = section_.pbReadSMS.max;
-  main_.pbReadSMS.Progress = section_.pbReadSMS.position;
+  main_.pbReadSMS.Min = section_.pbReadSMS.Min;
+  main_.pbReadSMS.Max = section_.pbReadSMS.Max;
+  main_.pbReadSMS.Position = section_.pbReadSMS.Position;
 
-  const std::pair<const char*, const sms::MenuItem*> items[] = {
-      {"pmSMSRead", &section_.pmSMSRead},
-      {"pmSMSDelete", &section_.pmSMSDelete},
-      {"pmSMSNew", &section_.pmSMSNew},
-      {"pmSMSSave", &section_.pmSMSSave},
-      {"pmSendSMS", &section_.pmSendSMS},
-      {"pmSMSClear", &section_.pmSMSClear},
-      {"pmMarkasRead", &section_.pmMarkasRead},
-      {"N18", &section_.N18},
-      {"N19", &section_.N19},
-      {"N20", &section_.N20},
-      {"N22", &section_.N22}};
+  const std::pair<const char*, const Label*> items[] = {{"pmSMSRead", &section_.pmSMSRead},
+                                                        {"pmSMSDelete", &section_.pmSMSDelete},
+                                                        {"pmSMSNew", &section_.pmSMSNew},
+                                                        {"pmSMSSave", &section_.pmSMSSave},
+                                                        {"pmSendSMS", &section_.pmSendSMS},
+                                                        {"pmSMSClear", &section_.pmSMSClear},
+                                                        {"pmMarkasRead", &section_.pmMarkasRead},
+                                                        {"N18", &section_.N18},
+                                                        {"N19", &section_.N19},
+                                                        {"N20", &section_.N20},
+                                                        {"N22", &section_.N22}};
   for (const auto& [name, item] : items) main_.menuItem(name).enabled = item->enabled;
 }
 

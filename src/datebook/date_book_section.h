@@ -11,8 +11,8 @@
 
 #include "core/app_state.h"
 #include "core/busy.h"
+#include "core/controls.h"
 #include "core/list_model.h"
-#include "datebook/controls.h"
 #include "datebook/date_book_reply.h"
 #include "datebook/event_dialog.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "codec/civil_date.h"
+#include "core/controls.h"
 #include "core/user_interface.h"
-#include "datebook/controls.h"
 
 namespace quorvex::datebook {
 

@@ -11,10 +11,6 @@
 namespace quorvex {
 namespace fs = std::filesystem;
 
-int SpinEditState::clamp(int value) const {
-  return std::clamp(value, MinValue, std::max(MinValue, MaxValue));
-}
-
 namespace {
 
 // The number after prefix when the rest of name is all digits, else -1.
@@ -96,44 +92,53 @@ TfrmCommConfig::TfrmCommConfig(PortSettings& settings, std::string settingsPath,
       settingsPath_(std::move(settingsPath)),
       devRoot_(std::move(devRoot)),
       sysRoot_(std::move(sysRoot)) {
-  for (int i = 1; i <= 9; ++i) cbComSelect.Items.push_back("COM" + std::to_string(i));
-  cbComSelect.Text = "COM3";
-  cbBaudRate.Items = {"300",   "1200",   "2400",   "4800",   "9600",   "19200", "38400",
+  for (int i = 1; i <= 9; ++i) cbComSelect.items.push_back("COM" + std::to_string(i));
+  cbComSelect.text = "COM3";
+  cbBaudRate.items = {"300",   "1200",   "2400",   "4800",   "9600",   "19200", "38400",
                       "57600", "115200", "230400", "460800", "576000", "921600"};
-  cbBaudRate.Text = "19200";
+  cbBaudRate.text = "19200";
   // The fixed line format every operation uses, shown but never changed.
-  cbDataBits = {{"4", "5", "6", "7", "8"}, "8", false};
-  cbParity = {{Ru("Не проверяется"), Ru("Нечет"), Ru("Чет"), Ru("Маркер (1)"), Ru("Пробел (0)")},
-              Ru("Не проверяется"),
-              false};
-  cbStopBits = {{"1", "1,5", "2"}, "1", false};
-  cbFlowControl = {{Ru("Аппаратное"), "Xon/Xoff", Ru("Отсутствует")}, Ru("Отсутствует"), false};
+  const auto fixed = [](ComboBox& box, std::vector<std::string> items, std::string text) {
+    box.items = std::move(items);
+    box.text = std::move(text);
+    box.enabled = false;
+  };
+  fixed(cbDataBits, {"4", "5", "6", "7", "8"}, "8");
+  fixed(cbParity,
+        {Ru("Не проверяется"), Ru("Нечет"), Ru("Чет"), Ru("Маркер (1)"), Ru("Пробел (0)")},
+        Ru("Не проверяется"));
+  fixed(cbStopBits, {"1", "1,5", "2"}, "1");
+  fixed(cbFlowControl, {Ru("Аппаратное"), "Xon/Xoff", Ru("Отсутствует")}, Ru("Отсутствует"));
+  seTimeOut.minValue = 100;
+  seTimeOut.maxValue = 10000;
+  seTimeOut.increment = 100;
+  seTimeOut.value = 3000;
 }
 
 void TfrmCommConfig::FormShow() {
   closed = false;
-  cbComSelect.Items.resize(9);
+  cbComSelect.items.resize(9);
   // On Linux the cable is hardly ever COM3: offer what is plugged in now.
   for (std::string& device : SerialDeviceCandidates(devRoot_, sysRoot_))
-    cbComSelect.Items.push_back(std::move(device));
-  cbComSelect.Text = settings_.PortName;
-  cbBaudRate.Text = text::IntToStr(settings_.BaudRate);
+    cbComSelect.items.push_back(std::move(device));
+  cbComSelect.text = settings_.PortName;
+  cbBaudRate.text = text::IntToStr(settings_.BaudRate);
   seTimeOutChange(settings_.TimeOut);
 }
 
 void TfrmCommConfig::cbComSelectChange(const std::string& text) {
-  cbComSelect.Text = text;
+  cbComSelect.text = text;
   settings_.PortName = text;
 }
 
 void TfrmCommConfig::cbBaudRateChange(const std::string& text) {
-  cbBaudRate.Text = text;
+  cbBaudRate.text = text;
   settings_.BaudRate = text::StrToInt(text);
 }
 
 void TfrmCommConfig::seTimeOutChange(int value) {
-  seTimeOut.Value = seTimeOut.clamp(value);
-  settings_.TimeOut = seTimeOut.Value;
+  seTimeOut.setValue(value);
+  settings_.TimeOut = seTimeOut.value;
 }
 
 void TfrmCommConfig::sbApplyClick() {

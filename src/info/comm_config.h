@@ -5,24 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/controls.h"
 #include "serial/port_settings.h"
 
 namespace quorvex {
-
-struct ComboBoxState {
-  std::vector<std::string> Items;
-  std::string Text;
-  bool Enabled = true;
-};
-
-struct SpinEditState {
-  int MinValue = 100;
-  int MaxValue = 10000;
-  int Increment = 100;
-  int Value = 3000;
-  bool Enabled = true;
-  int clamp(int value) const;
-};
 
 // Serial devices present under devRoot (normally "/dev"), as port names to offer beside
 // COM1..COM9: /dev/serial/by-id/* first (names that survive replugging), then ttyUSB*,
@@ -46,8 +32,8 @@ class TfrmCommConfig {
   std::string gbConfig;
   std::string lblCommSelect, lblBaudRate, lblByteData, lblParity, lblStopBits, lblFlowControl,
       Label1;
-  ComboBoxState cbComSelect, cbBaudRate, cbDataBits, cbParity, cbStopBits, cbFlowControl;
-  SpinEditState seTimeOut;
+  ComboBox cbComSelect, cbBaudRate, cbDataBits, cbParity, cbStopBits, cbFlowControl;
+  SpinEdit seTimeOut;             // 100..10000 ms in steps of 100
   std::string sbApply, sbCancel;  // captions
 
   // Set by sbApplyClick (after the file was written), sbCancelClick and the keys; FormShow

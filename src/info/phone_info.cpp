@@ -11,18 +11,6 @@ using text::Copy;
 using text::Delete;
 using text::Pos;
 
-void Gauge::setProgress(int value) {
-  Progress = std::clamp(value, MinValue, std::max(MinValue, MaxValue));
-}
-
-int Gauge::percentDone() const {
-  if (MaxValue <= MinValue) return 0;
-  const long long span = static_cast<long long>(MaxValue) - MinValue;
-  const long long done =
-      static_cast<long long>(std::clamp(Progress, MinValue, MaxValue)) - MinValue;
-  return static_cast<int>(done * 100 / span);
-}
-
 std::string TrimInfoReply(std::string reply, std::string_view prefix) {
   const int p = Pos(prefix, reply);
   if (p > 0) Delete(reply, p, static_cast<std::int64_t>(prefix.size()));
@@ -161,12 +149,12 @@ void PhoneInfoSection::ShowSoftwareVersion(AppState& app) {
 }
 
 void PhoneInfoSection::ShowBatteryCharge(AppState& app) {
-  ggStatusCharge.setProgress(CutBatteryCharge(Ask(app, "AT+CBC")));
+  ggStatusCharge.setPosition(CutBatteryCharge(Ask(app, "AT+CBC")));
 }
 
 void PhoneInfoSection::ShowSignalLevel(AppState& app) {
   if (auto level = SignalGaugeValue(CutSignalStrength(Ask(app, "AT+CSQ"))))
-    ggStatusSignal.setProgress(*level);
+    ggStatusSignal.setPosition(*level);
 }
 
 void PhoneInfoSection::sbPhoneInfoClick(AppState& app) {

@@ -10,21 +10,10 @@
 #include <string_view>
 
 #include "core/app_state.h"
+#include "core/controls.h"
 #include "info/jpeg_image.h"
 
 namespace quorvex {
-
-// A horizontal bar gauge. Like the control it stands for, it clamps a value outside its range
-// to the nearer end when the value is set.
-struct Gauge {
-  int MinValue = 0;
-  int MaxValue = 100;
-  int Progress = 0;
-
-  void setProgress(int value);
-  // How far Progress lies within the range, 0..100, as the bar is drawn.
-  int percentDone() const;
-};
 
 // ---- The cutting of each reply (pure; a malformed reply gives a wrong text, never a crash).
 
@@ -64,8 +53,8 @@ const std::array<InfoLabel, 8>& InfoLabels();
 
 struct PhoneInfoSection {
   std::string edtIMEI, edtIMSI, edtManufacturer, edtModel, edtBand, edtSoftWare;
-  Gauge ggStatusCharge{0, 100, 0};
-  Gauge ggStatusSignal{-114, -50, -114};
+  ProgressBar ggStatusCharge{0, 100, 0};
+  ProgressBar ggStatusSignal{-114, -50, -114};
   // Image1: empty at start; a routine that finds no picture leaves it as it was.
   std::optional<RgbImage> Image1;
   std::string Image1File;    // the file Image1 came from

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/controls.h"
 #include "core/user_interface.h"
 
 namespace quorvex::sms {
@@ -17,12 +18,6 @@ struct ComboItem {
   int selectedImage = 0;
   int overlayImage = 0;
   int indent = -1;
-};
-
-struct RadioGroupState {
-  std::string caption;
-  std::vector<std::string> items;
-  int itemIndex = 0;
 };
 
 struct TfrmSaveSMS {
@@ -43,8 +38,8 @@ struct TfrmSaveSMS {
   std::string Memo1;
   bool Memo1Focused = false;
   std::string Label3Caption;   // "Осталось символов: N"
-  RadioGroupState RadioGroup;  // "Действие"
-  RadioGroupState rgLanguage;  // "Язык сообщения"
+  quorvex::RadioGroup RadioGroup;  // "Действие"
+  quorvex::RadioGroup rgLanguage;  // "Язык сообщения"
 
   // Fields.
   bool Confirmed = false;

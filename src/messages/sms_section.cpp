@@ -56,7 +56,7 @@ FolderTexts TextsOf(Folder folder) {
 class ResetOnExit {
  public:
   explicit ResetOnExit(ProgressBar& bar) : bar_(bar) {}
-  ~ResetOnExit() { bar_.position = 0; }
+  ~ResetOnExit() { bar_.Position = 0; }
   ResetOnExit(const ResetOnExit&) = delete;
   ResetOnExit& operator=(const ResetOnExit&) = delete;
 
@@ -147,17 +147,17 @@ SmsSection::SmsSection()
       SpeedButton12Caption(Ru("Очистить")),
       sbDeleteSMSCaption(Ru("Удалить")),
       sbSMSDeleteAllCaption(Ru("Удалить все")),
-      pmSMSRead{Ru("Прочитать")},
-      pmSMSDelete{Ru("Удалить")},
-      pmSMSNew{Ru("Новое")},
-      pmSMSSave{Ru("Сохранить")},
-      pmSendSMS{Ru("Отправить")},
-      pmSMSClear{Ru("Очистить")},
-      pmMarkasRead{"Mark as Read"},
-      N18{Ru("Прочитать")},
-      N19{Ru("Новое")},
-      N20{Ru("Удалить")},
-      N22{Ru("Удалить все")} {
+      pmSMSRead{{}, Ru("Прочитать")},
+      pmSMSDelete{{}, Ru("Удалить")},
+      pmSMSNew{{}, Ru("Новое")},
+      pmSMSSave{{}, Ru("Сохранить")},
+      pmSendSMS{{}, Ru("Отправить")},
+      pmSMSClear{{}, Ru("Очистить")},
+      pmMarkasRead{{}, "Mark as Read"},
+      N18{{}, Ru("Прочитать")},
+      N19{{}, Ru("Новое")},
+      N20{{}, Ru("Удалить")},
+      N22{{}, Ru("Удалить все")} {
   struct Def {
     const char* caption;
     int parent, image, selectedImage;
@@ -195,7 +195,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   }
   lvSMS.clear();
   if (SetControlsEnabled) SetControlsEnabled(false);
-  pbReadSMS.min = 0;
+  pbReadSMS.Min = 0;
   if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive);
   if (filter == kFilterSent || filter == kFilterUnsent)
     readFolder(app, *port, filter == kFilterSent ? kSent : kUnsent, filter, archive);
@@ -212,7 +212,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
     return;
   }
   const std::int32_t n = CutMessageCount(reply);
-  pbReadSMS.max = n > 0 ? n - 1 : 0;
+  pbReadSMS.Max = n > 0 ? n - 1 : 0;
 
   reply = port.RunAtCommand("AT+MMGL=\"HEADER ONLY\"");
   if (!ReplyHasOk(reply)) {
@@ -259,7 +259,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       AddSubItem(row, decoded);
       ++lvSMS.revision;
     }
-    pbReadSMS.position = static_cast<int>(k);
+    pbReadSMS.Position = static_cast<int>(k);
     ui.processEvents(false);
   }
   LastReadComplete = true;

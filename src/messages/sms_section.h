@@ -11,6 +11,7 @@
 
 #include "core/app_state.h"
 #include "core/busy.h"
+#include "core/controls.h"
 #include "core/list_model.h"
 #include "messages/new_message_dialog.h"
 #include "messages/sms_archive.h"
@@ -28,17 +29,6 @@ struct TreeNode {
 
 // State index of each node; also its position in tvSMS.
 enum Folder { kPhone = 0, kIncoming = 1, kUnsent = 2, kSent = 3, kDrafts = 4, kArchive = 5 };
-
-struct ProgressBar {
-  int min = 0;
-  int max = 100;
-  int position = 0;
-};
-
-struct MenuItem {
-  std::string caption;
-  bool enabled = true;
-};
 
 // Shows a dialog modally: returns when the user has closed it (its visible flag cleared).
 using SaveSmsDialogRunner = std::function<void(TfrmSaveSMS&)>;
@@ -66,8 +56,8 @@ class SmsSection {
   std::string sbSMSNewCaption, sbSMSSaveCaption, SpeedButton12Caption, sbDeleteSMSCaption,
       sbSMSDeleteAllCaption;
   // Popup pmSMS, in order, and the main menu "SMS" items.
-  MenuItem pmSMSRead, pmSMSDelete, pmSMSNew, pmSMSSave, pmSendSMS, pmSMSClear, pmMarkasRead;
-  MenuItem N18, N19, N20, N22;
+  Label pmSMSRead, pmSMSDelete, pmSMSNew, pmSMSSave, pmSendSMS, pmSMSClear, pmMarkasRead;
+  Label N18, N19, N20, N22;
   TfrmSaveSMS frmSaveSMS;
 
   // Where the archive lives: its bare name in the working directory.

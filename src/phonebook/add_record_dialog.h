@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/controls.h"
 #include "core/user_interface.h"
-#include "phonebook/controls.h"
 
 namespace quorvex::phonebook {
 
@@ -28,16 +28,16 @@ class TfrmAddRecord : public ModalDialog {
 
   // ---- Controls, top to bottom.
   std::string Caption;
-  LabelControl Label8;
-  ComboBoxControl cbRecordNum;
-  EditControl edtPhoneNumber;
-  EditControl edtAbonentName;
-  ComboBoxControl cbType;
-  ComboBoxControl cbIDs;
-  LabelControl Label6;  // "Категория:"
-  ComboBoxControl cbGroup;
-  LabelControl Label7;  // "Иконка:"
-  ComboBoxControl cbIcon;
+  Label Label8;
+  ComboBox cbRecordNum;
+  Edit edtPhoneNumber;
+  Edit edtAbonentName;
+  ComboBox cbType;
+  ComboBox cbIDs;
+  Label Label6;  // "Категория:"
+  ComboBox cbGroup;
+  Label Label7;  // "Иконка:"
+  ComboBox cbIcon;
   Widget Bevel1;
 
   // ---- Fields the callers set and read.

@@ -5,16 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "core/controls.h"
 #include "core/user_interface.h"
-#include "phonebook/controls.h"
 
 namespace quorvex::phonebook {
-
-struct RadioGroupControl : Widget {
-  std::string caption;
-  std::vector<std::string> items;
-  int itemIndex = 0;
-};
 
 class TfrmOption : public ModalDialog {
  public:
@@ -24,7 +18,7 @@ class TfrmOption : public ModalDialog {
   void closeByFrame() override { SpeedButton2Click(); }
 
   std::string Caption;
-  RadioGroupControl rgFileFormat;
+  RadioGroup rgFileFormat;
 
   void Show(UserInterface& ui);
   // "Применить": says which format the save will write, then closes.

@@ -12,9 +12,9 @@
 
 #include "core/app_state.h"
 #include "core/busy.h"
+#include "core/controls.h"
 #include "core/list_model.h"
 #include "phonebook/add_record_dialog.h"
-#include "phonebook/controls.h"
 #include "phonebook/option_dialog.h"
 #include "phonebook/records.h"
 
@@ -42,7 +42,7 @@ class PhoneBookSection {
   ListModel ListView1;
   ProgressBar pbReadAllRecords;
   ProgressBar pbFullRecord;  // "Занято:"
-  LabelControl Label9;       // the load's "Записано n из m", hidden otherwise
+  Label Label9;              // the load's "Записано n из m", hidden otherwise
   Widget sbAddRecord;
   // The popup items PopupMenu1Popup enables.
   Widget N2, pmDelete, pmSaveBook;

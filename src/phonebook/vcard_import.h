@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/controls.h"
 #include "core/user_interface.h"
-#include "phonebook/controls.h"
 #include "phonebook/vcard_import_plan.h"
 #include "phonebook/vcard_parse.h"
 

@@ -33,7 +33,7 @@ W* Named(W* w, const char* name) {
   return w;
 }
 
-QLabel* Caption(const datebook::Label& l, const char* name, QWidget* parent) {
+QLabel* Caption(const Label& l, const char* name, QWidget* parent) {
   return Named(new QLabel(ToQ(l.caption), parent), name);
 }
 

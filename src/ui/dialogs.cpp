@@ -26,22 +26,22 @@
 namespace quorvex::ui {
 namespace {
 
-void SetItems(QComboBox* box, const ComboBoxState& state) {
+void SetItems(QComboBox* box, const ComboBox& state) {
   QStringList items;
-  for (const auto& i : state.Items) items << ToQ(i);
+  for (const auto& i : state.items) items << ToQ(i);
   QStringList shown;
   for (int i = 0; i < box->count(); ++i) shown << box->itemText(i);
   if (shown != items) {
     box->clear();
     box->addItems(items);
   }
-  const QString text = ToQ(state.Text);
+  const QString text = ToQ(state.text);
   if (box->isEditable()) {
     if (box->currentText() != text) box->setEditText(text);
   } else {
     box->setCurrentIndex(box->findText(text));
   }
-  box->setEnabled(state.Enabled);
+  box->setEnabled(state.enabled);
 }
 
 QToolButton* DialogButton(const QString& name, QWidget* parent) {
@@ -146,18 +146,18 @@ void CommConfigDialog::sync() {
   SetItems(cbParity_, model_.cbParity);
   SetItems(cbStopBits_, model_.cbStopBits);
   SetItems(cbFlowControl_, model_.cbFlowControl);
-  seTimeOut_->setRange(model_.seTimeOut.MinValue, model_.seTimeOut.MaxValue);
-  seTimeOut_->setSingleStep(model_.seTimeOut.Increment);
-  seTimeOut_->setValue(model_.seTimeOut.Value);
-  seTimeOut_->setEnabled(model_.seTimeOut.Enabled);
+  seTimeOut_->setRange(model_.seTimeOut.minValue, model_.seTimeOut.maxValue);
+  seTimeOut_->setSingleStep(model_.seTimeOut.increment);
+  seTimeOut_->setValue(model_.seTimeOut.value);
+  seTimeOut_->setEnabled(model_.seTimeOut.enabled);
   syncing_ = false;
 }
 
 void CommConfigDialog::afterEvent() {
   // A value typed into the spin edit comes back clamped.
-  if (seTimeOut_->value() != model_.seTimeOut.Value) {
+  if (seTimeOut_->value() != model_.seTimeOut.value) {
     syncing_ = true;
-    seTimeOut_->setValue(model_.seTimeOut.Value);
+    seTimeOut_->setValue(model_.seTimeOut.value);
     syncing_ = false;
   }
   if (model_.closed && isVisible()) accept();

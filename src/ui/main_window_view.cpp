@@ -560,10 +560,10 @@ void MainWindowView::sync() {
   for (auto& [name, list] : lists_) list->sync();
   syncTree();
 
-  const auto bar = [this](const char* name, const Gauge& g) {
+  const auto bar = [this](const char* name, const ProgressBar& g) {
     auto* pb = static_cast<QProgressBar*>(widget(name));
-    pb->setRange(g.MinValue, std::max(g.MinValue, g.MaxValue));
-    pb->setValue(g.Progress);
+    pb->setRange(g.Min, std::max(g.Min, g.Max));
+    pb->setValue(g.Position);
   };
   bar("pbReadAllRecords", model_.pbReadAllRecords);
   bar("pbFullRecord", model_.pbFullRecord);

@@ -27,8 +27,6 @@
 
 namespace quorvex::ui {
 
-using phonebook::ComboBoxControl;
-using phonebook::EditControl;
 using phonebook::TfrmAddRecord;
 using phonebook::TfrmOption;
 
@@ -242,8 +240,7 @@ QLabel* Caption(const char* name, std::string_view caption, QWidget* parent) {
 
 // Puts a combo box control's items, item and text into the widget. Without an item a fixed
 // list box shows the text as its placeholder; an editable one shows it in its edit line.
-void SyncCombo(QComboBox* box, const ComboBoxControl& c, const QIcon* icons = nullptr,
-               int iconCount = 0) {
+void SyncCombo(QComboBox* box, const ComboBox& c, const QIcon* icons = nullptr, int iconCount = 0) {
   const QSignalBlocker block(box);
   bool same = box->count() == static_cast<int>(c.items.size());
   for (int i = 0; same && i < box->count(); ++i)
@@ -391,7 +388,7 @@ AddRecordDialog::AddRecordDialog(TfrmAddRecord& model, UserInterface& ui, QWidge
   });
 }
 
-void AddRecordDialog::bindEditable(QComboBox* box, ComboBoxControl& control) {
+void AddRecordDialog::bindEditable(QComboBox* box, ComboBox& control) {
   connect(box, &QComboBox::activated, this, [this, box, &control](int index) {
     if (syncing_) return;
     control.select(index);
@@ -417,7 +414,7 @@ void AddRecordDialog::bindEditable(QComboBox* box, ComboBoxControl& control) {
   });
 }
 
-void AddRecordDialog::bindEdit(QLineEdit* edit, EditControl& control) {
+void AddRecordDialog::bindEdit(QLineEdit* edit, Edit& control) {
   connect(edit, &QLineEdit::textEdited, this, [this, edit, &control](const QString& t) {
     if (syncing_) return;
     std::string text = FromQ(t);
@@ -434,7 +431,7 @@ void AddRecordDialog::bindEdit(QLineEdit* edit, EditControl& control) {
   });
 }
 
-void AddRecordDialog::bindPick(QComboBox* box, ComboBoxControl& control) {
+void AddRecordDialog::bindPick(QComboBox* box, ComboBox& control) {
   connect(box, &QComboBox::activated, this, [this, &control](int index) {
     if (!syncing_) control.select(index);
   });

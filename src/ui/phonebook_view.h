@@ -56,9 +56,9 @@ class AddRecordDialog : public QDialog {
 
  private:
   void afterEvent();
-  void bindEditable(QComboBox* box, phonebook::ComboBoxControl& control);
-  void bindEdit(QLineEdit* edit, phonebook::EditControl& control);
-  void bindPick(QComboBox* box, phonebook::ComboBoxControl& control);
+  void bindEditable(QComboBox* box, ComboBox& control);
+  void bindEdit(QLineEdit* edit, Edit& control);
+  void bindPick(QComboBox* box, ComboBox& control);
 
   phonebook::TfrmAddRecord& model_;
   UserInterface& ui_;

@@ -466,7 +466,7 @@ TEST_F(MainWindowTest, TheWindowsOwnMenuItems) {
 
   main().app.settings().PortName = "/dev/ttyUSB3";
   main().clickMenu("mnuPortConfig");
-  EXPECT_EQ(main().commConfig.cbComSelect.Text, "/dev/ttyUSB3") << "the dialog's FormShow ran";
+  EXPECT_EQ(main().commConfig.cbComSelect.text, "/dev/ttyUSB3") << "the dialog's FormShow ran";
 
   main().clickMenu("mnuFont");
   EXPECT_EQ(shown_, (Trace{"TfrmHelp", "TfrmHelp", "TAboutBox", "TfrmCommConfig", "FontDialog1"}));

@@ -86,14 +86,14 @@ TEST_F(CommConfig, ShowTakesTheSettingsAndClampsTheTimeOut) {
     dlg.closed = true;
     dlg.FormShow();
     EXPECT_FALSE(dlg.closed);
-    EXPECT_EQ(dlg.cbComSelect.Text, "/dev/ttyUSB0");
-    EXPECT_EQ(dlg.cbBaudRate.Text, "115200");
-    EXPECT_EQ(dlg.seTimeOut.Value, c.shown);
+    EXPECT_EQ(dlg.cbComSelect.text, "/dev/ttyUSB0");
+    EXPECT_EQ(dlg.cbBaudRate.text, "115200");
+    EXPECT_EQ(dlg.seTimeOut.value, c.shown);
     EXPECT_EQ(settings.TimeOut, c.shown) << c.stored;
-    ASSERT_EQ(dlg.cbComSelect.Items.size(), 10u);
-    EXPECT_EQ(dlg.cbComSelect.Items[9], dev() + "/ttyUSB0");
+    ASSERT_EQ(dlg.cbComSelect.items.size(), 10u);
+    EXPECT_EQ(dlg.cbComSelect.items[9], dev() + "/ttyUSB0");
     dlg.FormShow();  // showing again lists the devices once
-    EXPECT_EQ(dlg.cbComSelect.Items.size(), 10u);
+    EXPECT_EQ(dlg.cbComSelect.items.size(), 10u);
   }
 }
 
@@ -110,12 +110,12 @@ TEST_F(CommConfig, EditsChangeTheSettingsAtOnce) {
     EXPECT_STREQ(e.what(), "'96x0' is not a valid integer value");
   }
   EXPECT_EQ(settings.BaudRate, 9600);
-  EXPECT_EQ(dlg.cbBaudRate.Text, "96x0");
+  EXPECT_EQ(dlg.cbBaudRate.text, "96x0");
   dlg.seTimeOutChange(2500);
   EXPECT_EQ(settings.TimeOut, 2500);
   dlg.seTimeOutChange(20000);
   EXPECT_EQ(settings.TimeOut, 10000);
-  EXPECT_EQ(dlg.seTimeOut.Value, 10000);
+  EXPECT_EQ(dlg.seTimeOut.value, 10000);
   EXPECT_FALSE(fs::exists(ini()));
 }
 

@@ -154,17 +154,17 @@ TEST(SignalGauge, LevelsAndTheNotKnownRange) {
   for (const auto& c : cases) EXPECT_EQ(SignalGaugeValue(c.strength), c.shown) << c.strength;
 }
 
-TEST(Gauge, ClampsToItsRangeAndDrawsThePercentage) {
-  Gauge signal{-114, -50, -114};
+TEST(ProgressBar, ClampsToItsRangeAndDrawsThePercentage) {
+  ProgressBar signal{-114, -50, -114};
   struct {
     int set, progress, percent;
   } cases[] = {{-113, -113, 1}, {-51, -51, 98}, {-82, -82, 50}, {-40, -50, 100}, {-200, -114, 0}};
   for (const auto& c : cases) {
-    signal.setProgress(c.set);
-    EXPECT_EQ(signal.Progress, c.progress) << c.set;
+    signal.setPosition(c.set);
+    EXPECT_EQ(signal.Position, c.progress) << c.set;
     EXPECT_EQ(signal.percentDone(), c.percent) << c.set;
   }
-  Gauge degenerate{5, 5, 5};
+  ProgressBar degenerate{5, 5, 5};
   EXPECT_EQ(degenerate.percentDone(), 0);
 }
 

@@ -58,8 +58,8 @@ TEST_P(PhoneInfoEcho, SevenCommandsInOrderFillTheSection) {
   EXPECT_EQ(section.edtModel, "Motorola T720i");
   EXPECT_EQ(section.edtBand, "GSM900, GSM1800, GSM1900");
   EXPECT_EQ(section.edtSoftWare, "R374_G_0B.A0.0FR");
-  EXPECT_EQ(section.ggStatusCharge.Progress, 65);
-  EXPECT_EQ(section.ggStatusSignal.Progress, 2 * 20 - 113);
+  EXPECT_EQ(section.ggStatusCharge.Position, 65);
+  EXPECT_EQ(section.ggStatusSignal.Position, 2 * 20 - 113);
   EXPECT_EQ(section.SpeedButton11Caption, Ru("Синхронизировать\r\nвремя"));
   ASSERT_TRUE(section.Image1.has_value());
   EXPECT_EQ(section.Image1->width, 120);
@@ -144,11 +144,11 @@ TEST_P(PhoneInfoSignal, RefreshShowsTheLevel) {
   state.batteryLevel = 100;
   startPhone({}, &state);
   app_->LoadPortSettings();
-  section.ggStatusSignal.setProgress(c.before);
+  section.ggStatusSignal.setPosition(c.before);
   section.SpeedButton1Click(*app_);
   EXPECT_EQ(phone().transcript(), (Transcript{"AT+CBC", "AT+CSQ"}));
-  EXPECT_EQ(section.ggStatusCharge.Progress, 100);
-  EXPECT_EQ(section.ggStatusSignal.Progress, c.after);
+  EXPECT_EQ(section.ggStatusCharge.Position, 100);
+  EXPECT_EQ(section.ggStatusSignal.Position, c.after);
 }
 
 INSTANTIATE_TEST_SUITE_P(Levels, PhoneInfoSignal,
@@ -205,8 +205,8 @@ class PhoneInfoStops : public PhoneInfo, public ::testing::WithParamInterface<St
 TEST_P(PhoneInfoStops, AFailingRoutineStopsTheOnesAfterIt) {
   const StopCase& c = GetParam();
   startPhone(c.options);
-  section.ggStatusCharge.setProgress(42);
-  section.ggStatusSignal.setProgress(-70);
+  section.ggStatusCharge.setPosition(42);
+  section.ggStatusSignal.setPosition(-70);
   EXPECT_EQ(RaisedMessage([&] { section.sbPhoneInfoClick(*app_); }), c.error);
   const Transcript sent = phone().transcript();
   ASSERT_EQ(sent.size(), c.sent);
@@ -217,9 +217,9 @@ TEST_P(PhoneInfoStops, AFailingRoutineStopsTheOnesAfterIt) {
                                 &section.edtModel, &section.edtSoftWare};
   for (std::size_t k = 0; k < 5; ++k) EXPECT_EQ(texts[k]->empty(), k + 1 >= c.sent) << k;
   if (c.sent <= 6) {
-    EXPECT_EQ(section.ggStatusCharge.Progress, 42);
+    EXPECT_EQ(section.ggStatusCharge.Position, 42);
   }
-  EXPECT_EQ(section.ggStatusSignal.Progress, -70);
+  EXPECT_EQ(section.ggStatusSignal.Position, -70);
   // Every routine freed its port: the handset can be reached again at once.
   phone_->clearTranscript();
   auto port = app_->OpenHandset(false);

@@ -70,8 +70,8 @@ TEST_F(ReadFolder, IncomingCutsEachReplyByItsStatusAndArchivesTheMessages) {
   EXPECT_TRUE(section_.pmSMSRead.enabled);
   EXPECT_TRUE(section_.N18.enabled);
   EXPECT_EQ(busy_.calls, (std::vector<bool>{false, true}));
-  EXPECT_EQ(section_.pbReadSMS.max, 1);
-  EXPECT_EQ(section_.pbReadSMS.position, 0);
+  EXPECT_EQ(section_.pbReadSMS.Max, 1);
+  EXPECT_EQ(section_.pbReadSMS.Position, 0);
   EXPECT_EQ(ui_.pumps, 2);
   EXPECT_TRUE(ui_.boxes.empty());
   // The list keeps the text's line break; the archive has one line per record, so there it
@@ -157,7 +157,7 @@ TEST_F(ReadFolder, EmptyStorageSendsTheListingAndWritesNoArchive) {
   EXPECT_TRUE(section_.lvSMS.rows.empty());
   EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие (0)"));
   EXPECT_FALSE(std::filesystem::exists(path("sms_archive.txt")));
-  EXPECT_EQ(section_.pbReadSMS.max, 0);
+  EXPECT_EQ(section_.pbReadSMS.Max, 0);
 }
 
 TEST_F(ReadFolder, MissingArchiveReadsAsEmptyAndTheFirstAppendCreatesIt) {
@@ -229,7 +229,7 @@ TEST_F(ReadFolder, PortFailureLeavesBusyKeepsRowsAndCaption) {
   EXPECT_FALSE(section_.LastReadComplete);
   EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие"));
   EXPECT_EQ(busy_.calls, (std::vector<bool>{false, true}));
-  EXPECT_EQ(section_.pbReadSMS.position, 0);
+  EXPECT_EQ(section_.pbReadSMS.Position, 0);
   EXPECT_FALSE(std::filesystem::exists(path("sms_archive.txt")));
 }
 

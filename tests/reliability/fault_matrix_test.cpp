@@ -255,7 +255,7 @@ std::vector<Row> Rows() {
     r.link = r.hangup = Expect::Of(Expect::OneFailure);
     r.after = [](Run& run) {
       EXPECT_FALSE(run.w.main.control("Label9").visible) << "the load's counter stays shown";
-      EXPECT_EQ(run.w.main.pbReadAllRecords.Progress, 0);
+      EXPECT_EQ(run.w.main.pbReadAllRecords.Position, 0);
     };
     rows.push_back(r);
   }
@@ -472,7 +472,7 @@ std::vector<Row> Rows() {
     r.healthy = [](Run& run) {
       ExpectNothingShown(run.w);
       EXPECT_EQ(run.w.main.info.edtIMEI, "350881027364519");
-      EXPECT_EQ(run.w.main.info.ggStatusCharge.Progress, 80);
+      EXPECT_EQ(run.w.main.info.ggStatusCharge.Position, 80);
     };
     rows.push_back(r);
   }
@@ -482,7 +482,7 @@ std::vector<Row> Rows() {
     r.act = [](Window& w) { w.main.click("SpeedButton1"); };
     r.healthy = [](Run& run) {
       ExpectNothingShown(run.w);
-      EXPECT_EQ(run.w.main.info.ggStatusCharge.Progress, 80);
+      EXPECT_EQ(run.w.main.info.ggStatusCharge.Position, 80);
     };
     rows.push_back(r);
   }
