@@ -11,6 +11,7 @@
 #include "bench_support.h"
 #include "core/app_state.h"
 #include "datebook/date_book_section.h"
+#include "handset_rows.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
@@ -26,18 +27,7 @@ PhoneSim& Phone() {
   static PhoneSim* phone = [] {
     quorvex::sim::HandsetState st = quorvex::sim::EmptyState();
     st.dateBookHighest = kHighest;
-    for (int i = 0; i < 12; ++i) {
-      quorvex::sim::DateEvent ev;
-      ev.title = "Event number " + std::to_string(i);
-      ev.alarmFlag = '1';
-      ev.startTime = "10:30";
-      ev.startDate = "07-12-2026";
-      ev.duration = 60;
-      ev.alarmTime = "10:15";
-      ev.alarmDate = "07-12-2026";
-      ev.repeat = i % 6;
-      st.events[i * 41] = ev;
-    }
+    for (int i = 0; i < 12; ++i) st.events[i * 41] = quorvex::bench::NumberedEvent(i);
     const auto dir = quorvex::bench::MakeScratchDir("quorvex-datebook-bench");
     const std::string file = (dir / "handset.txt").string();
     quorvex::sim::SaveStateFile(file, st);

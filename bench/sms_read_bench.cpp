@@ -15,6 +15,7 @@
 
 #include "bench_support.h"
 #include "core/app_state.h"
+#include "handset_rows.h"
 #include "messages/message_rows.h"
 #include "messages/sms_section.h"
 #include "sim/handset_state.h"
@@ -37,19 +38,7 @@ const std::filesystem::path& WorkDir() {
 HandsetState Inbox() {
   HandsetState s = quorvex::sim::EmptyState();
   s.messageSlots = 250;
-  for (int i = 1; i <= kMessages; ++i) {
-    quorvex::sim::Message m;
-    m.store = quorvex::sim::MessageStore::Incoming;
-    m.status =
-        i % 3 ? quorvex::sim::MessageStatus::RecRead : quorvex::sim::MessageStatus::RecUnread;
-    m.number = "+7916" + std::to_string(1000000 + i);
-    char when[32];
-    std::snprintf(when, sizeof when, "26/%02d/%02d,%02d:%02d:00+12", i % 12 + 1, i % 28 + 1, i % 24,
-                  i % 60);
-    m.timestamp = when;
-    m.text = "Message number " + std::to_string(i) + ", see you";
-    s.messages[i] = m;
-  }
+  for (int i = 1; i <= kMessages; ++i) s.messages[i] = quorvex::bench::IncomingMessage(i);
   return s;
 }
 

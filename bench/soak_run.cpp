@@ -216,8 +216,8 @@ class Soak {
         rng_(c.seed),
         window_(ui_, (dir_ / "portcfg.ini").string()),
         phoneBook_(window_),
-        dateBookBinding_(window_, dateBook_),
-        smsBinding_(window_, messages_) {
+        dateBookBinding_(window_),
+        smsBinding_(window_) {
     BindDateBook(window_, dateBookBinding_);
     messages_.archivePath = (dir_ / "sms_archive.txt").string();
     window_.info.pictureDir = c.pictureDir;
@@ -1027,8 +1027,7 @@ class Soak {
     window_.click("SpeedButton5");
     window_.click("sbPhoneBook");
     // An emptied list keeps the room its longest contents took; that room is no leak.
-    for (ListModel* list : {&window_.ListView1, &window_.lvEvent, &window_.lvSMS,
-                            &phoneBook_.section.ListView1, &dateBook_.lvEvent, &messages_.lvSMS})
+    for (ListModel* list : {&window_.ListView1, &window_.lvEvent, &window_.lvSMS})
       list->rows.shrink_to_fit();
     window_.terminal.mmTerminal.shrink_to_fit();
     pbStale_ = dbStale_ = smsStale_ = true;
@@ -1044,9 +1043,9 @@ class Soak {
   SoakUi ui_;
   TfrmMain window_;
   PhoneBookBinding phoneBook_;
-  datebook::DateBookSection dateBook_;
+  datebook::DateBookSection& dateBook_ = window_.dateBook;
   DateBookBinding dateBookBinding_;
-  sms::SmsSection messages_;
+  sms::SmsSection& messages_ = window_.messages;
   SmsBinding smsBinding_;
   std::unique_ptr<sim::PhoneSim> handset_;
   int starts_ = 0;

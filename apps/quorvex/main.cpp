@@ -73,11 +73,9 @@ int main(int argc, char** argv) {
   quorvex::TfrmMain model(ui);
   quorvex::ui::MainWindowView window(model, ui);
   const auto phoneBook = quorvex::ui::InstallPhoneBook(model, window, ui);
-  quorvex::sms::SmsSection messages;
-  quorvex::SmsBinding messagesBinding(model, messages);
+  quorvex::SmsBinding messagesBinding(model);
   quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
-  quorvex::datebook::DateBookSection dateBook;
-  quorvex::DateBookBinding dateBookBinding(model, dateBook);
+  quorvex::DateBookBinding dateBookBinding(model);
   quorvex::BindDateBook(model, dateBookBinding);
   quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);
   model.FormCreate();

@@ -6,19 +6,9 @@ namespace quorvex {
 
 using datebook::DateBookSection;
 
-DateBookBinding::DateBookBinding(TfrmMain& main, DateBookSection& section)
-    : main_(main), section_(section) {}
+DateBookBinding::DateBookBinding(TfrmMain& main) : main_(main), section_(main.dateBook) {}
 
 void DateBookBinding::pull() {
-  ListModel& shown = main_.lvEvent;
-  ListModel& rows = section_.lvEvent;
-  // The window's list holds the section's rows (push put them there); only the user's
-  // selection and focus come back.
-  if (shown.rows.size() == rows.rows.size()) {
-    for (std::size_t i = 0; i < rows.rows.size(); ++i)
-      rows.rows[i].selected = shown.rows[i].selected;
-    rows.focused = shown.focused;
-  }
   section_.CheckBox1.checked = main_.control("CheckBox1").checked;
   section_.RadioGroup1.itemIndex = main_.RadioGroup1ItemIndex;
   const LocalTime& d = main_.MonthCalendar1Date;
@@ -29,17 +19,6 @@ void DateBookBinding::pull() {
 }
 
 void DateBookBinding::push() {
-  const ListModel& rows = section_.lvEvent;
-  ListModel& shown = main_.lvEvent;
-  if (rows.revision != pushedRevision_) {
-    shown.rows = rows.rows;
-    shown.focused = rows.focused;
-    ++shown.revision;
-    pushedRevision_ = rows.revision;
-  }
-  main_.pbReadEvent.Min = section_.pbReadEvent.Min;
-  main_.pbReadEvent.Max = section_.pbReadEvent.Max;
-  main_.pbReadEvent.Position = section_.pbReadEvent.Position;
   main_.control("Label5").caption = section_.Label5.caption;
   main_.control("lblReadEvent").caption = section_.lblReadEvent.caption;
   main_.control("lblAllEvent").caption = section_.lblAllEvent.caption;
@@ -85,10 +64,6 @@ void BindDateBook(TfrmMain& main, DateBookBinding& binding) {
   op("CheckBox1Click", [&s] { s.CheckBox1Click(); });
   op("pmEventPopup", [&s] { s.pmEventPopup(); });
   op("mnuICalExportClick", [&s, &app] { ExportDateBookICal(s, app); });
-  op("lvEventColumnClick", [&s, &main] {
-    ColumnClick(s.lvEvent, main.clickedColumn, main.sort);
-    CopyHeaderMarks(s.lvEvent, main.lvEvent);
-  });
 }
 
 }  // namespace quorvex

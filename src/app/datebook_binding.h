@@ -1,7 +1,7 @@
 // Joins the date book section to the main window: the window's buttons, menu items and hot
-// keys run the section's operations, and the section's state (rows, progress, counters,
-// free share, calendar, popup items) is copied into what the window mirrors. The window
-// side (selection, the check box, the calendar, the auto-delete choice) goes into the
+// keys run the section's operations. The window shows the section's own list and bar; the
+// counters, free share, calendar and popup items are copied into the window's controls, and
+// the window's side (the check box, the calendar, the auto-delete choice) goes into the
 // section before every operation.
 #pragma once
 
@@ -12,14 +12,15 @@ namespace quorvex {
 
 class DateBookBinding {
  public:
-  DateBookBinding(TfrmMain& main, datebook::DateBookSection& section);
+  // Runs the window's date book section; the window must outlive it.
+  explicit DateBookBinding(TfrmMain& main);
   DateBookBinding(const DateBookBinding&) = delete;
   DateBookBinding& operator=(const DateBookBinding&) = delete;
 
   // Window to section: what the user changed in the window.
   void pull();
-  // Section to window: what an operation changed. Cheap when nothing did; a front end calls
-  // it before it repaints while an operation runs.
+  // Section to window: what an operation changed; a front end calls it before it repaints
+  // while an operation runs.
   void push();
 
   // Runs one operation of the section between a pull and a push; the push also happens
@@ -31,7 +32,6 @@ class DateBookBinding {
  private:
   TfrmMain& main_;
   datebook::DateBookSection& section_;
-  int pushedRevision_ = -1;
 };
 
 // Binds the date book's handlers of the window to the section (the menu items and hot keys

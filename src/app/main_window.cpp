@@ -68,11 +68,6 @@ MenuItem Submenu(const char* name, std::string_view caption, std::vector<MenuIte
   return MenuItem{name, Ru(caption), "", true, true, std::move(items)};
 }
 
-ListColumn Column(std::string_view caption, int width,
-                  ListColumn::Align align = ListColumn::Align::Left) {
-  return ListColumn{Ru(caption), width, align, kNoImage};
-}
-
 MenuItem* FindItem(std::vector<MenuItem>& items, std::string_view name) {
   for (auto& item : items) {
     if (item.name == name) return &item;
@@ -90,13 +85,6 @@ bool PathTo(const std::vector<MenuItem>& items, std::string_view name,
     path.pop_back();
   }
   return false;
-}
-
-void ExpandAll(std::vector<TreeNode>& nodes) {
-  for (auto& n : nodes) {
-    n.expanded = true;
-    ExpandAll(n.children);
-  }
 }
 
 }  // namespace
@@ -191,8 +179,6 @@ void TfrmMain::buildControls() {
   addControl("SpeedButton3", Ru("Очистить"));
   addControl("Label4", Ru("Занято:"));
   addControl("Label9", "", true, false);
-  ListView1.columns = {Column("#", 45), Column("Имя, Фамилия", 150), Column("Номер телефона", 120),
-                       Column("Тип", 120), Column("IDs", 100, ListColumn::Align::Center)};
 
   // Date book.
   addControl("sbReadAllEvents", Ru("Прочитать события"));
@@ -209,11 +195,6 @@ void TfrmMain::buildControls() {
   addControl("Label8", Ru("Свободно: "));
   RadioGroup1Items = {Ru("никогда не удалять"), Ru("после 1-ой недели"), Ru("после 2-х недель"),
                       Ru("после 4-х недель"), Ru("после 8-и недель")};
-  const auto C = ListColumn::Align::Center;
-  lvEvent.columns = {Column("#", 1),          Column("Заголовок", 150),
-                     Column("Начало", 60),    Column("Начать за ... ", 80, C),
-                     Column("Дата", 80),      Column("Длительность", 60, C),
-                     Column("Повтор", 90, C), Column("Состояние", 70, C)};
 
   // Messages.
   addControl("sbSMSNew", Ru("Новое"));
@@ -222,15 +203,6 @@ void TfrmMain::buildControls() {
   addControl("sbDeleteSMS", Ru("Удалить"));
   addControl("sbSMSDeleteAll", Ru("Удалить все"));
   addControl("Label7", Ru("Текст сообщения"));
-  lvSMS.columns = {Column("#", 1),       Column("Номер", 100),    Column("Дата/Время", 120, C),
-                   Column("Тип", 85, C), Column("Размер", 60, C), Column("Статус", 90, C),
-                   Column("Тема", 300)};
-  TreeNode phone{Ru("Телефон"), 32, 32, 0, false, {}};
-  phone.children = {TreeNode{Ru("Входящие"), 26, 27, 1, false, {}},
-                    TreeNode{Ru("Исходящие"), 28, 29, 2, false, {}},
-                    TreeNode{Ru("Отправленные"), 33, 33, 3, false, {}},
-                    TreeNode{Ru("Черновики"), 30, 30, 4, false, {}}};
-  tvSMS = {phone, TreeNode{Ru("Архив"), 31, 31, 5, false, {}}};
 }
 
 void TfrmMain::buildMenus() {
@@ -307,9 +279,10 @@ void TfrmMain::bindOwnHandlers() {
   bind("sbPhoneBookClick", [this] { sbPhoneBookClick(); });
   bind("sbDateBookClick", [this] { sbDateBookClick(); });
   bind("sbSMSClick", [this] { sbSMSClick(); });
-  // The window's own lists sort where no section owns them; a section's binding replaces
-  // these with the sort of the section's list.
-  bind("ListView1ColumnClick", [this] { ColumnClick(ListView1, clickedColumn, sort); });
+  bind("ListView1ColumnClick", [this] {
+    // A sort in the middle of writing every row would write some rows twice and skip others.
+    if (!phoneBook.writingAll()) ColumnClick(ListView1, clickedColumn, sort);
+  });
   bind("lvEventColumnClick", [this] { ColumnClick(lvEvent, clickedColumn, sort); });
   bind("lvSMSColumnClick", [this] { ColumnClick(lvSMS, clickedColumn, sort); });
 
@@ -403,10 +376,6 @@ bool TfrmMain::menuPathEnabled(std::string_view item) const {
 
 void TfrmMain::bind(const std::string& handler, Handler fn) {
   handlers_[handler] = std::move(fn);
-}
-
-bool TfrmMain::isBound(std::string_view handler) const {
-  return handlers_.find(handler) != handlers_.end();
 }
 
 void TfrmMain::dispatch(std::string_view handler) {
@@ -539,7 +508,7 @@ void TfrmMain::sbDateBookClick() {
 void TfrmMain::sbSMSClick() {
   showSection(Section::SMS);
   setSectionMenus(false, false, true, true, false);
-  ExpandAll(tvSMS);
+  tvSMSExpanded = true;
   menuItem("pmSMSRead").enabled = false;
   menuItem("N18").enabled = false;
 }

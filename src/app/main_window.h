@@ -15,10 +15,13 @@
 #include "core/list_model.h"
 #include "core/list_sort.h"
 #include "core/user_interface.h"
+#include "datebook/date_book_section.h"
 #include "info/about_help.h"
 #include "info/comm_config.h"
 #include "info/phone_info.h"
 #include "info/terminal.h"
+#include "messages/sms_section.h"
+#include "phonebook/phonebook_section.h"
 
 namespace quorvex {
 
@@ -47,16 +50,6 @@ struct Menu {
   std::string owner;    // the list a popup belongs to; empty for the main menu
   std::string onPopup;  // the handler run when the popup opens
   std::vector<MenuItem> items;
-};
-
-// A node of the message folder tree.
-struct TreeNode {
-  std::string caption;  // cp1251
-  int image = kNoImage;
-  int selectedImage = kNoImage;
-  int stateIndex = 0;
-  bool expanded = false;
-  std::vector<TreeNode> children;
 };
 
 // The keys the window's key preview acts on.
@@ -88,11 +81,21 @@ class TfrmMain {
   TfrmCommConfig commConfig;
   TAboutBox aboutBox;
   TfrmHelp help;
-  ListModel ListView1, lvEvent, lvSMS;
-  std::vector<TreeNode> tvSMS;
-  int tvSMSSelected = -1;  // state index of the selected node, -1 none
-  std::string mmSMS;       // the text of the clicked message
-  ProgressBar pbReadAllRecords, pbFullRecord, pbReadEvent, pbReadSMS;
+  // The sections' own state: the window shows their lists, tree, memo and bars, not copies.
+  phonebook::PhoneBookSection phoneBook;
+  datebook::DateBookSection dateBook;
+  sms::SmsSection messages;
+  ListModel& ListView1 = phoneBook.ListView1;
+  ListModel& lvEvent = dateBook.lvEvent;
+  ListModel& lvSMS = messages.lvSMS;
+  std::vector<sms::TreeNode>& tvSMS = messages.tvSMS;
+  int& tvSMSSelected = messages.tvSMSSelected;  // state index of the selected node, -1 none
+  bool& tvSMSExpanded = messages.tvSMSExpanded;
+  std::string& mmSMS = messages.mmSMS;  // the text of the clicked message
+  ProgressBar& pbReadAllRecords = phoneBook.pbReadAllRecords;
+  ProgressBar& pbFullRecord = phoneBook.pbFullRecord;
+  ProgressBar& pbReadEvent = dateBook.pbReadEvent;
+  ProgressBar& pbReadSMS = messages.pbReadSMS;
   std::vector<std::string> RadioGroup1Items;
   int RadioGroup1ItemIndex = 1;
   LocalTime MonthCalendar1Date;
@@ -156,7 +159,6 @@ class TfrmMain {
   // nothing. Binding a name replaces what was bound to it.
   using Handler = std::function<void()>;
   void bind(const std::string& handler, Handler fn);
-  bool isBound(std::string_view handler) const;
   // Runs a handler by name without catching (the caller's own handling applies).
   void dispatch(std::string_view handler);
   // The handler a button's click runs.

@@ -15,12 +15,6 @@ Widget& PopupItem(phonebook::PhoneBookSection& s, std::string_view name) {
   return s.pmSaveBook;
 }
 
-void ShowBar(const ProgressBar& from, ProgressBar& to) {
-  to.Min = from.Min;
-  to.Max = from.Max;
-  to.Position = from.Position;
-}
-
 class ShowOnExit {
  public:
   explicit ShowOnExit(PhoneBookBinding& b) : b_(b) {}
@@ -34,9 +28,8 @@ class ShowOnExit {
 
 }  // namespace
 
-PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
+PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : section(window.phoneBook), window_(window) {
   section.SetControlsEnabled = [this](bool enabled) { window_.SetControlsEnabled(enabled); };
-  section.RowsArrived = [this](std::size_t from) { showRowsFrom(from); };
   AppState& app = window_.app;
   auto& s = section;
   bindOperation("sbReadAllClick", [&s, &app] { s.sbReadAllClick(app); });
@@ -51,11 +44,6 @@ PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : window_(window) {
   bindOperation("PopupMenu1Popup", [&s] { s.PopupMenu1Popup(); });
   bindOperation("pmSaveBookClick", [&s, &app] { s.pmSaveBookClick(app); });
   bindOperation("pmLoadRecordClick", [&s, &app] { s.pmLoadRecordClick(app); });
-  bindOperation("ListView1ColumnClick", [this, &s] {
-    // A sort in the middle of writing every row would write some rows twice and skip others.
-    if (s.writingAll()) return;
-    ColumnClick(s.ListView1, window_.clickedColumn, window_.sort);
-  });
   bindOperation("mnuOptionClick", [&s, &app] { s.mnuOptionClick(app.ui()); });
   bindOperation("mnuVCardExport30Click",
                 [&s, &app] { ExportPhoneBookVCard(s, app, phonebook::VCardVersion::V30); });
@@ -75,55 +63,19 @@ void PhoneBookBinding::bindOperation(const std::string& handler, std::function<v
 }
 
 void PhoneBookBinding::takeWindowState() {
-  // The list widget writes the user's selection into the window's rows; the rows are the
-  // section's own whenever they were last shown, so only the marks move.
-  const ListModel& shown = window_.ListView1;
-  ListModel& own = section.ListView1;
-  if (shown.rows.size() == own.rows.size()) {
-    for (std::size_t r = 0; r < own.rows.size(); ++r) own.rows[r].selected = shown.rows[r].selected;
-    own.focused = shown.focused;
-  }
   section.sbAddRecord.enabled = window_.control("sbAddRecord").enabled;
   for (const char* name : kPopupItems)
     PopupItem(section, name).enabled = window_.menuItem(name).enabled;
 }
 
-void PhoneBookBinding::showState(bool withRows) {
-  ShowBar(section.pbReadAllRecords, window_.pbReadAllRecords);
-  ShowBar(section.pbFullRecord, window_.pbFullRecord);
+void PhoneBookBinding::showState(bool withButtons) {
   ControlState& label9 = window_.control("Label9");
   label9.caption = section.Label9.caption;
   label9.visible = section.Label9.visible;
-  if (!withRows) return;
+  if (!withButtons) return;
   window_.control("sbAddRecord").enabled = section.sbAddRecord.enabled;
   for (const char* name : kPopupItems)
     window_.menuItem(name).enabled = PopupItem(section, name).enabled;
-  ListModel& shown = window_.ListView1;
-  const ListModel& own = section.ListView1;
-  if (own.revision == shownRevision_ && shown.rows.size() == own.rows.size()) {
-    // Only the selection can differ; the widget already shows the rest.
-    bool same = shown.focused == own.focused;
-    for (std::size_t r = 0; same && r < own.rows.size(); ++r)
-      same = shown.rows[r].selected == own.rows[r].selected;
-    if (same) return;
-  }
-  const int revision = shown.revision;
-  shown = own;
-  shown.revision = revision + 1;
-  shown.appendedFrom = shown.appendedTo = -1;
-  shownRevision_ = own.revision;
-}
-
-void PhoneBookBinding::showRowsFrom(std::size_t from) {
-  ListModel& shown = window_.ListView1;
-  const ListModel& own = section.ListView1;
-  if (from == 0 || shown.rows.size() != from || own.rows.size() < from) {
-    showState();
-    return;
-  }
-  showState(false);
-  shown.append(own.rows.begin() + static_cast<std::ptrdiff_t>(from), own.rows.end());
-  shownRevision_ = own.revision;
 }
 
 std::unique_ptr<PhoneBookBinding> BindPhoneBook(TfrmMain& window) {

@@ -1,7 +1,6 @@
 // The phone book section in the main window: the section's operations bound to the window's
-// buttons, menu items and hot keys, and the section's state copied into the controls the
-// window shows. Both directions go through here, so the section and the window never
-// disagree about the selection, the "Добавить" button or the popup items.
+// buttons, menu items and hot keys. The window shows the section's own list and bars; the
+// "Добавить" button, the load's label and the popup items go both ways through here.
 #pragma once
 
 #include <memory>
@@ -18,16 +17,13 @@ class PhoneBookBinding {
   PhoneBookBinding(const PhoneBookBinding&) = delete;
   PhoneBookBinding& operator=(const PhoneBookBinding&) = delete;
 
-  phonebook::PhoneBookSection section;
+  phonebook::PhoneBookSection& section;
   // The preview of "Импорт справочника из vCard", shown through the seam.
   phonebook::TfrmImportVCard frmImportVCard;
 
-  // Copies what the section shows into the window. Without rows only the progress bars and
-  // the load's label, as a pump in the middle of an operation needs.
-  void showState(bool withRows = true);
-  // The rows of a read as they arrive: the rows from `from` on go to the window, which shows
-  // the ones before already; from 0 (or a window that shows something else) copies all.
-  void showRowsFrom(std::size_t from);
+  // Copies the section's controls into the window's. Without the button and the popup items
+  // only the load's label, as a pump in the middle of an operation needs.
+  void showState(bool withButtons = true);
 
  private:
   // Wraps a section operation: what the user selected goes to the section first, and what
@@ -36,7 +32,6 @@ class PhoneBookBinding {
   void takeWindowState();
 
   TfrmMain& window_;
-  int shownRevision_ = -1;
 };
 
 // Binds the phone book's handlers into the window; the binding must outlive the window's use.

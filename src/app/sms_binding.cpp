@@ -4,18 +4,6 @@
 
 namespace quorvex {
 
-namespace {
-
-TreeNode* NodeOf(std::vector<TreeNode>& nodes, int stateIndex) {
-  for (TreeNode& n : nodes) {
-    if (n.stateIndex == stateIndex) return &n;
-    if (TreeNode* found = NodeOf(n.children, stateIndex)) return found;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 void SaveSmsModal::begin() {
   form_.visible = true;
   open();
@@ -36,9 +24,7 @@ void SaveSmsModal::follow() {
   if (!form_.visible) close();
 }
 
-SmsBinding::SmsBinding(TfrmMain& main, sms::SmsSection& section) : main_(main), section_(section) {
-  main_.lvSMS.columns = section_.lvSMS.columns;
-
+SmsBinding::SmsBinding(TfrmMain& main) : main_(main), section_(main.messages) {
   // The section's long reads enter the window's busy state; the window shows each step.
   section_.SetControlsEnabled = [this](bool enabled) {
     feed();
@@ -72,10 +58,6 @@ SmsBinding::SmsBinding(TfrmMain& main, sms::SmsSection& section) : main_(main), 
   on("sbDeleteSMSClick", [this, &app] { section_.sbDeleteSMSClick(app); });
   on("sbSMSDeleteAllClick", [this, &app] { section_.sbSMSDeleteAllClick(app); });
   on("pmMarkasReadClick", [this, &app] { section_.pmMarkasReadClick(app); });
-  on("lvSMSColumnClick", [this] {
-    ColumnClick(section_.lvSMS, main_.clickedColumn, main_.sort);
-    CopyHeaderMarks(section_.lvSMS, main_.lvSMS);
-  });
   on("sbSMSSaveClick", [this] { section_.sbSMSSaveClick(main_.ui()); });
   on("mnuSMSExportCsvClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Csv); });
   on("mnuSMSExportMboxClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Mbox); });
@@ -84,7 +66,6 @@ SmsBinding::SmsBinding(TfrmMain& main, sms::SmsSection& section) : main_(main), 
 
 void SmsBinding::on(const std::string& handler, std::function<void()> fn) {
   main_.bind(handler, [this, fn = std::move(fn)] {
-    take();
     // Whatever the handler got to before an exception left it is shown as well.
     struct FeedOnExit {
       SmsBinding& b;
@@ -94,34 +75,7 @@ void SmsBinding::on(const std::string& handler, std::function<void()> fn) {
   });
 }
 
-void SmsBinding::take() {
-  section_.tvSMSSelected = main_.tvSMSSelected;
-  ListModel& shown = main_.lvSMS;
-  ListModel& rows = section_.lvSMS;
-  if (shown.rows.size() != rows.rows.size()) return;
-  for (std::size_t i = 0; i < rows.rows.size(); ++i) rows.rows[i].selected = shown.rows[i].selected;
-  rows.focused = shown.focused;
-}
-
 void SmsBinding::feed() {
-  const ListModel& rows = section_.lvSMS;
-  if (rows.revision != fedRevision_) {
-    fedRevision_ = rows.revision;
-    main_.lvSMS.rows = rows.rows;
-    main_.lvSMS.focused = rows.focused;
-    ++main_.lvSMS.revision;
-  }
-  for (const sms::TreeNode& node : section_.tvSMS) {
-    TreeNode* shown = NodeOf(main_.tvSMS, node.stateIndex);
-    if (shown == nullptr) continue;
-    shown->caption = node.caption;
-    if (section_.tvSMSExpanded) shown->expanded = true;
-  }
-  main_.mmSMS = section_.mmSMS;
-  main_.pbReadSMS.Min = section_.pbReadSMS.Min;
-  main_.pbReadSMS.Max = section_.pbReadSMS.Max;
-  main_.pbReadSMS.Position = section_.pbReadSMS.Position;
-
   const std::pair<const char*, const Label*> items[] = {{"pmSMSRead", &section_.pmSMSRead},
                                                         {"pmSMSDelete", &section_.pmSMSDelete},
                                                         {"pmSMSNew", &section_.pmSMSNew},

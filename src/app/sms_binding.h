@@ -1,7 +1,7 @@
 // The message section in the main window: the section's handlers bound to the window's
-// buttons, menu items, hot keys and tree and list events, and the section's state copied
-// into the window's controls (tree captions, list rows, memo, progress bar, menu items)
-// after every event, so the window's view has one model to mirror.
+// buttons, menu items, hot keys and tree and list events. The window shows the section's
+// own tree, list, memo and bar; its menu items are copied into the window's after every
+// event.
 #pragma once
 
 #include <string>
@@ -36,25 +36,23 @@ class SaveSmsModal : public ModalDialog {
 
 class SmsBinding {
  public:
-  // Binds every message handler of the window to the section. Both must outlive it.
-  SmsBinding(TfrmMain& main, sms::SmsSection& section);
+  // Binds every message handler of the window to its message section; the window must
+  // outlive it.
+  explicit SmsBinding(TfrmMain& main);
   SmsBinding(const SmsBinding&) = delete;
   SmsBinding& operator=(const SmsBinding&) = delete;
 
   // The section's state into the window's controls.
   void feed();
-  // What the user changed in the window (selected node, selected rows) into the section.
-  void take();
 
   sms::SmsSection& section() { return section_; }
 
  private:
-  // Runs a section handler between take and feed.
+  // Runs a section handler, then feeds what it changed to the window.
   void on(const std::string& handler, std::function<void()> fn);
 
   TfrmMain& main_;
   sms::SmsSection& section_;
-  int fedRevision_ = -1;
 };
 
 }  // namespace quorvex

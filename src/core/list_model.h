@@ -40,9 +40,9 @@ struct ListModel {
   std::vector<ListRow> rows;
   int focused = -1;  // row with the focus, -1 none
   int revision = 0;  // bumped by every change, so a view knows when to refresh
-  // The revisions before and after the last change that only appended rows: a view that
-  // shows the first of them adds the new rows instead of building the list anew. Any later
-  // change moves revision past the second, and the view builds it anew again.
+  // The revisions between which every change only appended rows: a view that shows one of
+  // them adds the rows it lacks instead of building the list anew. Any other change moves
+  // revision past appendedTo, and the view builds the list anew again.
   int appendedFrom = -1, appendedTo = -1;
 
   void clear() {
@@ -51,15 +51,18 @@ struct ListModel {
     ++revision;
   }
   ListRow& add(std::string caption) {
-    rows.push_back(ListRow{std::move(caption), kNoImage, {}, false, false, 0});
-    ++revision;
+    return addRow(ListRow{std::move(caption), kNoImage, {}, false, false, 0});
+  }
+  // A row filled in before the view is next synced (the rows of a read as they arrive).
+  ListRow& addRow(ListRow row) {
+    rows.push_back(std::move(row));
+    noteAppended();
     return rows.back();
   }
   template <class It>
   void append(It first, It last) {
-    appendedFrom = revision;
     rows.insert(rows.end(), first, last);
-    appendedTo = ++revision;
+    noteAppended();
   }
   // The first selected row (the list's Selected), -1 when none.
   int selectedIndex() const {
@@ -81,6 +84,12 @@ struct ListModel {
   std::string cellText(const ListRow& row, std::size_t c) const {
     if (c == 0) return row.caption;
     return c - 1 < row.subItems.size() ? row.subItems[c - 1].text : std::string();
+  }
+
+ private:
+  void noteAppended() {
+    if (appendedTo != revision) appendedFrom = revision;
+    appendedTo = ++revision;
   }
 };
 

@@ -75,13 +75,4 @@ void ColumnClick(ListModel& list, int column, ListSortState& state) {
     SetHeaderSortMark(list, static_cast<int>(i), static_cast<int>(i) == column, image);
 }
 
-void CopyHeaderMarks(const ListModel& from, ListModel& to) {
-  const std::size_t n = std::min(from.columns.size(), to.columns.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    to.columns[i].image = from.columns[i].image;
-    to.columns[i].sortMark = from.columns[i].sortMark;
-  }
-  ++to.revision;
-}
-
 }  // namespace quorvex

@@ -40,8 +40,4 @@ void SetHeaderSortMark(ListModel& list, int column, bool isSortColumn, int image
 // column and marks it in the list's header.
 void ColumnClick(ListModel& list, int column, ListSortState& state);
 
-// Puts the header marks of `from` on the columns of `to` that `from` has as well; a window
-// that shows a section's list with columns of its own takes the marks this way.
-void CopyHeaderMarks(const ListModel& from, ListModel& to);
-
 }  // namespace quorvex

@@ -84,17 +84,6 @@ class DateBookSection {
   void SpeedButton2Click(AppState& app);
   void pmEventPopup();
 
-  // The menu items that only forward.
-  void ppmReadAllEventsClick(AppState& app) { sbReadAllEventsClick(app); }
-  void N14Click(AppState& app) { sbReadAllEventsClick(app); }
-  void ppmAddEventClick(AppState& app) { sbAddEventClick(app); }
-  void N15Click(AppState& app) { sbAddEventClick(app); }
-  void ppmEditEventClick(AppState& app) { lvEventDblClick(app); }
-  void N17Click(AppState& app) { lvEventDblClick(app); }
-  void ppmDeleteClick(AppState& app) { sbDeleteEventClick(app); }
-  void N16Click(AppState& app) { sbDeleteEventClick(app); }
-  void ppmClearClick() { SpeedButton5Click(); }
-
  private:
   void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used);
   void showDialog(UserInterface& ui);

@@ -237,7 +237,6 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       if (h.status == read) AddSubItem(row, StatusRead(), kImageRead);
       if (h.status == unread) AddSubItem(row, StatusUnread(), kImageUnread);
       AddSubItem(row, decoded);
-      ++lvSMS.revision;
       kept.push_back({m.number, m.dateTime, decoded});
     } else {
       if (folder != kDrafts && h.status != filter) continue;
@@ -257,7 +256,6 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       else
         AddSubItem(row, StatusUnsent(), kImageUnsent);
       AddSubItem(row, decoded);
-      ++lvSMS.revision;
     }
     pbReadSMS.Position = static_cast<int>(k);
     ui.processEvents(false);

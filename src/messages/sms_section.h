@@ -74,7 +74,6 @@ class SmsSection {
   std::size_t LoadMessageArchive();
   void tvSMSClick(AppState& app);
   void pmSMSReadClick(AppState& app);
-  void N18Click(AppState& app) { pmSMSReadClick(app); }
   void tvSMSKeyDown(AppState& app, int key);
   void lvSMSClick();
   void SpeedButton12Click();  // "Очистить"
@@ -87,22 +86,15 @@ class SmsSection {
   // --- Composing and sending ------------------------------------------------------------
   // "Новое": the recipients are the phone book list's rows (name, number, type text).
   void sbSMSNewClick(AppState& app, const ListModel& phoneBook);
-  void pmSMSNewClick(AppState& app, const ListModel& phoneBook) { sbSMSNewClick(app, phoneBook); }
-  void N19Click(AppState& app, const ListModel& phoneBook) { sbSMSNewClick(app, phoneBook); }
   // The phone book popup's "Отправить сообщение" for its selected row.
   void mnuSendSMSClick(AppState& app, const ListModel& phoneBook);
   void pmSendSMSClick(AppState& app);
 
   // --- Deleting, marking, export --------------------------------------------------------
   void sbDeleteSMSClick(AppState& app);
-  void pmSMSDeleteClick(AppState& app) { sbDeleteSMSClick(app); }
-  void N20Click(AppState& app) { pmSMSDeleteClick(app); }
   void sbSMSDeleteAllClick(AppState& app);
-  void N22Click(AppState& app) { sbSMSDeleteAllClick(app); }
   void pmMarkasReadClick(AppState& app);
   void sbSMSSaveClick(UserInterface& ui);
-  void pmSMSSaveClick(UserInterface& ui) { sbSMSSaveClick(ui); }
-  void mnuSaveSMSClick(UserInterface& ui) { pmSMSSaveClick(ui); }
   void pmSMSPopup();
 
   // Selects the node of a folder (as the user's click on it does before tvSMSClick).

@@ -145,7 +145,6 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
   if (RecordsReplaced) RecordsReplaced();
   ListView1.clear();
 
-  std::size_t shownRows = 0;
   for (std::int32_t first = 1; first <= total; first += kChunk) {
     const std::int32_t size = std::min(kChunk, total - first + 1);
     std::string reply = text::Trim(
@@ -157,8 +156,7 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
         const std::int32_t slot = first + static_cast<std::int32_t>(k);
         TAbonentInfo& record = Records[static_cast<std::size_t>(slot - 1)];
         record = ParseEntryLine(lines[k], family, SimFirst);
-        ListView1.rows.push_back(EntryRow(record, family, model, GroupNames));
-        ++ListView1.revision;
+        ListView1.addRow(EntryRow(record, family, model, GroupNames));
         pbReadAllRecords.setPosition(slot - 1);
         pbFullRecord.setPosition(++found);
       }
@@ -166,8 +164,6 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
       if (static_cast<std::int32_t>(lines.size()) < size)
         pbReadAllRecords.setPosition(first + size - 2);
     }
-    if (RowsArrived) RowsArrived(shownRows);
-    shownRows = ListView1.rows.size();
     ui.processEvents(true);
   }
 

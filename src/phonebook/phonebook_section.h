@@ -57,9 +57,6 @@ class PhoneBookSection {
   // A read replaces the records, so the recipient lists the message dialog built from the
   // earlier read are emptied.
   std::function<void()> RecordsReplaced;
-  // A read shows its rows chunk by chunk: called before every repaint of the read, with the
-  // first row the window has not been shown yet (0: the list was replaced).
-  std::function<void(std::size_t from)> RowsArrived;
 
   // ---- Operations.
   // "Читать все" (also N4, pmRefresh, F5 and after erasing several rows).

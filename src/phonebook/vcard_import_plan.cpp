@@ -10,7 +10,7 @@
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 #include "codec/utf8.h"
-#include "phonebook/controls.h"
+#include "core/controls.h"
 #include "phonebook/vcard.h"
 
 namespace quorvex::phonebook {

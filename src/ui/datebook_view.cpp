@@ -48,7 +48,6 @@ EventDialogView::EventDialogView(UserInterface& ui, QWidget* parent) : QDialog(p
   // The captions are the model's design texts; a fresh model has them all.
   const TfrmAddEvent design;
   setWindowTitle(ToQ(design.Caption));
-  const QLocale russian(QLocale::Russian, QLocale::Russia);
 
   auto* panel1 = Named(new QFrame(this), "Panel1");
   panel1->setFrameShape(QFrame::StyledPanel);
@@ -66,7 +65,7 @@ EventDialogView::EventDialogView(UserInterface& ui, QWidget* parent) : QDialog(p
   date_ = Named(new QDateEdit(start), "dtpStartDate");
   date_->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
   date_->setCalendarPopup(true);
-  date_->setLocale(russian);
+  date_->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
   startGrid->addWidget(Caption(design.Label2, "Label2", start), 0, 0);
   startGrid->addWidget(time_, 0, 1);
   startGrid->addWidget(Caption(design.Label3, "Label3", start), 1, 0);
@@ -120,6 +119,10 @@ EventDialogView::EventDialogView(UserInterface& ui, QWidget* parent) : QDialog(p
                {"RadioGroup1", status},   {"seDuration", duration_}, {"seAl_time", lead_},
                {"cbRepeat", repeat_},     {"SpeedButton1", create_}, {"SpeedButton2", cancel_},
                {"GroupBox1", start},      {"GroupBox2", actions},    {"Panel1", panel1}};
+  connectModel();
+}
+
+void EventDialogView::connectModel() {
   watch(title_, Control::edtEventTitle);
   watch(time_, Control::dtpStartTime);
   watch(date_, Control::dtpStartDate);

@@ -48,6 +48,8 @@ class EventDialogView : public QDialog {
   using Control = datebook::TfrmAddEvent::Control;
   void sync();
   void afterEvent();
+  // Every edit goes into the model as it happens; Enter and Escape go to its key handlers.
+  void connectModel();
   void watch(QWidget* w, Control c);
   QWidget* widgetOf(Control c) const;
 

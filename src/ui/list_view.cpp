@@ -137,7 +137,8 @@ void ListView::sync() {
     return;
   // Rows appended to what the widget shows (a read that shows its rows chunk by chunk): only
   // the new ones are built, so a long read does not rebuild the list at every chunk.
-  if (model_.appendedFrom == syncedRevision_ && model_.appendedTo == model_.revision &&
+  if (model_.appendedFrom <= syncedRevision_ && syncedRevision_ <= model_.appendedTo &&
+      model_.appendedTo == model_.revision &&
       columnCount() == static_cast<int>(model_.columns.size()) &&
       static_cast<std::size_t>(rowCount()) <= model_.rows.size()) {
     syncing_ = true;

@@ -104,4 +104,11 @@ class MainWindowView : public QMainWindow {
   int laidOutSection_ = -1;
 };
 
+template <class W>
+W* MainWindowView::add(W* w, const std::string& name) {
+  w->setObjectName(QString::fromStdString(name));
+  widgets_[name] = w;
+  return w;
+}
+
 }  // namespace quorvex::ui

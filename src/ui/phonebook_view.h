@@ -1,6 +1,6 @@
 // The phone book section's Qt side: the record dialog and the options dialog over their core
-// models, the caller icons of the record dialog, and the wiring of the section into the
-// window (its handlers, its dialogs and the progress the read shows while it pumps).
+// models, and the wiring of the section into the window (its handlers, its dialogs and the
+// progress the read shows while it pumps).
 #pragma once
 
 #include <QDialog>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "app/phonebook_binding.h"
+#include "ui/caller_icons.h"
 #include "ui/vcard_import_view.h"
 
 class QComboBox;
@@ -24,12 +25,6 @@ namespace quorvex::ui {
 class KeyPreview;
 class MainWindowView;
 class QtUserInterface;
-
-inline constexpr int kCallerIconCount = 15;
-inline constexpr QSize kCallerIconSize{24, 18};
-
-// Caller icon 0..14 of the record dialog's icon box (24 x 18); an empty icon otherwise.
-QIcon CallerIcon(int index);
 
 class AddRecordDialog : public QDialog {
  public:
@@ -56,6 +51,8 @@ class AddRecordDialog : public QDialog {
 
  private:
   void afterEvent();
+  // Every edit goes into the model as it happens; the buttons and keys run its handlers.
+  void connectModel();
   void bindEditable(QComboBox* box, ComboBox& control);
   void bindEdit(QLineEdit* edit, Edit& control);
   void bindPick(QComboBox* box, ComboBox& control);

@@ -138,9 +138,9 @@ class FileMenuTest : public ::testing::Test {
     SavePortSettings({phone_.slavePath(), 115200, 3000}, path("portcfg.ini"));
     main_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
     phoneBook_ = BindPhoneBook(*main_);
-    messages_.archivePath = path("sms_archive.txt");
-    sms_ = std::make_unique<SmsBinding>(*main_, messages_);
-    dateBookBinding_ = std::make_unique<DateBookBinding>(*main_, dateBook_);
+    main_->messages.archivePath = path("sms_archive.txt");
+    sms_ = std::make_unique<SmsBinding>(*main_);
+    dateBookBinding_ = std::make_unique<DateBookBinding>(*main_);
     BindDateBook(*main_, *dateBookBinding_);
     main_->FormCreate();
     ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
@@ -167,9 +167,7 @@ class FileMenuTest : public ::testing::Test {
   sim::PhoneSim phone_;
   std::unique_ptr<TfrmMain> main_;
   std::unique_ptr<PhoneBookBinding> phoneBook_;
-  sms::SmsSection messages_;
   std::unique_ptr<SmsBinding> sms_;
-  datebook::DateBookSection dateBook_;
   std::unique_ptr<DateBookBinding> dateBookBinding_;
 };
 
@@ -204,7 +202,7 @@ class ExportItem : public FileMenuTest, public ::testing::WithParamInterface<Exp
       ASSERT_FALSE(main().ListView1.rows.empty());
     } else if (s == Section::DateBook) {
       main().click("sbDateBook");  // showing the section reads the date book
-      ASSERT_FALSE(dateBook_.Events.empty());
+      ASSERT_FALSE(main_->dateBook.Events.empty());
     } else {
       readInbox();
     }
@@ -225,7 +223,7 @@ TEST_P(ExportItem, WritesTheChosenFileAndSaysSo) {
   EXPECT_EQ(written.substr(0, c.fileStart.size()), c.fileStart);
   // The count the box tells is what the list shows, and what the file holds.
   const std::size_t shown = c.section == Section::PhoneBook  ? main().ListView1.rows.size()
-                            : c.section == Section::DateBook ? dateBook_.Events.size()
+                            : c.section == Section::DateBook ? main_->dateBook.Events.size()
                                                              : main().lvSMS.rows.size();
   if (!c.unit.empty()) {
     EXPECT_EQ(LinesStartingWith(written, c.unit), shown);
@@ -255,7 +253,7 @@ TEST_P(ExportItem, NothingReadIsNothingToSave) {
   const ExportCase& c = GetParam();
   main().click(SectionButton(c.section));
   // Showing the date book reads it; this stands for a read of an empty date book.
-  if (c.section == Section::DateBook) dateBook_.Events.clear();
+  if (c.section == Section::DateBook) main_->dateBook.Events.clear();
   ui_.boxes.clear();
   ui_.saves = {path("never")};
   main().clickMenu(c.item);

@@ -302,7 +302,7 @@ TEST_F(StoredMessages, DeleteAllAsksFirst) {
   EXPECT_TRUE(transcript().empty());
   EXPECT_EQ(section_.lvSMS.rows.size(), 4u);
   ui_.answer = MsgResult::Yes;
-  section_.N22Click(*app_);
+  section_.sbSMSDeleteAllClick(*app_);
   EXPECT_EQ(transcript(), (Transcript{"AT+CMGD=5", "AT+CMGD=4", "AT+CMGD=3", "AT+CMGD=2"}));
   EXPECT_TRUE(section_.lvSMS.rows.empty());
   EXPECT_TRUE(phone().state().messages.empty());
@@ -357,7 +357,7 @@ TEST_F(StoredMessages, ExportWritesThirteenLinesPerSelectedRow) {
   readInbox();
   select({3, 1});
   ui_.saveAnswers = {path("out.txt")};
-  section_.mnuSaveSMSClick(ui_);
+  section_.sbSMSSaveClick(ui_);
   const std::string stars(39, '*');
   auto record = [&](const std::string& number, const std::string& status, const std::string& when,
                     const std::string& text) {

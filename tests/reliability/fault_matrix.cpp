@@ -40,8 +40,8 @@ Window::Window(const fs::path& d) : dir(d), main(ui, path("portcfg.ini")) {
   main.info.pictureDir = dir.string();
   phoneBook = BindPhoneBook(main);
   messages.archivePath = path("sms_archive.txt");
-  messagesBinding = std::make_unique<SmsBinding>(main, messages);
-  dateBookBinding = std::make_unique<DateBookBinding>(main, dateBook);
+  messagesBinding = std::make_unique<SmsBinding>(main);
+  dateBookBinding = std::make_unique<DateBookBinding>(main);
   BindDateBook(main, *dateBookBinding);
   const auto watch = [this](SetControlsEnabledFn& fn) {
     fn = [this, inner = fn](bool enabled) {

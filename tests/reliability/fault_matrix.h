@@ -62,9 +62,9 @@ struct Window {
   MatrixUi ui;
   TfrmMain main;
   std::unique_ptr<PhoneBookBinding> phoneBook;
-  sms::SmsSection messages;
+  sms::SmsSection& messages = main.messages;
   std::unique_ptr<SmsBinding> messagesBinding;
-  datebook::DateBookSection dateBook;
+  datebook::DateBookSection& dateBook = main.dateBook;
   std::unique_ptr<DateBookBinding> dateBookBinding;
   // Every busy-state change a section asked for, in order (false: busy, true: idle).
   std::vector<bool> controlsEnabled;

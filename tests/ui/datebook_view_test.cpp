@@ -227,7 +227,7 @@ class DateBookWindow : public ::testing::Test {
     ui_.clock = LocalTime{2026, 3, 5, 9, 4, 7};
     model_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
     view_ = std::make_unique<MainWindowView>(*model_, ui_);
-    binding_ = std::make_unique<DateBookBinding>(*model_, section_);
+    binding_ = std::make_unique<DateBookBinding>(*model_);
     BindDateBook(*model_, *binding_);
     dateBook_ = std::make_unique<DateBookView>(*view_, ui_, *binding_);
   }
@@ -279,7 +279,6 @@ class DateBookWindow : public ::testing::Test {
   PauseFreeUi ui_;
   std::unique_ptr<TfrmMain> model_;
   std::unique_ptr<MainWindowView> view_;
-  datebook::DateBookSection section_;
   std::unique_ptr<DateBookBinding> binding_;
   std::unique_ptr<DateBookView> dateBook_;
   std::unique_ptr<sim::PhoneSim> phone_;
@@ -428,7 +427,7 @@ TEST_F(DateBookWindow, ClearCalendarBoxAndAutoDelete) {
   QTest::mouseClick(view_->widget("SpeedButton5"), Qt::LeftButton);
   EXPECT_EQ(list()->rowCount(), 0);
   EXPECT_EQ(text("Label8"), QStringLiteral("Свободно: "));
-  EXPECT_EQ(section_.frmAddEvent.UsedSlots.size(), 9u) << "the read's flags stay";
+  EXPECT_EQ(model_->dateBook.frmAddEvent.UsedSlots.size(), 9u) << "the read's flags stay";
 
   auto* check = static_cast<QCheckBox*>(view_->widget("CheckBox1"));
   check->click();
@@ -483,7 +482,7 @@ TEST_F(DateBookWindow, TheCountersAndTheFreeShareFitBesideTheCalendar) {
 TEST_F(DateBookWindow, TheSeamShowsTheRegisteredDialogModallyUntilTheModelCloses) {
   start();
   ui_.setScripted(false);  // the real modal loop; the keys come from inside it
-  TfrmAddEvent& model = section_.frmAddEvent;
+  TfrmAddEvent& model = model_->dateBook.frmAddEvent;
   model.edtEventTitle = "Tea";
   std::vector<bool> visibleDuringLoop;
   QTimer poll;

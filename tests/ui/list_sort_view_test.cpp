@@ -27,8 +27,8 @@ class ListSortWindowTest : public testing::WindowTest {
   void SetUp() override {
     WindowTest::SetUp();
     phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
-    sms_ = std::make_unique<SmsBinding>(*model_, smsSection_);
-    dateBook_ = std::make_unique<DateBookBinding>(*model_, dateBookSection_);
+    sms_ = std::make_unique<SmsBinding>(*model_);
+    dateBook_ = std::make_unique<DateBookBinding>(*model_);
     BindDateBook(*model_, *dateBook_);
   }
   void TearDown() override {
@@ -41,15 +41,13 @@ class ListSortWindowTest : public testing::WindowTest {
     auto& book = phoneBook_->section().ListView1.rows;
     book = {Row({"1", "Petrov", "89161234567"}), Row({"2", "ivanov", "+79160000000"}),
             Row({"10", "Sidorov", "123"})};
-    dateBookSection_.lvEvent.rows = {Row({"0", "b"}), Row({"4", "A"}), Row({"9", "c"})};
-    smsSection_.lvSMS.rows = {Row({"1", "8916", "", "", "9"}), Row({"2", "+7916", "", "", "10"}),
-                              Row({"3", "8903", "", "", "2"})};
+    model_->dateBook.lvEvent.rows = {Row({"0", "b"}), Row({"4", "A"}), Row({"9", "c"})};
+    model_->messages.lvSMS.rows = {Row({"1", "8916", "", "", "9"}),
+                                   Row({"2", "+7916", "", "", "10"}),
+                                   Row({"3", "8903", "", "", "2"})};
     ++phoneBook_->section().ListView1.revision;
-    ++dateBookSection_.lvEvent.revision;
-    ++smsSection_.lvSMS.revision;
-    phoneBook_->binding().showState();
-    dateBook_->push();
-    sms_->feed();
+    ++model_->dateBook.lvEvent.revision;
+    ++model_->messages.lvSMS.revision;
     view_->sync();
   }
   void clickHeader(const char* list, int column) {
@@ -79,9 +77,7 @@ class ListSortWindowTest : public testing::WindowTest {
   }
 
   std::unique_ptr<PhoneBookView> phoneBook_;
-  sms::SmsSection smsSection_;
   std::unique_ptr<SmsBinding> sms_;
-  datebook::DateBookSection dateBookSection_;
   std::unique_ptr<DateBookBinding> dateBook_;
 };
 
@@ -116,10 +112,10 @@ TEST_F(ListSortWindowTest, FirstClickSortsAscendingSecondDescendingWithTheirMark
     EXPECT_EQ(shown(c.list, c.column), descending);
     expected[static_cast<std::size_t>(c.column)] = kSortDescendingImage;
     EXPECT_EQ(marks(c.list), expected);
-    // The section's own rows are the sorted ones, not only the window's copy.
+    // The section's own rows are the sorted ones.
     const ListModel& own = std::string(c.list) == "ListView1" ? phoneBook_->section().ListView1
-                           : std::string(c.list) == "lvEvent" ? dateBookSection_.lvEvent
-                                                              : smsSection_.lvSMS;
+                           : std::string(c.list) == "lvEvent" ? model_->dateBook.lvEvent
+                                                              : model_->messages.lvSMS;
     EXPECT_EQ(own.cellText(own.rows.front(), static_cast<std::size_t>(c.column)),
               descending.front());
   }

@@ -42,8 +42,8 @@ class SmsWindowTest : public testing::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    section_.archivePath = path("sms_archive.txt");
-    binding_ = std::make_unique<SmsBinding>(*model_, section_);
+    model_->messages.archivePath = path("sms_archive.txt");
+    binding_ = std::make_unique<SmsBinding>(*model_);
     smsView_ = std::make_unique<SmsView>(*view_, ui_, *binding_);
   }
   void TearDown() override {
@@ -78,7 +78,6 @@ class SmsWindowTest : public testing::WindowTest {
   }
   SaveSmsDialog* dialog() { return smsView_->saveSmsDialog(); }
 
-  sms::SmsSection section_;
   std::unique_ptr<SmsBinding> binding_;
   std::unique_ptr<SmsView> smsView_;
 };
@@ -368,8 +367,8 @@ TEST_F(SmsWindowTest, SendingFromThePhoneBookUsesTheSelectedRowsNumber) {
   EXPECT_EQ(sent[2], "00480069");
   EXPECT_EQ(sent[3].rfind("AT+CMSS=", 0), 0u);
   // The dialog is left empty for the next use.
-  EXPECT_EQ(section_.frmSaveSMS.Memo1, "");
-  EXPECT_EQ(section_.frmSaveSMS.RadioGroup.itemIndex, 0);
+  EXPECT_EQ(model_->messages.frmSaveSMS.Memo1, "");
+  EXPECT_EQ(model_->messages.frmSaveSMS.RadioGroup.itemIndex, 0);
 }
 
 TEST_F(SmsWindowTest, CancellingTheDialogSendsNothingAndFreesThePort) {
@@ -383,7 +382,7 @@ TEST_F(SmsWindowTest, CancellingTheDialogSendsNothingAndFreesThePort) {
   click("sbSMSNew");
   EXPECT_EQ(phone_->transcript(), (Trace{"AT+CSCS=UCS2"}));
   EXPECT_NO_THROW(model_->app.OpenHandset(false));
-  EXPECT_EQ(section_.frmSaveSMS.Memo1, "never sent") << "the text waits for the next time";
+  EXPECT_EQ(model_->messages.frmSaveSMS.Memo1, "never sent") << "the text waits for the next time";
 }
 
 // ---- The dialog's own controls.

@@ -1,0 +1,141 @@
+// The reads of the incoming message folder and of the date book in the window, against the
+// same reads of the sections alone as quorvex-cli runs them, at 1,000 and 5,000 rows each on
+// a simulated handset that does not pace its replies. The window repaints at every pump of a
+// read, as the program does; the read alone, measured in the same run, is the floor. Without
+// a display it draws offscreen.
+#include <QApplication>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/datebook_binding.h"
+#include "app/main_window.h"
+#include "app/sms_binding.h"
+#include "bench_support.h"
+#include "handset_rows.h"
+#include "messages/message_rows.h"
+#include "serial/port_settings.h"
+#include "sim/handset_state.h"
+#include "sim/phone_sim.h"
+#include "ui/datebook_view.h"
+#include "ui/main_window_view.h"
+#include "ui/qt_user_interface.h"
+#include "ui/sms_view.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using quorvex::sim::HandsetState;
+
+constexpr int kSizes[] = {1000, 5000};
+constexpr double kTarget = 1.5;
+
+HandsetState Handset(int rows) {
+  HandsetState s = quorvex::sim::EmptyState();
+  s.messageSlots = rows + 10;
+  for (int i = 1; i <= rows; ++i) s.messages[i] = quorvex::bench::IncomingMessage(i);
+  s.dateBookHighest = rows - 1;
+  for (int i = 0; i < rows; ++i) s.events[i] = quorvex::bench::NumberedEvent(i);
+  return s;
+}
+
+double Seconds(const std::function<void()>& fn) {
+  const auto start = std::chrono::steady_clock::now();
+  fn();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The sections as the CLI runs them: no window, nothing shown at a pump.
+struct Alone {
+  quorvex::bench::QuietUi ui{true};
+  quorvex::AppState app{ui};
+  explicit Alone(const std::string& port) {
+    quorvex::SettingsOverride o;
+    o.portName = port;
+    o.baudRate = 115200;
+    o.timeOut = 3000;
+    app.setOverride(o);
+    app.LoadPortSettings();
+  }
+};
+
+// The window as the program builds it, shown, its boxes answered by script.
+struct Window {
+  quorvex::ui::QtUserInterface ui;
+  quorvex::TfrmMain model;
+  quorvex::ui::MainWindowView view;
+  quorvex::SmsBinding messages;
+  quorvex::ui::SmsView messagesView;
+  quorvex::DateBookBinding dateBook;
+  quorvex::ui::DateBookView dateBookView;
+
+  Window(const fs::path& dir, const std::string& archive)
+      : model(ui, (dir / "portcfg.ini").string()),
+        view(model, ui),
+        messages(model),
+        messagesView(view, ui, messages),
+        dateBook(model),
+        dateBookView(view, ui, dateBook) {
+    ui.setScripted(true);
+    quorvex::BindDateBook(model, dateBook);
+    model.messages.archivePath = archive;
+    model.FormCreate();
+    view.sync();
+    view.show();
+    QApplication::processEvents();
+  }
+};
+
+void Report(const char* what, int rows, double window, double alone, std::size_t shown) {
+  std::printf("%s %d: window %.3f s (%zu rows), alone %.3f s: ratio %.2f (target <= %.1f)\n", what,
+              rows, window, shown, alone, window / alone, kTarget);
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication qapp(argc, argv);
+  const fs::path dir = quorvex::bench::MakeScratchDir("qv-window-read-bench");
+  for (const int rows : kSizes) {
+    quorvex::sim::SimOptions o;
+    o.baud = 0;
+    o.demoData = false;
+    o.stateFile = (dir / ("handset" + std::to_string(rows) + ".txt")).string();
+    quorvex::sim::SaveStateFile(o.stateFile, Handset(rows));
+    quorvex::sim::PhoneSim phone(o);
+    phone.start();
+    quorvex::SavePortSettings({phone.slavePath(), 115200, 3000}, (dir / "portcfg.ini").string());
+    const std::string archive = (dir / ("archive" + std::to_string(rows) + ".txt")).string();
+
+    Alone alone(phone.slavePath());
+    quorvex::sms::SmsSection inbox;
+    inbox.archivePath = archive;
+    // The first read fills the archive; the timed ones find every message there already.
+    inbox.ReadMessageFolder(alone.app, quorvex::sms::kFilterIncoming);
+    const double inboxAlone =
+        Seconds([&] { inbox.ReadMessageFolder(alone.app, quorvex::sms::kFilterIncoming); });
+    quorvex::datebook::DateBookSection events;
+    const double eventsAlone = Seconds([&] { events.sbReadAllEventsClick(alone.app); });
+
+    Window window(dir, archive);
+    const double inboxWindow = Seconds([&] {
+      window.model.click("sbSMS");
+      window.model.tvSMSSelected = quorvex::sms::kIncoming;
+      window.model.fire("tvSMSClick");
+    });
+    Report("messages", rows, inboxWindow, inboxAlone, window.model.lvSMS.rows.size());
+    // Showing the date book reads it.
+    const double eventsWindow = Seconds([&] { window.model.click("sbDateBook"); });
+    Report("date book", rows, eventsWindow, eventsAlone, window.model.lvEvent.rows.size());
+    if (alone.ui.boxes != 0) std::printf("the reads alone showed %d boxes\n", alone.ui.boxes);
+    if (!window.ui.boxes.empty())
+      std::printf("the window showed %zu boxes\n", window.ui.boxes.size());
+  }
+  fs::remove_all(dir);
+  return 0;
+}
