@@ -15,45 +15,11 @@
 #include "../scratch_dir.h"
 #include "app/main_window.h"
 #include "core/user_interface.h"
+#include "recording_ui.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::testing {
-
-struct Box {
-  std::string text;
-  MsgKind kind;
-  MsgButtons buttons;
-};
-
-class RecordingUi : public UserInterface {
- public:
-  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    boxes.push_back({text, kind, buttons});
-    return MsgResult::Ok;
-  }
-  void showStandardError(const std::string& message) override { errors.push_back(message); }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool paintOnly) override {
-    pumps.push_back(paintOnly);
-    if (onPump) onPump();
-  }
-  void pause(int) override {}
-  LocalTime now() override { return clock; }
-  void setBusyCursor(bool busy) override { cursor.push_back(busy); }
-  void openUrl(const std::string& url) override { urls.push_back(url); }
-
-  LocalTime clock{2026, 3, 5, 9, 4, 7};
-  std::vector<Box> boxes;
-  std::vector<std::string> errors;
-  std::vector<bool> cursor;
-  std::vector<std::string> urls;
-  std::vector<bool> pumps;  // paintOnly of every pump
-  std::function<void()> onPump;
-};
 
 class MainWindowTest : public ::testing::Test {
  protected:

@@ -16,7 +16,7 @@ namespace quorvex::datebook {
 namespace {
 
 using Strings = std::vector<std::string>;
-using testing::ShownBox;
+using testing::Box;
 
 sim::DateEvent Event(const std::string& title, char alarm, const std::string& start,
                      const std::string& date, int duration, const std::string& alarmTime,
@@ -203,13 +203,13 @@ TEST_F(DateBookSectionTest, AReadThatStopsShowsItsBoxAndSwitchesBackLast) {
     const char* name;
     std::function<void(sim::SimOptions&)> fault;
     Strings commands;
-    std::vector<ShownBox> boxes;
+    std::vector<Box> boxes;
     bool raises;
     std::size_t rows;
   };
-  const ShownBox noAccess{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok};
-  const ShownBox unreadable{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
-                            MsgButtons::Ok};
+  const Box noAccess{Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok};
+  const Box unreadable{Ru("Невозможно прочитать содержимое ежедневника."), MsgKind::Error,
+                       MsgButtons::Ok};
   const Case cases[] = {
       {"AT+CSCS refused",
        [](sim::SimOptions& o) { o.errorOn = {"AT+CSCS"}; },
@@ -328,8 +328,8 @@ TEST_F(DateBookSectionTest, ACountBeyondAnyHandsetIsRefusedBeforeTheIndicesAreAs
     EXPECT_EQ(phone().transcript(),
               (Strings{"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBL=0"}))
         << highest;
-    EXPECT_EQ(ui_.boxes, (std::vector<ShownBox>{{Ru("Невозможно прочитать содержимое ежедневника."),
-                                                 MsgKind::Error, MsgButtons::Ok}}))
+    EXPECT_EQ(ui_.boxes, (std::vector<Box>{{Ru("Невозможно прочитать содержимое ежедневника."),
+                                            MsgKind::Error, MsgButtons::Ok}}))
         << highest;
     EXPECT_TRUE(rows().empty());
     EXPECT_TRUE(section.frmAddEvent.UsedSlots.empty()) << highest;
@@ -535,8 +535,8 @@ TEST_F(DateBookSectionTest, DeletingWithNothingSelectedSendsNothing) {
   section.sbDeleteEventClick(*app_);  // empty list
   section.lvEvent.add("1");
   section.sbDeleteEventClick(*app_);  // a row, none selected
-  const ShownBox none{Ru("Нет выбранной записи..."), MsgKind::Error, MsgButtons::Ok};
-  EXPECT_EQ(ui_.boxes, (std::vector<ShownBox>{none, none}));
+  const Box none{Ru("Нет выбранной записи..."), MsgKind::Error, MsgButtons::Ok};
+  EXPECT_EQ(ui_.boxes, (std::vector<Box>{none, none}));
   EXPECT_TRUE(phone().transcript().empty());
 }
 
@@ -546,9 +546,8 @@ TEST_F(DateBookSectionTest, DeleteFailuresAllShowTheSameBox) {
   startPhone(DateBook(3, {}), o, 200);
   section.lvEvent.add("1").selected = true;
   section.sbDeleteEventClick(*app_);
-  EXPECT_EQ(
-      ui_.boxes,
-      (std::vector<ShownBox>{{Ru("Нет выбранной записи..."), MsgKind::Error, MsgButtons::Ok}}));
+  EXPECT_EQ(ui_.boxes,
+            (std::vector<Box>{{Ru("Нет выбранной записи..."), MsgKind::Error, MsgButtons::Ok}}));
   EXPECT_TRUE(ui_.errors.empty());
   // The rows stay: no re-read ran.
   EXPECT_EQ(rows().size(), 1u);

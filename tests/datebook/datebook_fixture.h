@@ -15,64 +15,19 @@
 #include "../scratch_dir.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
+#include "recording_ui.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::testing {
 
-struct ShownBox {
-  std::string text;
-  MsgKind kind;
-  MsgButtons buttons;
-  bool operator==(const ShownBox&) const = default;
-};
-
-class RecordingUi : public UserInterface {
- public:
-  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    boxes.push_back({text, kind, buttons});
-    log.push_back("box");
-    return MsgResult::Ok;
-  }
-  void showStandardError(const std::string& message) override { errors.push_back(message); }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool) override {
-    ++pumps;
-    if (onPump) onPump();
-  }
-  void pause(int ms) override {
-    pauses.push_back(ms);
-    log.push_back("pause " + std::to_string(ms));
-  }
-  LocalTime now() override { return clock; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-  void showModal(ModalDialog& dialog) override {
-    shown.push_back(dialog.dialogName());
-    log.push_back("modal " + dialog.dialogName());
-    if (onModal) onModal(dialog);
-  }
-
-  LocalTime clock{2026, 3, 5, 9, 5, 42};
-  std::function<void()> onPump;
-  std::function<void(ModalDialog&)> onModal;
-  int pumps = 0;
-  std::vector<ShownBox> boxes;
-  std::vector<std::string> errors;
-  std::vector<int> pauses;
-  std::vector<std::string> shown;
-  std::vector<std::string> log;
-};
-
 // A test with its own scratch directory; the handset is started on demand.
 class HandsetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = MakeScratchDir("qv-db");
+    ui_.clock = {2026, 3, 5, 9, 5, 42};
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
   }
   void TearDown() override {

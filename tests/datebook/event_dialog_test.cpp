@@ -10,8 +10,8 @@
 namespace quorvex::datebook {
 namespace {
 
+using testing::Box;
 using testing::RecordingUi;
-using testing::ShownBox;
 
 struct AlarmCase {
   const char* start;
@@ -141,8 +141,9 @@ TEST_F(EventDialogTest, EmptyTitleWarnsAndStaysOpen) {
     EXPECT_FALSE(dialog.closed());
     EXPECT_FALSE(dialog.Confirmed);
   });
-  EXPECT_EQ(ui.boxes, (std::vector<ShownBox>{
-                          {Ru("Введите заголовок события!"), MsgKind::Warning, MsgButtons::Ok}}));
+  EXPECT_EQ(
+      ui.boxes,
+      (std::vector<Box>{{Ru("Введите заголовок события!"), MsgKind::Warning, MsgButtons::Ok}}));
   EXPECT_EQ(d.WriteCommand, "kept");
   EXPECT_TRUE(d.closed());
   EXPECT_FALSE(d.Confirmed);

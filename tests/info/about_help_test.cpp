@@ -39,7 +39,7 @@ TEST(AboutBox, MissingValuesShowNotAvailable) {
 
 TEST(AboutBox, LinksOpenTheHomepageAndANewMail) {
   TAboutBox box;
-  testing::ScriptedUi ui;
+  testing::RecordingUi ui;
   box.Label1Click(ui);
   box.Label4Click(ui);
   EXPECT_EQ(ui.urls,

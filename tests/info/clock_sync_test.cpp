@@ -10,9 +10,9 @@
 namespace quorvex {
 namespace {
 
+using testing::Box;
 using testing::HandsetTest;
 using testing::RaisedMessage;
-using testing::ShownBox;
 
 TEST(ClockCommand, EveryFieldTwoDigits) {
   struct {
@@ -29,16 +29,15 @@ TEST(ClockCommand, EveryFieldTwoDigits) {
   for (const auto& c : cases) EXPECT_EQ(ClockCommand(c.t), c.command);
 }
 
-const ShownBox kSynchronised{Ru("Дата и время синхронизированы!!!"), MsgKind::Message,
-                             MsgButtons::Ok};
-const ShownBox kFailed{Ru("Не удалось синхронизировать.\r\nБыли ошибки."), MsgKind::Error,
-                       MsgButtons::Ok};
+const Box kSynchronised{Ru("Дата и время синхронизированы!!!"), MsgKind::Message, MsgButtons::Ok};
+const Box kFailed{Ru("Не удалось синхронизировать.\r\nБыли ошибки."), MsgKind::Error,
+                  MsgButtons::Ok};
 
 struct ResultCase {
   const char* name;
   bool echo;
   std::vector<std::string> errorOn;
-  ShownBox box;
+  Box box;
 };
 
 class ClockSync : public HandsetTest, public ::testing::WithParamInterface<ResultCase> {};
@@ -61,7 +60,7 @@ TEST_P(ClockSync, TellsWhetherTheHandsetTookTheTime) {
   EXPECT_EQ(ui_.nowCalls, 1);
   EXPECT_EQ(openErrorWhileReading, 0);
   EXPECT_EQ(phone().transcript(), std::vector<std::string>{"AT+CCLK=\"26/03/05,09:04:07\""});
-  EXPECT_EQ(ui_.boxes, std::vector<ShownBox>{c.box});
+  EXPECT_EQ(ui_.boxes, std::vector<Box>{c.box});
   EXPECT_TRUE(ui_.errors.empty());
 }
 

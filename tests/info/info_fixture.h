@@ -16,53 +16,19 @@
 #include "../scratch_dir.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
+#include "recording_ui.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::testing {
 
-struct ShownBox {
-  std::string text;
-  MsgKind kind;
-  MsgButtons buttons;
-  bool operator==(const ShownBox&) const = default;
-};
-
-class ScriptedUi : public UserInterface {
- public:
-  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    boxes.push_back({text, kind, buttons});
-    return MsgResult::Ok;
-  }
-  void showStandardError(const std::string& message) override { errors.push_back(message); }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
-    return {};
-  }
-  void processEvents(bool) override {}
-  void pause(int) override {}
-  LocalTime now() override {
-    ++nowCalls;
-    if (onNow) onNow();
-    return clock;
-  }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string& url) override { urls.push_back(url); }
-
-  LocalTime clock;
-  std::function<void()> onNow;
-  int nowCalls = 0;
-  std::vector<ShownBox> boxes;
-  std::vector<std::string> errors;
-  std::vector<std::string> urls;
-};
-
 // A test with its own scratch directory; the handset is started on demand.
 class HandsetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = MakeScratchDir("qv-info");
+    ui_.clock = {};
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
   }
   void TearDown() override {
@@ -92,7 +58,7 @@ class HandsetTest : public ::testing::Test {
   sim::PhoneSim& phone() { return *phone_; }
 
   std::filesystem::path dir_;
-  ScriptedUi ui_;
+  RecordingUi ui_;
   std::unique_ptr<AppState> app_;
   std::unique_ptr<sim::PhoneSim> phone_;
 };

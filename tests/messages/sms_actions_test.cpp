@@ -356,7 +356,7 @@ TEST_F(StoredMessages, ExportWritesThirteenLinesPerSelectedRow) {
   startPhone(Inbox());
   readInbox();
   select({3, 1});
-  ui_.saveAnswers = {path("out.txt")};
+  ui_.saves = {path("out.txt")};
   section_.sbSMSSaveClick(ui_);
   const std::string stars(39, '*');
   auto record = [&](const std::string& number, const std::string& status, const std::string& when,
@@ -369,7 +369,7 @@ TEST_F(StoredMessages, ExportWritesThirteenLinesPerSelectedRow) {
             record("+79000000001", Ru("не прочитано"), "26/01/02,10:00:00+04", "m1") +
                 record("+79000000003", Ru("прочитано"), "26/01/04,10:00:00+04", "m3"));
   EXPECT_EQ(section_.lvSMS.selectedCount(), 0);
-  EXPECT_EQ(ui_.saveExt, "*.csv");
+  EXPECT_EQ(ui_.saveExts, std::vector<std::string>{"*.csv"});
   EXPECT_TRUE(transcript().empty());
 }
 
@@ -390,10 +390,10 @@ TEST_F(StoredMessages, CancelledExportStillDeselectsAndEmptySelectionWritesAnEmp
   startPhone(Inbox());
   readInbox();
   select({0});
-  ui_.saveAnswers = {std::nullopt};
+  ui_.saves = {std::nullopt};
   section_.sbSMSSaveClick(ui_);
   EXPECT_EQ(section_.lvSMS.selectedCount(), 0);
-  ui_.saveAnswers = {path("empty.txt")};
+  ui_.saves = {path("empty.txt")};
   section_.sbSMSSaveClick(ui_);
   EXPECT_TRUE(std::filesystem::exists(path("empty.txt")));
   EXPECT_EQ(slurp("empty.txt"), "");
@@ -403,7 +403,7 @@ TEST_F(StoredMessages, ExportToAnUnwritablePlaceIsReported) {
   startPhone(Inbox());
   readInbox();
   select({0});
-  ui_.saveAnswers = {path("no-dir/out.txt")};
+  ui_.saves = {path("no-dir/out.txt")};
   section_.sbSMSSaveClick(ui_);
   EXPECT_EQ(ui_.boxes,
             (std::vector<Box>{{Ru("Нет выбранной записи..."), MsgKind::Error, MsgButtons::Ok}}));

@@ -22,62 +22,12 @@
 #include "core/busy.h"
 #include "core/user_interface.h"
 #include "messages/sms_section.h"
+#include "recording_ui.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::testing {
-
-struct Box {
-  std::string text;
-  MsgKind kind;
-  MsgButtons buttons;
-  bool operator==(const Box&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& o, const Box& b) {
-  return o << "{" << b.text << ", kind " << static_cast<int>(b.kind) << ", buttons "
-           << static_cast<int>(b.buttons) << "}";
-}
-
-class RecordingUi : public UserInterface {
- public:
-  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    boxes.push_back({text, kind, buttons});
-    events.push_back("box");
-    return buttons == MsgButtons::YesNo ? answer : MsgResult::Ok;
-  }
-  void showStandardError(const std::string& message) override { errors.push_back(message); }
-  std::optional<std::string> chooseOpenFile(const std::string&) override { return {}; }
-  std::optional<std::string> chooseSaveFile(const std::string& filter,
-                                            const std::string& ext) override {
-    saveFilter = filter;
-    saveExt = ext;
-    if (saveAnswers.empty()) return std::nullopt;
-    auto a = saveAnswers.front();
-    saveAnswers.pop_front();
-    return a;
-  }
-  void processEvents(bool) override { ++pumps; }
-  void pause(int ms) override {
-    if (onPause) onPause(ms);
-    pauses.push_back(ms);
-    events.push_back("pause " + std::to_string(ms));
-  }
-  LocalTime now() override { return {}; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-
-  std::function<void(int)> onPause;
-  MsgResult answer = MsgResult::No;
-  std::deque<std::optional<std::string>> saveAnswers;
-  std::string saveFilter, saveExt;
-  std::vector<Box> boxes;
-  std::vector<std::string> errors;
-  std::vector<std::string> events;
-  std::vector<int> pauses;
-  int pumps = 0;
-};
 
 // Records every change of the busy state.
 struct RecordingBusy {
@@ -99,6 +49,8 @@ class SmsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = MakeScratchDir("qv-sms");
+    ui_.clock = {};
+    ui_.answer = MsgResult::No;
     app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
     section_.archivePath = path("sms_archive.txt");
     section_.SetControlsEnabled = [this](bool enabled) { busy_.calls.push_back(enabled); };

@@ -72,7 +72,7 @@ TEST_F(ReadFolder, IncomingCutsEachReplyByItsStatusAndArchivesTheMessages) {
   EXPECT_EQ(busy_.calls, (std::vector<bool>{false, true}));
   EXPECT_EQ(section_.pbReadSMS.Max, 1);
   EXPECT_EQ(section_.pbReadSMS.Position, 0);
-  EXPECT_EQ(ui_.pumps, 2);
+  EXPECT_EQ(ui_.pumps.size(), 2u);
   EXPECT_TRUE(ui_.boxes.empty());
   // The list keeps the text's line break; the archive has one line per record, so there it
   // is a blank.

@@ -27,12 +27,6 @@ MsgResult MatrixUi::messageBox(const std::string& text, MsgKind kind, MsgButtons
   return kind == MsgKind::Warning ? MsgResult::No : MsgResult::Yes;
 }
 
-void MatrixUi::showModal(ModalDialog& dialog) {
-  dialogs.push_back(dialog.dialogName());
-  if (onModal) onModal(dialog);
-  if (!dialog.closed()) dialog.closeByFrame();
-}
-
 // ---- The window.
 
 Window::Window(const fs::path& d) : dir(d), main(ui, path("portcfg.ini")) {
@@ -395,7 +389,7 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference) 
     w.ui.boxes.clear();
     w.ui.errors.clear();
     w.ui.cursor.clear();
-    w.ui.dialogs.clear();
+    w.ui.shown.clear();
     w.controlsEnabled.clear();
 
     sim::PhoneSim phone(Faulted(row, cell));

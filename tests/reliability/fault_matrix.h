@@ -42,15 +42,10 @@ class MatrixUi : public RecordingUi {
   std::optional<std::string> chooseSaveFile(const std::string&, const std::string&) override {
     return saveFile;
   }
-  void processEvents(bool) override { ++pumps; }
-  void showModal(ModalDialog& dialog) override;
 
   // "Продолжить запись?" after a time-out is answered No, so a silent handset ends the load;
   // every other question is answered Yes.
   std::optional<std::string> openFile, saveFile;
-  std::function<void(ModalDialog&)> onModal;
-  int pumps = 0;
-  std::vector<std::string> dialogs;
 };
 
 // The main window with the three section bindings, in a scratch directory of its own.
