@@ -1,7 +1,5 @@
 #include "bench_support.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 
 namespace quorvex::bench {
@@ -19,14 +17,6 @@ MsgResult QuietUi::messageBox(const std::string& text, MsgKind, MsgButtons) {
 
 void QuietUi::showStandardError(const std::string& message) {
   note(message, "");
-}
-
-std::filesystem::path MakeScratchDir(const std::string& prefix) {
-  const auto dir =
-      std::filesystem::temp_directory_path() / (prefix + "-" + std::to_string(::getpid()));
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
-  return dir;
 }
 
 void FigureReporter::ReportRuns(const std::vector<Run>& runs) {

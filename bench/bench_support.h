@@ -1,5 +1,5 @@
-// What the benchmarks share: a user interface with nothing behind it, a scratch directory
-// of the run, and a reporter that keeps the figures it prints.
+// What the benchmarks share: a user interface with nothing behind it and a reporter that
+// keeps the figures it prints. Their scratch directory is the tests' (scratch_dir.h).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -37,9 +37,6 @@ class QuietUi : public UserInterface {
   void note(const std::string& text, const char* kind);
   bool printBoxes_;
 };
-
-// <temp>/<prefix>-<pid>, emptied of what an earlier run of the same id left there.
-std::filesystem::path MakeScratchDir(const std::string& prefix);
 
 // The console's report, with every run's counters kept for the summary line.
 class FigureReporter : public benchmark::ConsoleReporter {

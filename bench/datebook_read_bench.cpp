@@ -12,6 +12,7 @@
 #include "core/app_state.h"
 #include "datebook/date_book_section.h"
 #include "handset_rows.h"
+#include "scratch_dir.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
@@ -28,7 +29,7 @@ PhoneSim& Phone() {
     quorvex::sim::HandsetState st = quorvex::sim::EmptyState();
     st.dateBookHighest = kHighest;
     for (int i = 0; i < 12; ++i) st.events[i * 41] = quorvex::bench::NumberedEvent(i);
-    const auto dir = quorvex::bench::MakeScratchDir("quorvex-datebook-bench");
+    const auto dir = quorvex::testing::FreshScratchDir("quorvex-datebook-bench");
     const std::string file = (dir / "handset.txt").string();
     quorvex::sim::SaveStateFile(file, st);
     quorvex::sim::SimOptions o;

@@ -14,6 +14,7 @@
 #include "bench_support.h"
 #include "full_phone_book.h"
 #include "run_program.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ constexpr int kBaud = 115200;
 constexpr int kGammuSeconds = 300;
 
 const fs::path& WorkDir() {
-  static const fs::path dir = bench::MakeScratchDir("qv-peer-bench");
+  static const fs::path dir = quorvex::testing::FreshScratchDir("qv-peer-bench");
   return dir;
 }
 

@@ -11,6 +11,7 @@
 
 #include "bench_support.h"
 #include "full_phone_book.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr int kSimEntries = 250;
 constexpr int kBaud = 115200;
 
 const std::filesystem::path& WorkDir() {
-  static const std::filesystem::path dir = bench::MakeScratchDir("qv-pb-bench");
+  static const std::filesystem::path dir = quorvex::testing::FreshScratchDir("qv-pb-bench");
   return dir;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "bench_support.h"
+#include "scratch_dir.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
@@ -58,7 +59,7 @@ Timed Exchange(const std::string& slave, const std::string& command) {
 }  // namespace
 
 int main() {
-  const auto dir = quorvex::bench::MakeScratchDir("quorvex-pacing");
+  const auto dir = quorvex::testing::FreshScratchDir("quorvex-pacing");
   const std::string path = (dir / "state.txt").string();
   HandsetState st = EmptyState();
   for (int i = 1; i <= 300; ++i) {

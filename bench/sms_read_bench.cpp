@@ -18,6 +18,7 @@
 #include "handset_rows.h"
 #include "messages/message_rows.h"
 #include "messages/sms_section.h"
+#include "scratch_dir.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
 
@@ -31,7 +32,7 @@ constexpr int kBaud = 115200;
 constexpr int kMessages = 200;
 
 const std::filesystem::path& WorkDir() {
-  static const std::filesystem::path dir = quorvex::bench::MakeScratchDir("qv-sms-bench");
+  static const std::filesystem::path dir = quorvex::testing::FreshScratchDir("qv-sms-bench");
   return dir;
 }
 

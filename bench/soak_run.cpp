@@ -28,6 +28,7 @@
 #include "core/user_interface.h"
 #include "datebook/date_book_section.h"
 #include "messages/sms_section.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
@@ -1094,9 +1095,7 @@ Resources Measure() {
 Report Run(const Config& config) {
   Config c = config;
   const bool ownDir = !c.workDir.empty() && !std::filesystem::exists(c.workDir);
-  if (c.workDir.empty())
-    c.workDir = (std::filesystem::temp_directory_path() / ("qv-soak-" + std::to_string(::getpid())))
-                    .string();
+  if (c.workDir.empty()) c.workDir = testing::FreshScratchDir("qv-soak").string();
   std::filesystem::create_directories(c.workDir);
   Report report;
   {

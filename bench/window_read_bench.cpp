@@ -17,6 +17,7 @@
 #include "bench_support.h"
 #include "handset_rows.h"
 #include "messages/message_rows.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
@@ -100,7 +101,7 @@ void Report(const char* what, int rows, double window, double alone, std::size_t
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication qapp(argc, argv);
-  const fs::path dir = quorvex::bench::MakeScratchDir("qv-window-read-bench");
+  const fs::path dir = quorvex::testing::FreshScratchDir("qv-window-read-bench");
   for (const int rows : kSizes) {
     quorvex::sim::SimOptions o;
     o.baud = 0;

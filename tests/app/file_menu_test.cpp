@@ -10,12 +10,12 @@
 #include <fstream>
 #include <sstream>
 
-#include "../scratch_dir.h"
 #include "app/datebook_binding.h"
 #include "app/phonebook_binding.h"
 #include "app/sms_binding.h"
 #include "codec/ru.h"
 #include "main_window_fixture.h"
+#include "scratch_dir.h"
 
 namespace quorvex {
 namespace {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "../scratch_dir.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"

@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "../scratch_dir.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
 #include "recording_ui.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "../scratch_dir.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
 #include "info/comm_config.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 
 namespace quorvex {

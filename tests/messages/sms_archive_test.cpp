@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "../scratch_dir.h"
 #include "codec/errors.h"
+#include "scratch_dir.h"
 
 namespace quorvex {
 namespace {

@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "../scratch_dir.h"
 #include "codec/ru.h"
 #include "core/app_state.h"
 #include "core/user_interface.h"
 #include "phonebook/phonebook_section.h"
+#include "scratch_dir.h"
 #include "serial/unsolicited.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"

@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "codec/ru.h"
+#include "scratch_dir.h"
 #include "serial/block_serial.h"
 #include "serial/port_settings.h"
 #include "serial/unsolicited.h"
@@ -222,14 +223,7 @@ int OpenDescriptors(const std::string& device) {
 }
 
 fs::path ScratchDir(const std::string& row, int cell) {
-  std::string name = row;
-  for (char& c : name)
-    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-  const fs::path dir = fs::temp_directory_path() / ("qv-matrix-" + std::to_string(::getpid()) +
-                                                    "-" + name + "-" + std::to_string(cell));
-  fs::remove_all(dir);
-  fs::create_directories(dir);
-  return dir;
+  return testing::FreshScratchDir("qv-matrix", row + "-" + std::to_string(cell));
 }
 
 sim::SimOptions Faulted(const Row& row, const Cell& cell) {

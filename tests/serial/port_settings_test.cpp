@@ -8,9 +8,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "../scratch_dir.h"
 #include "codec/errors.h"
 #include "codec/ru.h"
+#include "scratch_dir.h"
 
 namespace quorvex {
 namespace {

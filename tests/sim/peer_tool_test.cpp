@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "../scratch_dir.h"
 #include "run_program.h"
+#include "scratch_dir.h"
 #include "sim/phone_sim.h"
 
 namespace quorvex::sim {

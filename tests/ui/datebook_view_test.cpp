@@ -19,10 +19,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "../scratch_dir.h"
 #include "app/datebook_binding.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "../scratch_dir.h"
 #include "app/main_window.h"
+#include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
 #include "ui/main_window_view.h"
