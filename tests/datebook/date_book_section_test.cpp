@@ -59,10 +59,10 @@ Strings Cells(const ListRow& row) {
   return s;
 }
 
-class DateBookSectionTest : public testing::HandsetTest {
+class DateBookSectionTest : public testing::DateBookTest {
  protected:
   void SetUp() override {
-    HandsetTest::SetUp();
+    DateBookTest::SetUp();
     section.SetControlsEnabled = [this](bool enabled) { busy.push_back(enabled); };
   }
   std::vector<Strings> rows() const {

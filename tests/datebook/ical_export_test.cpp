@@ -301,7 +301,7 @@ TEST(IcalExport, EventsThatCannotBePlacedAreLeftOutAndReported) {
   EXPECT_EQ(Read(vevents[1]).summary, "ok too");
 }
 
-class IcalFileTest : public testing::HandsetTest {};
+class IcalFileTest : public testing::DateBookTest {};
 
 std::string Slurp(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

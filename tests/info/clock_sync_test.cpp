@@ -10,8 +10,8 @@
 namespace quorvex {
 namespace {
 
+using testing::AppStateTest;
 using testing::Box;
-using testing::HandsetTest;
 using testing::RaisedMessage;
 
 TEST(ClockCommand, EveryFieldTwoDigits) {
@@ -40,7 +40,7 @@ struct ResultCase {
   Box box;
 };
 
-class ClockSync : public HandsetTest, public ::testing::WithParamInterface<ResultCase> {};
+class ClockSync : public AppStateTest, public ::testing::WithParamInterface<ResultCase> {};
 
 TEST_P(ClockSync, TellsWhetherTheHandsetTookTheTime) {
   const ResultCase& c = GetParam();

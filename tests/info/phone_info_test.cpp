@@ -12,7 +12,7 @@
 namespace quorvex {
 namespace {
 
-using testing::HandsetTest;
+using testing::AppStateTest;
 using testing::RaisedMessage;
 using Transcript = std::vector<std::string>;
 
@@ -32,7 +32,7 @@ sim::HandsetState Handset() {
   return s;
 }
 
-class PhoneInfo : public HandsetTest {
+class PhoneInfo : public AppStateTest {
  protected:
   PhoneInfoSection section;
 };
@@ -47,7 +47,7 @@ TEST_P(PhoneInfoEcho, SevenCommandsInOrderFillTheSection) {
   o.echo = std::get<0>(GetParam());
   o.bareImsi = std::get<1>(GetParam());
   const sim::HandsetState state = Handset();
-  startPhone(o, &state);
+  startPhone(state, o);
   section.pictureDir = QUORVEX_DATA_DIR;
   section.sbPhoneInfoClick(*app_);
 
@@ -142,7 +142,7 @@ TEST_P(PhoneInfoSignal, RefreshShowsTheLevel) {
   sim::HandsetState state = Handset();
   state.rssi = c.rssi;
   state.batteryLevel = 100;
-  startPhone({}, &state);
+  startPhone(state);
   app_->LoadPortSettings();
   section.ggStatusSignal.setPosition(c.before);
   section.SpeedButton1Click(*app_);

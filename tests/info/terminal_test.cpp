@@ -13,7 +13,7 @@
 namespace quorvex {
 namespace {
 
-using testing::HandsetTest;
+using testing::AppStateTest;
 using testing::RaisedMessage;
 
 TEST(TerminalCommands, TheTableAsUsersKnowIt) {
@@ -83,7 +83,7 @@ TEST(TerminalList, PickingARowShowsItsDescription) {
   EXPECT_EQ(t.cbCommandText, "AT+FOO");
 }
 
-class TerminalSend : public HandsetTest {
+class TerminalSend : public AppStateTest {
  protected:
   Terminal terminal;
 };

@@ -365,7 +365,7 @@ TEST_F(StoredMessages, ExportWritesThirteenLinesPerSelectedRow) {
            "\r\n\r\n" + when + "\r\n\r\n" + Ru("Текст сообщения:") + "\r\n\r\n" + text + "\r\n" +
            stars + "\r\n";
   };
-  EXPECT_EQ(slurp("out.txt"),
+  EXPECT_EQ(readFile("out.txt"),
             record("+79000000001", Ru("не прочитано"), "26/01/02,10:00:00+04", "m1") +
                 record("+79000000003", Ru("прочитано"), "26/01/04,10:00:00+04", "m3"));
   EXPECT_EQ(section_.lvSMS.selectedCount(), 0);
@@ -396,7 +396,7 @@ TEST_F(StoredMessages, CancelledExportStillDeselectsAndEmptySelectionWritesAnEmp
   ui_.saves = {path("empty.txt")};
   section_.sbSMSSaveClick(ui_);
   EXPECT_TRUE(std::filesystem::exists(path("empty.txt")));
-  EXPECT_EQ(slurp("empty.txt"), "");
+  EXPECT_EQ(readFile("empty.txt"), "");
 }
 
 TEST_F(StoredMessages, ExportToAnUnwritablePlaceIsReported) {
@@ -411,7 +411,7 @@ TEST_F(StoredMessages, ExportToAnUnwritablePlaceIsReported) {
 
 TEST_F(StoredMessages, ArchiveRowsAreDeletedWithAnEmptyIndexAndStayInTheFile) {
   startPhone(Inbox());
-  spit("sms_archive.txt", "1;d;t\r\n2;e;u\r\n");
+  writeFile("sms_archive.txt", "1;d;t\r\n2;e;u\r\n");
   click(sms::kArchive);
   select({0});
   section_.sbDeleteSMSClick(*app_);
@@ -419,7 +419,7 @@ TEST_F(StoredMessages, ArchiveRowsAreDeletedWithAnEmptyIndexAndStayInTheFile) {
   section_.pmMarkasReadClick(*app_);
   EXPECT_EQ(transcript(), (Transcript{"AT+CPMS=\"MT\"", "AT+CMGD=", "AT+MMAR="}));
   EXPECT_EQ(section_.lvSMS.rows.size(), 1u);
-  EXPECT_EQ(slurp("sms_archive.txt"), "1;d;t\r\n2;e;u\r\n");
+  EXPECT_EQ(readFile("sms_archive.txt"), "1;d;t\r\n2;e;u\r\n");
   click(sms::kArchive);
   EXPECT_EQ(section_.lvSMS.rows.size(), 2u);
 }

@@ -454,7 +454,7 @@ TEST_F(ExportFiles, AFailedWriteRaisesAndLeavesNoTemporaryFile) {
 TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
   const sim::HandsetState demo = sim::DemoState();
   startPhone(demo);
-  spit("sms_archive.txt", "");
+  writeFile("sms_archive.txt", "");
 
   struct Folder {
     int node;
@@ -480,10 +480,10 @@ TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
     const std::string caption = section_.tvSMS[static_cast<std::size_t>(f.node)].baseCaption;
 
     WriteMessagesCsv(path("m.csv"), caption, section_.lvSMS.rows);
-    const Table t = Csv(slurp("m.csv"));
+    const Table t = Csv(readFile("m.csv"));
     ASSERT_EQ(t.size(), expected.size() + 1);
     WriteMessagesMbox(path("m.mbox"), caption, section_.lvSMS.rows, 0);
-    const auto mails = SplitMbox(slurp("m.mbox"));
+    const auto mails = SplitMbox(readFile("m.mbox"));
     ASSERT_EQ(mails.size(), expected.size());
 
     for (std::size_t k = 0; k < expected.size(); ++k) {
@@ -529,7 +529,7 @@ TEST_F(ExportFiles, FullYearTimeStampsAreReadAndExported) {
   sim::SimOptions options;
   options.fullYearStamps = true;
   startPhone(s, options);
-  spit("sms_archive.txt", "");
+  writeFile("sms_archive.txt", "");
   click(kIncoming);
 
   EXPECT_EQ(phone().transcript(),
@@ -538,16 +538,16 @@ TEST_F(ExportFiles, FullYearTimeStampsAreReadAndExported) {
   ASSERT_EQ(section_.lvSMS.rows.size(), 2u);
   EXPECT_EQ(section_.lvSMS.rows[0].subItems[kDateTime].text, "2009/8/18,19:11:45");
   EXPECT_EQ(section_.lvSMS.rows[1].subItems[kDateTime].text, "2026/12/1,09:05:00");
-  EXPECT_EQ(slurp("sms_archive.txt"),
+  EXPECT_EQ(readFile("sms_archive.txt"),
             "+7916;2009/8/18,19:11:45;first\r\n+7495;2026/12/1,09:05:00;second\r\n");
 
   WriteMessagesCsv(path("m.csv"), "in", section_.lvSMS.rows);
-  const Table t = Csv(slurp("m.csv"));
+  const Table t = Csv(readFile("m.csv"));
   ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ((std::vector<std::string>{t[1][3], t[1][4], t[2][3], t[2][4]}),
             (std::vector<std::string>{"2009-08-18", "19:11:45", "2026-12-01", "09:05:00"}));
   WriteMessagesMbox(path("m.mbox"), "in", section_.lvSMS.rows, 0);
-  const auto mails = SplitMbox(slurp("m.mbox"));
+  const auto mails = SplitMbox(readFile("m.mbox"));
   ASSERT_EQ(mails.size(), 2u);
   EXPECT_EQ(mails[0].fromLine, "From +7916@sms.invalid Tue Aug 18 19:11:45 2009");
   EXPECT_EQ(mails[0].headers.at("Date"), "Tue, 18 Aug 2009 19:11:45 -0000");

@@ -1,31 +1,15 @@
-// What the message tests share: a user interface that records every call and answers from
-// a script, a scratch working directory with portcfg.ini pointing at a simulated handset,
-// and handset states with messages.
+// What the message tests share: the handset test with the application state and the
+// section, and handset states with messages.
 #pragma once
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <deque>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "core/app_state.h"
-#include "core/busy.h"
-#include "core/user_interface.h"
+#include "handset_test.h"
 #include "messages/sms_section.h"
-#include "recording_ui.h"
-#include "scratch_dir.h"
-#include "serial/port_settings.h"
 #include "sim/handset_state.h"
-#include "sim/phone_sim.h"
 
 namespace quorvex::testing {
 
@@ -45,41 +29,20 @@ inline sim::Message Msg(sim::MessageStore store, sim::MessageStatus status, std:
   return m;
 }
 
-class SmsTest : public ::testing::Test {
+class SmsTest : public AppStateTest {
  protected:
   void SetUp() override {
-    dir_ = MakeScratchDir("qv-sms");
+    AppStateTest::SetUp();
     ui_.clock = {};
     ui_.answer = MsgResult::No;
-    app_ = std::make_unique<AppState>(ui_, path("portcfg.ini"));
     section_.archivePath = path("sms_archive.txt");
     section_.SetControlsEnabled = [this](bool enabled) { busy_.calls.push_back(enabled); };
   }
-  void TearDown() override {
-    phone_.reset();
-    std::filesystem::remove_all(dir_);
-  }
-
-  std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
   sim::PhoneSim& startPhone(const sim::HandsetState& state, sim::SimOptions options = {}) {
-    options.stateFile = path("handset.txt");
-    sim::SaveStateFile(options.stateFile, state);
-    phone_ = std::make_unique<sim::PhoneSim>(options);
-    phone_->start();
-    SavePortSettings({phone_->slavePath(), 115200, 3000}, path("portcfg.ini"));
+    AppStateTest::startPhone(state, std::move(options));
     app_->LoadPortSettings();
     return *phone_;
-  }
-
-  std::string slurp(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  void spit(const std::string& name, const std::string& data) const {
-    std::ofstream(path(name), std::ios::binary) << data;
   }
 
   // Clicks a folder node as the user does.
@@ -97,13 +60,8 @@ class SmsTest : public ::testing::Test {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return phone_->transcript();
   }
-  sim::PhoneSim& phone() { return *phone_; }
 
-  std::filesystem::path dir_;
-  RecordingUi ui_;
   RecordingBusy busy_;
-  std::unique_ptr<AppState> app_;
-  std::unique_ptr<sim::PhoneSim> phone_;
   sms::SmsSection section_;
 };
 

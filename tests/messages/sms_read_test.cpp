@@ -76,19 +76,19 @@ TEST_F(ReadFolder, IncomingCutsEachReplyByItsStatusAndArchivesTheMessages) {
   EXPECT_TRUE(ui_.boxes.empty());
   // The list keeps the text's line break; the archive has one line per record, so there it
   // is a blank.
-  EXPECT_EQ(slurp("sms_archive.txt"), std::string("+79168900100;") + kWhen1 +
-                                          ";Balance 150\r\n+4930123456;" + kWhen2 + ";A B\r\n");
+  EXPECT_EQ(readFile("sms_archive.txt"), std::string("+79168900100;") + kWhen1 +
+                                             ";Balance 150\r\n+4930123456;" + kWhen2 + ";A B\r\n");
 }
 
 TEST_F(ReadFolder, SecondReadAppendsNothingAndOnlyNewDateTimesAreAppended) {
   const std::string earlier = std::string("+1;") + kWhen1 + ";kept as it was\r\n";
-  spit("sms_archive.txt", earlier);
+  writeFile("sms_archive.txt", earlier);
   startPhone(Handset());
   click(sms::kIncoming);
-  const std::string once = slurp("sms_archive.txt");
+  const std::string once = readFile("sms_archive.txt");
   EXPECT_EQ(once, earlier + "+4930123456;" + kWhen2 + ";A B\r\n");
   click(sms::kIncoming);
-  EXPECT_EQ(slurp("sms_archive.txt"), once);
+  EXPECT_EQ(readFile("sms_archive.txt"), once);
 }
 
 TEST_F(ReadFolder, TwoNewMessagesWithOneDateTimeAreBothAppended) {
@@ -97,7 +97,8 @@ TEST_F(ReadFolder, TwoNewMessagesWithOneDateTimeAreBothAppended) {
   s.messages[2] = Msg(MessageStore::Incoming, MessageStatus::RecRead, "2", kWhen1, "y");
   startPhone(s);
   click(sms::kIncoming);
-  EXPECT_EQ(slurp("sms_archive.txt"), std::string("1;") + kWhen1 + ";x\r\n2;" + kWhen1 + ";y\r\n");
+  EXPECT_EQ(readFile("sms_archive.txt"),
+            std::string("1;") + kWhen1 + ";x\r\n2;" + kWhen1 + ";y\r\n");
 }
 
 struct OutCase {
@@ -113,7 +114,7 @@ class ReadOutgoing : public SmsTest, public ::testing::WithParamInterface<OutCas
 
 TEST_P(ReadOutgoing, ListsOnlyItsKindAndLeavesTheArchiveAlone) {
   const OutCase& c = GetParam();
-  spit("sms_archive.txt", "a;b;c\r\n");
+  writeFile("sms_archive.txt", "a;b;c\r\n");
   startPhone(Handset());
   click(c.node);
   EXPECT_EQ(transcript(), c.commands);
@@ -123,7 +124,7 @@ TEST_P(ReadOutgoing, ListsOnlyItsKindAndLeavesTheArchiveAlone) {
   EXPECT_EQ(RowsOf(section_.lvSMS), expected);
   EXPECT_EQ(KindAndStatusImages(section_.lvSMS), c.images);
   EXPECT_EQ(section_.tvSMS[static_cast<std::size_t>(c.node)].caption, Ru(c.caption));
-  EXPECT_EQ(slurp("sms_archive.txt"), "a;b;c\r\n");
+  EXPECT_EQ(readFile("sms_archive.txt"), "a;b;c\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -166,7 +167,7 @@ TEST_F(ReadFolder, MissingArchiveReadsAsEmptyAndTheFirstAppendCreatesIt) {
   click(sms::kIncoming);
   EXPECT_EQ(section_.lvSMS.rows.size(), 2u);
   EXPECT_TRUE(ui_.errors.empty());
-  EXPECT_NE(slurp("sms_archive.txt").find("+79168900100;"), std::string::npos);
+  EXPECT_NE(readFile("sms_archive.txt").find("+79168900100;"), std::string::npos);
 }
 
 struct FailCase {
@@ -266,7 +267,7 @@ TEST_F(ReadFolder, EnterReadsTheSelectedFolderEvenWhileReadIsDisabled) {
 }
 
 TEST_F(ReadFolder, ClearRestoresThePhoneFolderCaptionsButNotTheArchive) {
-  spit("sms_archive.txt", "1;d;t\r\n");
+  writeFile("sms_archive.txt", "1;d;t\r\n");
   startPhone(Handset());
   click(sms::kIncoming);
   click(sms::kArchive);
@@ -298,7 +299,7 @@ TEST_F(ReadFolder, ReadingDoesNotEmptyTheMemo) {
 }
 
 TEST_F(ReadFolder, ArchiveViewRules) {
-  spit("sms_archive.txt", "123;D;a;b\r\n\r\nno separator\r\nlast;line");
+  writeFile("sms_archive.txt", "123;D;a;b\r\n\r\nno separator\r\nlast;line");
   click(sms::kArchive);
   const std::string kind = Ru("архив"), status = Ru("сохранено");
   EXPECT_EQ(RowsOf(section_.lvSMS), (Rows{{"", "123", "D", kind, "3", status, "a;b"},

@@ -11,7 +11,7 @@ namespace quorvex::phonebook {
 namespace {
 
 using testing::Box;
-using testing::FakeUi;
+using testing::RecordingUi;
 
 // A dialog prepared as the add operation prepares it for a model, with indices 1..10 of
 // which 4 is taken.
@@ -44,7 +44,7 @@ TEST(RecordDialog, EveryEmptyFieldIsRefusedAndTheDialogStaysOpen) {
       [](TfrmAddRecord& d) { d.edtAbonentName.text.clear(); },
   };
   for (std::size_t k = 0; k < blank.size(); ++k) {
-    FakeUi ui;
+    RecordingUi ui;
     TfrmAddRecord d = Prepared("C350");
     bool stayedOpen = false;
     ui.onModal = [&](ModalDialog&) {
@@ -61,7 +61,7 @@ TEST(RecordDialog, EveryEmptyFieldIsRefusedAndTheDialogStaysOpen) {
 }
 
 TEST(RecordDialog, TheHiddenGroupBoxOfAClassicModelStillPasses) {
-  FakeUi ui;
+  RecordingUi ui;
   TfrmAddRecord d = Prepared("T720");
   d.FormShow();
   EXPECT_FALSE(d.cbGroup.visible);
@@ -79,7 +79,7 @@ TEST(RecordDialog, AnIndexOutsideTheTableOrTakenIsRefusedInRussian) {
       {"4", Ru("Запись с номером 4 уже есть в справочнике! Выберите свободный номер.")},
   };
   for (const auto& [index, message] : cases) {
-    FakeUi ui;
+    RecordingUi ui;
     TfrmAddRecord d = Prepared("C450");
     bool stayedOpen = false;
     ui.onModal = [&](ModalDialog&) {
@@ -96,7 +96,7 @@ TEST(RecordDialog, AnIndexOutsideTheTableOrTakenIsRefusedInRussian) {
 }
 
 TEST(RecordDialog, TextsThatAreNoNumbersRaiseTheConversionError) {
-  FakeUi ui;
+  RecordingUi ui;
   TfrmAddRecord d = Prepared("C350");
   d.cbRecordNum.text = "1a";
   EXPECT_THROW(d.SpeedButton1Click(ui), EConvertError);
@@ -142,7 +142,7 @@ TEST(RecordDialog, CommandsPerFamilyFromTheControls) {
        "AT+MPBW=1,\"+700\",145,0418043C044F,2,0,255,0,1,1,255,255,0," + Ru("нет") + ",0,0"},
   };
   for (const Case& c : cases) {
-    FakeUi ui;
+    RecordingUi ui;
     TfrmAddRecord d = Prepared(c.model);
     c.fill(d);
     d.SpeedButton1Click(ui);
@@ -154,7 +154,7 @@ TEST(RecordDialog, CommandsPerFamilyFromTheControls) {
 }
 
 TEST(RecordDialog, AModelOfNoFamilyBuildsNoCommand) {
-  FakeUi ui;
+  RecordingUi ui;
   TfrmAddRecord d = Prepared("E398");
   d.RecordCommand = "AT+MPBW=1,\"+1\",145,0041,2,0,255,0,1";
   d.SpeedButton1Click(ui);
@@ -162,7 +162,7 @@ TEST(RecordDialog, AModelOfNoFamilyBuildsNoCommand) {
 }
 
 TEST(RecordDialog, ClosingByTheFrameOrEscapeIsCancel) {
-  FakeUi ui;
+  RecordingUi ui;
   TfrmAddRecord d = Prepared("C350");
   ui.onModal = [&](ModalDialog& m) { static_cast<TfrmAddRecord&>(m).SpeedButton1Click(ui); };
   d.Show(ui);
@@ -174,7 +174,7 @@ TEST(RecordDialog, ClosingByTheFrameOrEscapeIsCancel) {
   EXPECT_TRUE(d.closed());
   EXPECT_FALSE(d.DialogAccepted);
   EXPECT_EQ(d.RecordCommand, "") << "an earlier command must never be sent again";
-  EXPECT_EQ(ui.dialogs, (std::vector<std::string>{"TfrmAddRecord", "TfrmAddRecord"}));
+  EXPECT_EQ(ui.shown, (std::vector<std::string>{"TfrmAddRecord", "TfrmAddRecord"}));
 
   ui.onModal = [&](ModalDialog&) { d.FormKeyDown(kKeyEscape, ui); };
   d.Show(ui);
@@ -248,7 +248,7 @@ TEST(RecordDialog, DesignState) {
 }
 
 TEST(OptionDialog, ApplySaysTheFormatAndCloses) {
-  FakeUi ui;
+  RecordingUi ui;
   TfrmOption d;
   EXPECT_FALSE(d.rgFileFormat.enabled);
   ui.onModal = [&](ModalDialog&) { d.SpeedButton1Click(ui); };
@@ -263,7 +263,7 @@ TEST(OptionDialog, ApplySaysTheFormatAndCloses) {
       (std::vector<Box>{
           {Ru("Сохраняться будет как в МПТ."), MsgKind::Message, MsgButtons::Ok},
           {Ru("Сохраняться будет в собственном формате."), MsgKind::Message, MsgButtons::Ok}}));
-  EXPECT_EQ(ui.dialogs, (std::vector<std::string>(3, "TfrmOption")));
+  EXPECT_EQ(ui.shown, (std::vector<std::string>(3, "TfrmOption")));
 }
 
 }  // namespace

@@ -52,12 +52,12 @@ TEST(Save, ClassicPhoneBookGivesTheExactBytes) {
   Handset h("V60", ThreeEntries());
   ReadFirst(h);
   const fs::path file = h.dir() / "book.csv";
-  h.ui.files = {file.string()};
+  h.ui.saves = {file.string()};
   h.section.pmSaveBookClick(h.app());
   EXPECT_EQ(h.sent(), V{"AT+CGMM"});
   EXPECT_EQ(FileAt(file), kThreeLines);
-  EXPECT_EQ(h.ui.filters, V{kSaveFilter});
-  EXPECT_EQ(h.ui.defaultExts, V{"*.csv"});
+  EXPECT_EQ(h.ui.saveFilters, V{kSaveFilter});
+  EXPECT_EQ(h.ui.saveExts, V{"*.csv"});
   EXPECT_TRUE(h.ui.boxes.empty());
 }
 
@@ -92,12 +92,12 @@ TEST(Save, NothingToSaveAndUnsupportedFormats) {
     if (c.read) ReadFirst(h);
     const fs::path file = h.dir() / "book.csv";
     WriteTextFile(file.string(), "an older backup");
-    h.ui.files = {file.string()};
+    h.ui.saves = {file.string()};
     h.section.frmOption.rgFileFormat.itemIndex = c.formatItem;
     h.section.pmSaveBookClick(h.app());
     EXPECT_EQ(h.ui.boxes, std::vector<Box>{c.box}) << c.model;
     EXPECT_EQ(FileAt(file), "an older backup") << "an existing file is left alone";
-    EXPECT_EQ(h.ui.files.size(), 1u) << "no file dialog";
+    EXPECT_EQ(h.ui.saves.size(), 1u) << "no file dialog";
   }
 }
 
@@ -105,7 +105,7 @@ TEST(Save, CancelledDialogWritesNoFile) {
   Handset h("T720", ThreeEntries());
   ReadFirst(h);
   h.section.pmSaveBookClick(h.app());
-  EXPECT_EQ(h.ui.filters.size(), 1u);
+  EXPECT_EQ(h.ui.saveFilters.size(), 1u);
   EXPECT_FALSE(fs::exists(h.dir() / "book.csv"));
 }
 
@@ -113,7 +113,7 @@ TEST(Save, CancelledDialogWritesNoFile) {
 void OfferFile(Handset& h, const std::string& lines) {
   const fs::path file = h.dir() / "book.csv";
   WriteTextFile(file.string(), lines);
-  h.ui.files = {file.string()};
+  h.ui.opens = {file.string()};
 }
 
 // Records the label at every pump and the busy state, for the load.
@@ -151,7 +151,7 @@ TEST(Load, TheThreeLineFileWritesAllThreeAndShowsThem) {
          "AT+MPBW=11,\"+12\",145,0053,7,0,255,0,0"})
     want.push_back(c);
   EXPECT_EQ(h.sent(), want);
-  EXPECT_EQ(h.ui.filters, V{kOpenFilter});
+  EXPECT_EQ(h.ui.openFilters, V{kOpenFilter});
   ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
   EXPECT_EQ(Texts(h.section.ListView1.rows[2]), (V{"11", "S", "+12", "SIM", Ru("По умолчанию")}));
   EXPECT_EQ(Texts(h.section.ListView1.rows[1]), (V{"2", "B;C", "22", Ru("Пейджер"), "7"}));
@@ -183,12 +183,12 @@ TEST(Load, StorageBoundsBeyondAnyHandsetEndTheLoadBeforeTheFileIsAsked) {
   Handset h("V60", Book(20, 10, {}), [](sim::SimOptions& o) {
     o.answers = {{"AT+MPBR=?", "+MPBR: 1-2000000000,40,24,7,0"}};
   });
-  h.ui.files = {(h.dir() / "book.csv").string()};
+  h.ui.opens = {(h.dir() / "book.csv").string()};
   h.section.pmLoadRecordClick(h.app());
   EXPECT_EQ(h.sent(), kLoadReading);
   EXPECT_EQ(h.ui.boxes, (std::vector<Box>{{Ru("Невозможно получить информацию о записях."),
                                            MsgKind::Error, MsgButtons::Ok}}));
-  EXPECT_EQ(h.ui.files.size(), 1u) << "the open dialog is not shown";
+  EXPECT_EQ(h.ui.opens.size(), 1u) << "the open dialog is not shown";
   EXPECT_TRUE(h.section.Records.empty());
 }
 

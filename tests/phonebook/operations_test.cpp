@@ -395,7 +395,7 @@ TEST(Edit, NothingHappensWithoutASelectedFocusedRow) {
   h.section.ListView1.rows[0].selected = true;  // selected, but the focus is elsewhere
   h.section.ListView1DblClick(h.app());
   EXPECT_TRUE(h.sent().empty());
-  EXPECT_TRUE(h.ui.dialogs.empty());
+  EXPECT_TRUE(h.ui.shown.empty());
 }
 
 TEST(Edit, OntoAnotherEntrysIndexIsRefused) {

@@ -1,5 +1,5 @@
-// What the phone book tests share: a scripted user interface that records every box, and a
-// simulated handset started from a given state.
+// What the phone book tests share: the recording user interface, and a simulated handset
+// started from a given state.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include "core/app_state.h"
 #include "core/user_interface.h"
 #include "phonebook/phonebook_section.h"
+#include "recording_ui.h"
 #include "scratch_dir.h"
 #include "serial/unsolicited.h"
 #include "sim/handset_state.h"
@@ -24,70 +25,8 @@
 
 namespace quorvex::phonebook::testing {
 
-struct Box {
-  std::string text;
-  MsgKind kind;
-  MsgButtons buttons;
-  bool operator==(const Box&) const = default;
-};
-
-inline std::ostream& operator<<(std::ostream& os, const Box& b) {
-  return os << "[" << static_cast<int>(b.kind) << "/" << static_cast<int>(b.buttons) << "] "
-            << b.text;
-}
-
-class FakeUi : public UserInterface {
- public:
-  MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
-    boxes.push_back({text, kind, buttons});
-    if (buttons == MsgButtons::Ok) return MsgResult::Ok;
-    if (answers.empty()) return MsgResult::No;
-    const MsgResult r = answers.front();
-    answers.pop_front();
-    return r;
-  }
-  void showStandardError(const std::string& message) override { errors.push_back(message); }
-  std::optional<std::string> chooseOpenFile(const std::string& filter) override {
-    filters.push_back(filter);
-    return nextFile();
-  }
-  std::optional<std::string> chooseSaveFile(const std::string& filter,
-                                            const std::string& ext) override {
-    filters.push_back(filter);
-    defaultExts.push_back(ext);
-    return nextFile();
-  }
-  void processEvents(bool paintOnly) override {
-    pumps.push_back(paintOnly);
-    if (onPump) onPump();
-  }
-  void pause(int) override {}
-  LocalTime now() override { return {}; }
-  void setBusyCursor(bool) override {}
-  void openUrl(const std::string&) override {}
-  void showModal(ModalDialog& dialog) override {
-    dialogs.push_back(dialog.dialogName());
-    if (onModal) onModal(dialog);
-  }
-
-  std::vector<Box> boxes;
-  std::vector<std::string> errors;
-  std::deque<MsgResult> answers;
-  std::deque<std::optional<std::string>> files;
-  std::vector<std::string> filters, defaultExts;
-  std::vector<bool> pumps;
-  std::function<void()> onPump;
-  std::vector<std::string> dialogs;
-  std::function<void(ModalDialog&)> onModal;
-
- private:
-  std::optional<std::string> nextFile() {
-    if (files.empty()) return std::nullopt;
-    auto f = files.front();
-    files.pop_front();
-    return f;
-  }
-};
+using ::quorvex::testing::Box;
+using ::quorvex::testing::RecordingUi;
 
 inline std::filesystem::path ScratchDir() {
   return ::quorvex::testing::MakeScratchDir("qv-pb");
@@ -132,6 +71,7 @@ class Handset {
     if (tune) tune(o);
     phone_ = std::make_unique<sim::PhoneSim>(o);
     phone_->start();
+    ui.answer = MsgResult::No;
     app_ = std::make_unique<AppState>(ui);
     app_->setOverride({phone_->slavePath(), 115200, 1000});
     app_->LoadPortSettings();
@@ -152,7 +92,7 @@ class Handset {
     return t;
   }
 
-  FakeUi ui;
+  RecordingUi ui;
   PhoneBookSection section;
 
  private:

@@ -49,10 +49,10 @@ TEST_P(DemoExport, MatchesTheGoldenFile) {
   ASSERT_TRUE(h.ui.errors.empty());
   h.sent();
   const fs::path out = h.dir() / "book.vcf";
-  h.ui.files = {out.string()};
+  h.ui.saves = {out.string()};
   ExportVCardClick(h.section, h.app(), c.version);
   EXPECT_EQ(h.sent(), std::vector<std::string>{"AT+CGMM"});
-  EXPECT_EQ(h.ui.filters, std::vector<std::string>{kVCardFilter});
+  EXPECT_EQ(h.ui.saveFilters, std::vector<std::string>{kVCardFilter});
   EXPECT_TRUE(h.ui.boxes.empty());
   EXPECT_FALSE(fs::exists(out.string() + ".tmp"));
   ExpectGolden(ReadTextFile(out.string()), c.file);
@@ -95,7 +95,7 @@ TEST(VCardExport, FreeSlotsAndUnreadSlotsGiveNoCard) {
 TEST(VCardExport, AnEmptyListIsToldAndWritesNoFile) {
   Handset h("C350", Book(10, 5, {}));
   const fs::path out = h.dir() / "book.vcf";
-  h.ui.files = {out.string()};
+  h.ui.saves = {out.string()};
   ExportVCardClick(h.section, h.app(), VCardVersion::V30);
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Information);
@@ -107,7 +107,7 @@ TEST(VCardExport, AFileThatCannotBeWrittenRaisesAndLeavesNothing) {
   Handset h("C350", Book(10, 5, {{1, Entry("+1", "A")}}));
   h.section.sbReadAllClick(h.app());
   const fs::path out = h.dir() / "no-such-dir" / "book.vcf";
-  h.ui.files = {out.string()};
+  h.ui.saves = {out.string()};
   EXPECT_THROW(ExportVCardClick(h.section, h.app(), VCardVersion::V30), EInOutError);
   EXPECT_FALSE(fs::exists(out.parent_path()));
 }

@@ -378,7 +378,7 @@ sim::HandsetState EmptiedDemo() {
 }
 
 ImportResult Import(Handset& h, const fs::path& file, TfrmImportVCard& dialog, bool write = true) {
-  h.ui.files = {file.string()};
+  h.ui.opens = {file.string()};
   h.ui.onModal = [write](ModalDialog& d) {
     auto* import = dynamic_cast<TfrmImportVCard*>(&d);
     ASSERT_NE(import, nullptr);
@@ -398,7 +398,7 @@ TEST_P(RoundTrip, ReadExportImportReadGivesTheSamePhoneBook) {
   Handset source(model, sim::DemoState());
   source.section.sbReadAllClick(source.app());
   const std::string exportedAt = (source.dir() / "book.vcf").string();
-  source.ui.files = {exportedAt};
+  source.ui.saves = {exportedAt};
   ExportVCardClick(source.section, source.app(), version);
   const std::string exported = ReadTextFile(exportedAt);
 
@@ -559,12 +559,12 @@ TEST(VCardImport, TheFirstFailedWriteStopsAndSaysHowManyWereWritten) {
 TEST(VCardImport, NeedsARead) {
   Handset h("C350", Book(5, 2, {}));
   TfrmImportVCard dialog;
-  h.ui.files = {"never-asked.vcf"};
+  h.ui.opens = {"never-asked.vcf"};
   EXPECT_EQ(ImportVCardClick(h.section, h.app(), dialog).outcome, ImportResult::Outcome::NotRead);
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Information);
   EXPECT_TRUE(h.sent().empty());
-  EXPECT_EQ(h.ui.files.size(), 1u);
+  EXPECT_EQ(h.ui.opens.size(), 1u);
 }
 
 TEST(VCardImport, AModelOfNoFamilyGetsNoCommand) {
@@ -578,7 +578,7 @@ TEST(VCardImport, AModelOfNoFamilyGetsNoCommand) {
   EXPECT_EQ(h.sent(), V{"AT+CGMM"});
   ASSERT_EQ(h.ui.boxes.size(), 1u);
   EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Warning);
-  EXPECT_TRUE(h.ui.dialogs.empty());
+  EXPECT_TRUE(h.ui.shown.empty());
 }
 
 }  // namespace

@@ -573,7 +573,7 @@ TEST_P(BadFile, GivesTheStatedOutcomeInBoundedMemoryAndTime) {
         // An unprivileged run must reach the handset to get as far as the file.
         ::chmod(book->phone().slavePath().c_str(), 0666);
         book->ui.boxes.clear();
-        book->ui.files = {file};
+        book->ui.opens = {file};
       };
       run = [&] {
         const std::string error = ErrorOf([&] { book->section.pmLoadRecordClick(book->app()); });
@@ -638,7 +638,7 @@ TEST_F(Pieces, ArchiveLinesAreTheSameWhereverAPieceEnds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const std::string first = std::string(c.firstLength - 4, 'x') + ";d;t";
-    spit("sms_archive.txt", first + c.end + "2;d2;second\r\n");
+    writeFile("sms_archive.txt", first + c.end + "2;d2;second\r\n");
     // A lone CR is no line end of the archive: it stays in the text.
     const std::vector<std::string> expected =
         c.end == "\r" ? std::vector<std::string>{first + "\r2;d2;second"}
@@ -649,7 +649,7 @@ TEST_F(Pieces, ArchiveLinesAreTheSameWhereverAPieceEnds) {
 }
 
 TEST_F(Pieces, ArchiveTailKeepsTheNewestLinesAndCountsTheRest) {
-  spit("sms_archive.txt", "1;a;x\r\n\r\n2;b;y\r\n3;c;z\r\n\r\n4;d;w");
+  writeFile("sms_archive.txt", "1;a;x\r\n\r\n2;b;y\r\n3;c;z\r\n\r\n4;d;w");
   struct Case {
     std::size_t max;
     std::vector<std::string> lines;
@@ -670,7 +670,7 @@ TEST_F(Pieces, ArchiveTailKeepsTheNewestLinesAndCountsTheRest) {
 }
 
 TEST_F(Pieces, OnlyRecordsWithinTheMarkMakeAMessageKnown) {
-  spit("sms_archive.txt", "1;d1;a\r\n2;d2;b");
+  writeFile("sms_archive.txt", "1;d1;a\r\n2;d2;b");
   const ArchiveMark mark = MarkArchive(path("sms_archive.txt"));
   EXPECT_EQ(mark.length, 14);
   // Appended after the mark: the read's own records do not count against it.
@@ -680,14 +680,14 @@ TEST_F(Pieces, OnlyRecordsWithinTheMarkMakeAMessageKnown) {
   EXPECT_EQ(MarkArchive(path("missing.txt")).length, -1);
   EXPECT_EQ(KnownDateTimes(MarkArchive(path("missing.txt")), {"d1"}), std::vector<bool>{false});
   // An existing empty file holds one empty record, whose date/time is empty.
-  spit("empty.txt", "");
+  writeFile("empty.txt", "");
   EXPECT_EQ(KnownDateTimes(MarkArchive(path("empty.txt")), {"", "d1"}),
             (std::vector<bool>{true, false}));
 }
 
 TEST_F(Pieces, APhoneBookFileIsReadUpToItsLimitAndNoFurther) {
   const std::string content(1000, 'x');
-  spit("book.csv", content);
+  writeFile("book.csv", content);
   struct Case {
     std::size_t limit;
     bool refused;

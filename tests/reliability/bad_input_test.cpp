@@ -169,7 +169,7 @@ TEST_F(TypedFields, RecordDialogBuildsTheCommandOfWhatIsLeft) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    phonebook::testing::FakeUi ui;
+    phonebook::testing::RecordingUi ui;
     phonebook::TfrmAddRecord typed, clean;
     Prepare(typed);
     Prepare(clean);
@@ -220,7 +220,7 @@ TEST_F(TypedFields, EventDialogBuildsTheCommandOfWhatIsLeft) {
     d.cbRepeat.select(2);
     return d;
   };
-  phonebook::testing::FakeUi ui;
+  phonebook::testing::RecordingUi ui;
   datebook::TfrmAddEvent typed = prepared(), clean = prepared();
   typed.edtEventTitle = FromQ(Hostile());
   clean.edtEventTitle = kHostileKept;
@@ -249,7 +249,7 @@ TEST_F(TypedFields, NewMessageDialogStoresWhatIsLeft) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    phonebook::testing::FakeUi ui;
+    phonebook::testing::RecordingUi ui;
     sms::TfrmSaveSMS d;
     d.cbAbonentsText = FromQ(c.to);
     d.SetMemoText(FromQLines(c.text));

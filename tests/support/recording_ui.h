@@ -28,8 +28,7 @@ inline std::ostream& operator<<(std::ostream& o, const Box& b) {
 
 class RecordingUi : public UserInterface {
  public:
-  // A box with only OK gets Ok; a question takes the next queued answer, and without one a
-  // yes/no question gets `answer` and any other Ok.
+  // A box with only OK gets Ok; a question takes the next queued answer, or else `answer`.
   MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override {
     boxes.push_back({text, kind, buttons});
     log.push_back("box");
@@ -39,7 +38,7 @@ class RecordingUi : public UserInterface {
       answers.pop_front();
       return r;
     }
-    return buttons == MsgButtons::YesNo ? answer : MsgResult::Ok;
+    return answer;
   }
   void showStandardError(const std::string& message) override { errors.push_back(message); }
   std::optional<std::string> chooseOpenFile(const std::string& filter) override {
@@ -68,12 +67,11 @@ class RecordingUi : public UserInterface {
   }
   void setBusyCursor(bool busy) override { cursor.push_back(busy); }
   void openUrl(const std::string& url) override { urls.push_back(url); }
-  // A dialog the hook left open is closed by its frame, as a user who closes the window.
+  // A dialog the hook leaves open is closed by its frame in ShowModal.
   void showModal(ModalDialog& dialog) override {
     shown.push_back(dialog.dialogName());
     log.push_back("modal " + dialog.dialogName());
     if (onModal) onModal(dialog);
-    if (!dialog.closed()) dialog.closeByFrame();
   }
 
   LocalTime clock{2026, 3, 5, 9, 4, 7};
