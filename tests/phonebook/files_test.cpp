@@ -16,6 +16,7 @@ using testing::Book;
 using testing::Box;
 using testing::Entry;
 using testing::Handset;
+using testing::ReadFirst;
 using testing::Texts;
 using testing::Wide;
 using V = std::vector<std::string>;
@@ -30,13 +31,6 @@ sim::HandsetState ThreeEntries() {
       10, 5, {{1, Entry("+1", "A", 3)}, {2, Entry("22", "B;C", 5)}, {11, Entry("+12", "S", 0)}});
   st.entries[2].alert = 7;
   return st;
-}
-
-void ReadFirst(Handset& h) {
-  h.section.sbReadAllClick(h.app());
-  h.sent();
-  h.ui.boxes.clear();
-  h.ui.pumps.clear();
 }
 
 std::string FileAt(const fs::path& p) {

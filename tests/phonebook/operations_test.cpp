@@ -12,6 +12,7 @@ using testing::Book;
 using testing::Box;
 using testing::Entry;
 using testing::Handset;
+using testing::ReadFirst;
 using testing::Texts;
 using testing::Wide;
 using V = std::vector<std::string>;
@@ -34,14 +35,6 @@ sim::HandsetState Grouped() {
   b.attr6 = 1;
   st.entries = {{3, a}, {17, b}, {41, Entry("112", Ru("Скорая"), 0)}};
   return st;
-}
-
-// Reads, then forgets what the read sent.
-void ReadFirst(Handset& h) {
-  h.section.sbReadAllClick(h.app());
-  h.sent();
-  h.ui.boxes.clear();
-  h.ui.pumps.clear();
 }
 
 // Scripts the record dialog: fill, then "Записать", then "Отмена" if it stayed open.

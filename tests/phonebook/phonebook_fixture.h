@@ -101,6 +101,14 @@ class Handset {
   std::unique_ptr<AppState> app_;
 };
 
+// Reads, then forgets what the read sent, showed and pumped.
+inline void ReadFirst(Handset& h) {
+  h.section.sbReadAllClick(h.app());
+  h.sent();
+  h.ui.boxes.clear();
+  h.ui.pumps.clear();
+}
+
 // The commands of a read before its chunks: model, bounds, combined storage, character set.
 inline std::vector<std::string> ReadPrologue() {
   return {"AT+CGMM",    "AT +CPBS=ME", "AT+MPBR=?",  "AT +CPBS=SM", "AT+MPBR=?",
