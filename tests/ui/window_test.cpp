@@ -1,5 +1,5 @@
 // The main window's widgets: each button, menu item and hot key reaches its handler, the
-// busy state and the sections show in the widgets, and the layout rules hold.
+// busy state and the sections show in the widgets, and every section's controls fit.
 #include <QAction>
 #include <QCalendarWidget>
 #include <QCheckBox>
@@ -11,7 +11,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QToolButton>
+#include <optional>
 #include <set>
+#include <tuple>
 
 #include "codec/ru.h"
 #include "ui/list_view.h"
@@ -346,74 +348,109 @@ TEST_F(WindowTest, TheBusyStateDisablesExactlyTheListedWidgetsAndShowsTheHourgla
 struct Size {
   int w, h;
 };
+const Size kSmallest{756, 456}, kLarge{1180, 760};
 
-class Layout : public WindowTest, public ::testing::WithParamInterface<Size> {};
-
-TEST_P(Layout, FollowsTheRulesOfEachSection) {
-  start();
-  view_->resize(GetParam().w, GetParam().h);
-  QApplication::processEvents();
-  auto g = [this](const char* name) { return widget(name)->geometry(); };
-
-  const QRect terminal = widget("plTerminal")->rect();
-  EXPECT_EQ(g("Bevel2").right(), terminal.right() - 2);
-  EXPECT_EQ(g("Bevel2").bottom(), terminal.bottom() - 2);
-  EXPECT_EQ(g("btnSendCommand").left(), g("Bevel2").left() + 4);
-  EXPECT_EQ(g("btnSendCommand").bottom(), g("Bevel2").bottom() - 4);
-  EXPECT_EQ(g("sbClear").left(), g("btnSendCommand").right() + 1 + 2);
-  EXPECT_EQ(g("Label6").top(), g("Bevel2").top() + 2);
-  EXPECT_EQ(g("cbCommand").top(), g("Label6").bottom() + 1 + 2);
-  EXPECT_EQ(g("mmTerminal").bottom() + 1, g("Bevel2").top() - 4);
-  EXPECT_EQ(g("Panel5").top(), g("Bevel2").top());
-  EXPECT_EQ(g("Panel5").left(), g("mmTerminal").left());
-  EXPECT_EQ(g("Panel5").right() + 1, g("Bevel2").left() - 2);
-
-  EXPECT_EQ(g("ListView1").bottom() + 1, g("Bevel1").top() - 4);
-  EXPECT_EQ(g("SpeedButton3").right() + 1, g("Bevel1").right() + 1 - 10);
-  EXPECT_EQ(g("pbReadAllRecords").right(), g("SpeedButton3").right());
-  EXPECT_EQ(g("sbAddRecord").bottom() + 1, g("Bevel1").bottom() + 1 - 4);
-  EXPECT_EQ(g("sbReadAll").top(), g("sbAddRecord").top());
-  EXPECT_EQ(g("Label4").top(), g("Bevel1").top() + 6);
-
-  const QRect sms = widget("plSMS")->rect();
-  const QRect panel1 = g("Panel1");
-  EXPECT_EQ(g("sbSMSDeleteAll").bottom() + 1, panel1.height() - 6);
-  EXPECT_EQ(g("sbDeleteSMS").bottom() + 1, g("sbSMSDeleteAll").top() - 2);
-  EXPECT_EQ(g("sbSMSNew").bottom() + 1, g("sbSMSSave").top() - 2);
-  EXPECT_EQ(g("pbReadSMS").bottom() + 1, g("sbSMSNew").top() - 2);
-  EXPECT_EQ(g("tvSMS").bottom() + 1, g("pbReadSMS").top() - 6);
-  EXPECT_EQ(g("lvSMS").left(), panel1.right() + 1 + 2);
-  EXPECT_EQ(g("lvSMS").right() + 1, sms.right() + 1 - 4);
-  EXPECT_EQ(g("mmSMS").left(), g("lvSMS").left());
-  EXPECT_EQ(g("mmSMS").width(), g("lvSMS").width());
-  EXPECT_EQ(g("mmSMS").bottom() + 1, sms.bottom() + 1 - 4);
-  EXPECT_EQ(g("Label7").bottom() + 1, g("mmSMS").top() - 2);
-  EXPECT_EQ(g("lvSMS").bottom() + 1, g("Label7").top() - 4);
-
-  const QRect date = widget("plDateBook")->rect();
-  EXPECT_EQ(g("SpeedButton5").left(), g("lvEvent").left() + 2);
-  EXPECT_EQ(g("SpeedButton5").bottom() + 1, date.bottom() + 1 - 4);
-  EXPECT_EQ(g("sbDeleteEvent").left(), g("SpeedButton5").right() + 1 + 2);
-  EXPECT_EQ(g("sbReadAllEvents").bottom() + 1, g("SpeedButton5").top() - 2);
-  EXPECT_EQ(g("sbAddEvent").left(), g("sbDeleteEvent").left());
-  EXPECT_EQ(g("pbReadEvent").bottom() + 1, g("sbReadAllEvents").top() - 2);
-  EXPECT_EQ(g("Label5").bottom() + 1, g("pbReadEvent").top() - 2);
-  EXPECT_EQ(g("Label8").top(), g("Label5").top());
-  EXPECT_EQ(g("Panel6").bottom() + 1, date.bottom() + 1 - 4);
-  EXPECT_EQ(g("Panel6").right() + 1, date.right() + 1 - 4);
-  EXPECT_EQ(g("CheckBox1").bottom() + 1, g("Panel6").top() - 2);
-  EXPECT_EQ(g("CheckBox1").left(), g("Panel6").left());
-  EXPECT_EQ(g("MonthCalendar1").top(), g("CheckBox1").top() + 4);
-  EXPECT_EQ(g("MonthCalendar1").right() + 1, g("Panel6").left() - 4);
-  EXPECT_EQ(g("lvEvent").bottom() + 1, g("CheckBox1").top() - 2);
-  // Nothing of the date book's bottom row overlaps.
-  EXPECT_FALSE(g("sbDeleteEvent").intersects(g("MonthCalendar1")));
-  EXPECT_FALSE(g("sbAddEvent").intersects(g("MonthCalendar1")));
+// The controls of a panel as the user sees them: the named widgets, down through the named
+// frames and groups that hold them, but not the parts Qt builds inside a control.
+void NamedControls(QWidget* parent, std::vector<QWidget*>& out) {
+  for (QWidget* w : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    const QString name = w->objectName();
+    if (name.isEmpty() || name.startsWith(QStringLiteral("qt_")) || w->isWindow()) continue;
+    out.push_back(w);
+    NamedControls(w, out);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, Layout, ::testing::Values(Size{756, 456}, Size{1180, 760}),
+// A bevel is a frame drawn under the controls it groups; everything else stands alone.
+bool IsBevel(const QWidget* w) {
+  return w->objectName().startsWith(QStringLiteral("Bevel"));
+}
+
+// The text a control shows and the size it needs for it: its size hint, or for a group box
+// (whose hint adds its items, checked on their own) the title's width.
+struct TextNeed {
+  QString text;
+  QSize size;
+};
+std::optional<TextNeed> TextOf(QWidget* w) {
+  if (auto* l = qobject_cast<QLabel*>(w); l && !l->text().isEmpty())
+    return TextNeed{l->text(), l->sizeHint()};
+  if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty())
+    return TextNeed{b->text(), b->sizeHint()};
+  if (auto* g = qobject_cast<QGroupBox*>(w); g && !g->title().isEmpty())
+    return TextNeed{g->title(), QSize(g->fontMetrics().horizontalAdvance(g->title()),
+                                      g->fontMetrics().height())};
+  return std::nullopt;
+}
+
+class Layout : public WindowTest,
+               public ::testing::WithParamInterface<std::tuple<Section, Size>> {};
+
+// Whatever the window's size: every control of each section lies inside its panel, is
+// shown with some room, overlaps no sibling but the bevel it sits on, and has room for its
+// text.
+TEST_P(Layout, EveryControlFitsItsPanelAndItsText) {
+  const auto [section, size] = GetParam();
+  start();
+  showSection(section);
+  // The controls shown only at times are shown, with the longest text they get.
+  for (const auto& n : model_->controlNames())
+    if (n != "sbWriteAll") model_->control(n).visible = true;
+  model_->control("Label9").caption = Ru("Записано 1000 из 1000");
+  view_->sync();
+  view_->resize(size.w, size.h);
+  QApplication::processEvents();
+  QWidget* panel = widget(SectionPanel(section));
+  ASSERT_TRUE(panel->isVisible());
+  EXPECT_FALSE(panel->geometry().intersects(widget("plButtons")->geometry()));
+
+  std::vector<QWidget*> controls;
+  NamedControls(panel, controls);
+  ASSERT_GE(controls.size(), 5u);
+  for (QWidget* w : controls) {
+    const std::string name = w->objectName().toStdString();
+    SCOPED_TRACE(name);
+    if (w->isHidden()) {
+      EXPECT_EQ(name, "sbWriteAll") << "only the write-all button is hidden by design";
+      continue;
+    }
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_GT(w->width(), 0);
+    EXPECT_GT(w->height(), 0);
+    EXPECT_TRUE(w->parentWidget()->rect().contains(w->geometry()))
+        << "outside " << w->parentWidget()->objectName().toStdString();
+    if (const auto text = TextOf(w)) {
+      EXPECT_GE(w->width(), text->size.width()) << "cut: " << text->text.toStdString();
+      EXPECT_GE(w->height(), text->size.height()) << "cut: " << text->text.toStdString();
+    }
+    for (QWidget* other : controls) {
+      if (other == w || other->parentWidget() != w->parentWidget() || other->isHidden()) continue;
+      if (IsBevel(w) || IsBevel(other)) continue;
+      EXPECT_FALSE(w->geometry().intersects(other->geometry()))
+          << "overlaps " << other->objectName().toStdString();
+    }
+  }
+}
+
+// The room a larger window gains goes to each section's list or memo, in both directions.
+TEST_F(WindowTest, TheListsTakeTheRoomTheWindowGains) {
+  const char* lists[] = {"mmTerminal", "ListView1", "lvEvent", "lvSMS"};
+  start();
+  std::map<std::string, QSize> smallest;
+  for (const char* name : lists) smallest[name] = widget(name)->size();
+  view_->resize(kLarge.w, kLarge.h);
+  QApplication::processEvents();
+  const QSize gain(kLarge.w - kSmallest.w, kLarge.h - kSmallest.h);
+  for (const char* name : lists) EXPECT_EQ(widget(name)->size() - smallest[name], gain) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Sections, Layout,
+                         ::testing::Combine(::testing::ValuesIn(kAll),
+                                            ::testing::Values(kSmallest, kLarge)),
                          [](const auto& info) {
-                           return std::to_string(info.param.w) + "x" + std::to_string(info.param.h);
+                           const Size size = std::get<1>(info.param);
+                           return std::string(SectionPanel(std::get<0>(info.param))) + "_" +
+                                  std::to_string(size.w) + "x" + std::to_string(size.h);
                          });
 
 TEST_F(WindowTest, ListsHaveTheirColumnsAndPopups) {
