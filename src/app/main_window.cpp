@@ -378,6 +378,12 @@ void TfrmMain::bind(const std::string& handler, Handler fn) {
   handlers_[handler] = std::move(fn);
 }
 
+bool TfrmMain::isBound(std::string_view handler) const {
+  if (handlers_.find(handler) == handlers_.end()) return false;
+  const auto alias = HandlerAliases().find(handler);
+  return alias == HandlerAliases().end() || isBound(alias->second);
+}
+
 void TfrmMain::dispatch(std::string_view handler) {
   if (onDispatch) onDispatch(std::string(handler));
   auto it = handlers_.find(handler);

@@ -159,6 +159,9 @@ class TfrmMain {
   // nothing. Binding a name replaces what was bound to it.
   using Handler = std::function<void()>;
   void bind(const std::string& handler, Handler fn);
+  // Whether a handler runs something: a function is bound to its name and, where the name
+  // only runs another handler, to that one as well.
+  bool isBound(std::string_view handler) const;
   // Runs a handler by name without catching (the caller's own handling applies).
   void dispatch(std::string_view handler);
   // The handler a button's click runs.

@@ -416,7 +416,12 @@ TEST_F(MainWindowTest, ADisabledItemOrAnItemOfADisabledMenuDoesNothing) {
 TEST_F(MainWindowTest, BindingAHandlerReachesItFromEveryItemThatStandsForIt) {
   startWithoutPhone();
   int reads = 0;
+  // The item runs the phone book's read, which its section binds; none is bound here.
+  EXPECT_FALSE(main().isBound("N4Click"));
   main().bind("sbReadAllClick", [&] { ++reads; });
+  EXPECT_TRUE(main().isBound("N4Click"));
+  EXPECT_TRUE(main().isBound("sbReadAllClick"));
+  EXPECT_FALSE(main().isBound("sbReadAllsClick"));
   main().click("sbReadAll");
   main().clickMenu("N4");
   main().clickMenu("pmRefresh");

@@ -5,11 +5,8 @@
 #include <QImage>
 #include <algorithm>
 
-#include "app/datebook_binding.h"
-#include "app/sms_binding.h"
 #include "codec/ru.h"
 #include "ui/list_view.h"
-#include "ui/phonebook_view.h"
 #include "window_fixture.h"
 
 namespace quorvex::ui {
@@ -22,20 +19,8 @@ ListRow Row(std::vector<std::string> texts) {
   return row;
 }
 
-class ListSortWindowTest : public testing::WindowTest {
+class ListSortWindowTest : public testing::WholeWindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
-    sms_ = std::make_unique<SmsBinding>(*model_);
-    dateBook_ = std::make_unique<DateBookBinding>(*model_);
-    BindDateBook(*model_, *dateBook_);
-  }
-  void TearDown() override {
-    phoneBook_.reset();
-    WindowTest::TearDown();
-  }
-
   // Rows of all three lists straight into the sections, shown as an operation would.
   void fill() {
     auto& book = phoneBook_->section().ListView1.rows;
@@ -75,10 +60,6 @@ class ListSortWindowTest : public testing::WindowTest {
     const int a = view_->list(list)->horizontalHeaderItem(column)->textAlignment();
     return Qt::Alignment(a) & Qt::AlignHorizontal_Mask;
   }
-
-  std::unique_ptr<PhoneBookView> phoneBook_;
-  std::unique_ptr<SmsBinding> sms_;
-  std::unique_ptr<DateBookBinding> dateBook_;
 };
 
 struct ListCase {

@@ -14,12 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "app/datebook_binding.h"
 #include "app/main_window.h"
+#include "app/sms_binding.h"
 #include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
+#include "ui/datebook_view.h"
 #include "ui/main_window_view.h"
+#include "ui/phonebook_view.h"
 #include "ui/qt_user_interface.h"
+#include "ui/sms_view.h"
 
 namespace quorvex::ui::testing {
 
@@ -110,6 +115,32 @@ class WindowTest : public ::testing::Test {
   std::unique_ptr<MainWindowView> view_;
   std::unique_ptr<sim::PhoneSim> phone_;
   Trace trace_;
+};
+
+// The window with its three sections bound and shown, put together as the program does.
+class WholeWindowTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
+    sms_ = std::make_unique<SmsBinding>(*model_);
+    smsView_ = std::make_unique<SmsView>(*view_, ui_, *sms_);
+    dateBook_ = std::make_unique<DateBookBinding>(*model_);
+    BindDateBook(*model_, *dateBook_);
+    dateBookView_ = std::make_unique<DateBookView>(*view_, ui_, *dateBook_);
+  }
+  void TearDown() override {
+    dateBookView_.reset();
+    smsView_.reset();
+    phoneBook_.reset();
+    WindowTest::TearDown();
+  }
+
+  std::unique_ptr<PhoneBookView> phoneBook_;
+  std::unique_ptr<SmsBinding> sms_;
+  std::unique_ptr<SmsView> smsView_;
+  std::unique_ptr<DateBookBinding> dateBook_;
+  std::unique_ptr<DateBookView> dateBookView_;
 };
 
 }  // namespace quorvex::ui::testing
