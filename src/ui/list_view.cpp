@@ -150,6 +150,7 @@ void ListView::sync() {
     syncing_ = false;
     return;
   }
+  ++rebuilds_;
   syncing_ = true;
   const QSignalBlocker block(this);
   setColumnCount(static_cast<int>(model_.columns.size()));

@@ -22,6 +22,8 @@ class ListView : public QTableWidget {
   // since then are added.
   void sync();
   ListModel& listModel() { return model_; }
+  // How many times sync built the list anew rather than adding rows.
+  int rebuilds() const { return rebuilds_; }
 
   std::function<void()> onClick;
   std::function<void()> onDoubleClick;
@@ -34,6 +36,7 @@ class ListView : public QTableWidget {
 
   ListModel& model_;
   int syncedRevision_ = -1;
+  int rebuilds_ = 0;
   bool syncing_ = false;
 };
 

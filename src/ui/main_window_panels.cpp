@@ -33,7 +33,9 @@ void MainWindowView::buildTerminal() {
   mmTerminal_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   mmTerminal_->setLineWrapMode(QPlainTextEdit::NoWrap);
   connect(mmTerminal_, &QPlainTextEdit::textChanged, this, [this] {
-    if (!syncing_) model_.terminal.mmTerminal = FromQLines(mmTerminal_->toPlainText());
+    if (syncing_) return;
+    model_.terminal.mmTerminal = FromQLines(mmTerminal_->toPlainText());
+    shownTerminal_.reset();
   });
 
   QFrame* panel5 = add(Panel(panel), "Panel5");
@@ -51,7 +53,9 @@ void MainWindowView::buildTerminal() {
   cbCommand_->setMaxVisibleItems(20);
   cbCommand_->setInsertPolicy(QComboBox::NoInsert);
   connect(cbCommand_, &QComboBox::editTextChanged, this, [this](const QString& text) {
-    if (!syncing_) model_.terminal.cbCommandChange(FromQ(text));
+    if (syncing_) return;
+    model_.terminal.cbCommandChange(FromQ(text));
+    shownCommand_.reset();
   });
   connect(cbCommand_, &QComboBox::activated, this, [this](int index) {
     model_.pickedCommand = index;

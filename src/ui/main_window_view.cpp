@@ -273,40 +273,24 @@ ListView* MainWindowView::list(const std::string& name) const {
   return it == lists_.end() ? nullptr : it->second;
 }
 
+namespace {
+
+// True, and the text noted as shown, when the model's text differs from what the widget was
+// last given.
+bool Differs(std::optional<std::string>& shown, const std::string& now) {
+  if (shown && *shown == now) return false;
+  shown = now;
+  return true;
+}
+
+}  // namespace
+
 void MainWindowView::sync() {
   if (syncing_) return;
   syncing_ = true;
-  for (const std::string& name : model_.controlNames()) {
-    QWidget* w = widget(name);
-    if (w == nullptr) continue;
-    const ControlState& c = model_.control(name);
-    w->setEnabled(c.enabled);
-    w->setHidden(!c.visible);
-    if (auto* check = dynamic_cast<QCheckBox*>(w)) {
-      check->setText(ToQ(c.caption));
-      check->setChecked(c.checked);
-    } else if (auto* button = dynamic_cast<QAbstractButton*>(w)) {
-      if (name != "SpeedButton1" && name != "SpeedButton11") button->setText(ToQ(c.caption));
-      if (button->isCheckable()) button->setChecked(c.checked);
-    } else if (auto* l = dynamic_cast<QLabel*>(w)) {
-      l->setText(ToQ(c.caption));
-    } else if (auto* group = dynamic_cast<QGroupBox*>(w)) {
-      group->setTitle(ToQ(c.caption));
-    }
-  }
+  syncControls();
   for (Section s : kSections) widget(SectionPanel(s))->setVisible(model_.panelVisible(s));
-
-  std::function<void(const std::vector<MenuItem>&)> syncItems =
-      [&](const std::vector<MenuItem>& items) {
-        for (const MenuItem& item : items) {
-          QAction* a = action(item.name);
-          a->setEnabled(item.enabled);
-          a->setVisible(item.visible);
-          if (!item.isSeparator()) a->setText(ToQ(item.caption));
-          syncItems(item.items);
-        }
-      };
-  for (const Menu& m : model_.menus()) syncItems(m.items);
+  syncMenus();
 
   syncTerminal();
   syncInfo();
@@ -334,7 +318,7 @@ void MainWindowView::sync() {
   const LocalTime& d = model_.MonthCalendar1Date;
   const QDate date(d.year, d.month, d.day);
   if (date.isValid() && calendar_->selectedDate() != date) calendar_->setSelectedDate(date);
-  if (mmSMS_->toPlainText() != ToQ(model_.mmSMS)) mmSMS_->setPlainText(ToQ(model_.mmSMS));
+  if (Differs(shownSms_, model_.mmSMS)) mmSMS_->setPlainText(ToQ(model_.mmSMS));
 
   const int shown = static_cast<int>(model_.section());
   if (shown != laidOutSection_) {
@@ -342,6 +326,67 @@ void MainWindowView::sync() {
     layoutSections();
   }
   syncing_ = false;
+}
+
+void MainWindowView::syncControls() {
+  if (controlMirrors_.empty()) {
+    for (const std::string& name : model_.controlNames()) {
+      QWidget* w = widget(name);
+      if (w == nullptr) continue;
+      ControlMirror m{w, &model_.control(name), ControlMirror::Kind::Other, {}};
+      if (dynamic_cast<QCheckBox*>(w))
+        m.kind = ControlMirror::Kind::CheckBox;
+      else if (dynamic_cast<QAbstractButton*>(w))
+        // The information section's two buttons take their captions from the section.
+        m.kind = name == "SpeedButton1" || name == "SpeedButton11"
+                     ? ControlMirror::Kind::ButtonOwnCaption
+                     : ControlMirror::Kind::Button;
+      else if (dynamic_cast<QLabel*>(w))
+        m.kind = ControlMirror::Kind::Label;
+      else if (dynamic_cast<QGroupBox*>(w))
+        m.kind = ControlMirror::Kind::Group;
+      controlMirrors_.push_back(std::move(m));
+    }
+  }
+  for (ControlMirror& m : controlMirrors_) {
+    const ControlState& c = *m.state;
+    m.widget->setEnabled(c.enabled);
+    m.widget->setHidden(!c.visible);
+    // A click may have toggled a button the model keeps as it was.
+    if (m.kind == ControlMirror::Kind::CheckBox || m.kind == ControlMirror::Kind::Button ||
+        m.kind == ControlMirror::Kind::ButtonOwnCaption) {
+      auto* button = static_cast<QAbstractButton*>(m.widget);
+      if (button->isCheckable()) button->setChecked(c.checked);
+    }
+    if (m.kind == ControlMirror::Kind::Other || m.kind == ControlMirror::Kind::ButtonOwnCaption ||
+        !Differs(m.caption, c.caption))
+      continue;
+    if (m.kind == ControlMirror::Kind::Label)
+      static_cast<QLabel*>(m.widget)->setText(ToQ(c.caption));
+    else if (m.kind == ControlMirror::Kind::Group)
+      static_cast<QGroupBox*>(m.widget)->setTitle(ToQ(c.caption));
+    else
+      static_cast<QAbstractButton*>(m.widget)->setText(ToQ(c.caption));
+  }
+}
+
+void MainWindowView::syncMenus() {
+  if (actionMirrors_.empty()) {
+    std::function<void(const std::vector<MenuItem>&)> collect =
+        [&](const std::vector<MenuItem>& items) {
+          for (const MenuItem& item : items) {
+            actionMirrors_.push_back({action(item.name), &item, {}});
+            collect(item.items);
+          }
+        };
+    for (const Menu& m : model_.menus()) collect(m.items);
+  }
+  for (ActionMirror& m : actionMirrors_) {
+    m.action->setEnabled(m.item->enabled);
+    m.action->setVisible(m.item->visible);
+    if (!m.item->isSeparator() && Differs(m.caption, m.item->caption))
+      m.action->setText(ToQ(m.item->caption));
+  }
 }
 
 void MainWindowView::syncTerminal() {
@@ -353,11 +398,14 @@ void MainWindowView::syncTerminal() {
   if (t.cbCommandItemIndex != cbCommand_->currentIndex() &&
       t.cbCommandItemIndex < cbCommand_->count())
     cbCommand_->setCurrentIndex(t.cbCommandItemIndex);
-  const QString command = ToQ(t.cbCommandText);
-  if (cbCommand_->currentText() != command) cbCommand_->setEditText(command);
-  const QString description = ToQ(t.mmDescriptionCommand);
-  if (mmDescription_->toPlainText() != description) mmDescription_->setPlainText(description);
-  if (FromQLines(mmTerminal_->toPlainText()) != t.mmTerminal) {
+  if (Differs(shownCommand_, t.cbCommandText)) {
+    const QString command = ToQ(t.cbCommandText);
+    if (cbCommand_->currentText() != command) cbCommand_->setEditText(command);
+  }
+  if (Differs(shownDescription_, t.mmDescriptionCommand))
+    mmDescription_->setPlainText(ToQ(t.mmDescriptionCommand));
+  if (Differs(shownTerminal_, t.mmTerminal) &&
+      FromQLines(mmTerminal_->toPlainText()) != t.mmTerminal) {
     mmTerminal_->setPlainText(ToQ(t.mmTerminal));
     mmTerminal_->verticalScrollBar()->setValue(mmTerminal_->verticalScrollBar()->maximum());
   }
@@ -373,6 +421,7 @@ void MainWindowView::syncInfo() {
       {"edtBand", &info.edtBand},
       {"edtSoftWare", &info.edtSoftWare}};
   for (const auto& [name, text] : edits) {
+    if (!Differs(shownInfo_[name], *text)) continue;
     auto* edit = static_cast<QLineEdit*>(widget(name));
     const QString value = ToQ(*text);
     if (edit->text() != value) {
@@ -382,9 +431,12 @@ void MainWindowView::syncInfo() {
   }
   static_cast<QProgressBar*>(widget("ggStatusCharge"))->setValue(info.ggStatusCharge.percentDone());
   static_cast<QProgressBar*>(widget("ggStatusSignal"))->setValue(info.ggStatusSignal.percentDone());
-  static_cast<QLabel*>(widget("Label3"))->setText(ToQ(info.Label3));
-  static_cast<QToolButton*>(widget("SpeedButton1"))->setText(ToQ(info.SpeedButton1Caption));
-  static_cast<QToolButton*>(widget("SpeedButton11"))->setText(ToQ(info.SpeedButton11Caption));
+  if (Differs(shownInfo_["Label3"], info.Label3))
+    static_cast<QLabel*>(widget("Label3"))->setText(ToQ(info.Label3));
+  if (Differs(shownInfo_["SpeedButton1"], info.SpeedButton1Caption))
+    static_cast<QToolButton*>(widget("SpeedButton1"))->setText(ToQ(info.SpeedButton1Caption));
+  if (Differs(shownInfo_["SpeedButton11"], info.SpeedButton11Caption))
+    static_cast<QToolButton*>(widget("SpeedButton11"))->setText(ToQ(info.SpeedButton11Caption));
 
   if (info.Image1Generation != imageGeneration_) {
     imageGeneration_ = info.Image1Generation;
@@ -405,8 +457,7 @@ void MainWindowView::syncInfo() {
 void MainWindowView::syncTree() {
   for (const sms::TreeNode& n : model_.tvSMS) {
     QTreeWidgetItem* item = treeItems_.at(n.stateIndex);
-    const QString caption = ToQ(n.caption);
-    if (item->text(0) != caption) item->setText(0, caption);
+    if (Differs(shownTree_[n.stateIndex], n.caption)) item->setText(0, ToQ(n.caption));
     if (item->isExpanded() != model_.tvSMSExpanded) item->setExpanded(model_.tvSMSExpanded);
   }
   auto it = treeItems_.find(model_.tvSMSSelected);

@@ -5,7 +5,9 @@
 
 #include <QMainWindow>
 #include <map>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 
@@ -80,6 +82,8 @@ class MainWindowView : public QMainWindow {
   void layoutDateBook(QWidget* panel);
   void layoutSMS(QWidget* panel);
   void onPopup(const std::string& menu, const QPoint& globalPos);
+  void syncControls();
+  void syncMenus();
 
   TfrmMain& model_;
   QtUserInterface& ui_;
@@ -102,6 +106,28 @@ class MainWindowView : public QMainWindow {
   KeyPreview* preview_ = nullptr;
   bool syncing_ = false;
   int laidOutSection_ = -1;
+
+  // The model's texts as the widgets were last given them. A read syncs the window at every
+  // row; converting every caption each time would cost more than the read, so a widget's
+  // text is set only when the model's has changed. An edit by the user forgets its entry,
+  // so that the next sync compares the widget with the model again.
+  using Shown = std::optional<std::string>;
+  struct ControlMirror {
+    QWidget* widget;
+    const ControlState* state;
+    enum class Kind { Other, CheckBox, Button, ButtonOwnCaption, Label, Group } kind;
+    Shown caption;
+  };
+  struct ActionMirror {
+    QAction* action;
+    const MenuItem* item;  // the model's menus keep their shape for the window's life
+    Shown caption;
+  };
+  std::vector<ControlMirror> controlMirrors_;
+  std::vector<ActionMirror> actionMirrors_;
+  std::map<int, Shown> shownTree_;
+  std::map<std::string, Shown> shownInfo_;
+  Shown shownTerminal_, shownCommand_, shownDescription_, shownSms_;
 };
 
 template <class W>

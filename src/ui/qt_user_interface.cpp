@@ -160,6 +160,13 @@ std::optional<std::string> QtUserInterface::chooseSaveFile(const std::string& fi
 
 void QtUserInterface::processEvents(bool paintOnly) {
   if (beforeEvents) beforeEvents();
+  // A read pumps after every row, and painting the window takes longer than a row takes to
+  // arrive: the window paints (and takes the user's clicks) at most once a frame. The
+  // widgets follow the model at every pump all the same, and the event loop paints the
+  // last state when the operation is over.
+  if (sinceFrame_.isValid() && sinceFrame_.elapsed() < kFrameMilliseconds) return;
+  sinceFrame_.start();
+  ++framesPainted_;
   QApplication::processEvents(paintOnly ? QEventLoop::ExcludeUserInputEvents
                                         : QEventLoop::AllEvents);
 }

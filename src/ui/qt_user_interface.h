@@ -3,6 +3,7 @@
 // lets the widget tests run every handler without a box that waits for a person.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QFont>
 #include <deque>
 #include <functional>
@@ -49,6 +50,11 @@ class QtUserInterface : public UserInterface {
   std::function<void()> beforeEvents;
   bool busy() const { return busy_; }
 
+  // A pump lets Qt paint and deliver input at most once in this time.
+  static constexpr qint64 kFrameMilliseconds = 40;
+  // The pumps that let Qt paint and deliver input.
+  int framesPainted() const { return framesPainted_; }
+
   // ---- Scripted mode (tests): no modal window is shown, every call is recorded, and
   // answers come from the queues (a box without a queued answer gives its first button;
   // a file or font dialog without one is cancelled).
@@ -77,6 +83,8 @@ class QtUserInterface : public UserInterface {
   std::map<std::string, DialogView> dialogViews_;
   bool scripted_ = false;
   bool busy_ = false;
+  QElapsedTimer sinceFrame_;
+  int framesPainted_ = 0;
 };
 
 // The box messageBox shows: caption "Quorvex", the kind's icon and the buttons asked for.
