@@ -1,0 +1,85 @@
+# How the project's targets are put together: the compile options every target gets, and the
+# header folder each library shows its consumers.
+
+# The warnings, and the sanitizers of a sanitizer or fuzzing build, for one target at a time:
+# quorvex_apply_options links this into every library and program the project defines.
+add_library(quorvex_options INTERFACE)
+target_compile_options(quorvex_options INTERFACE -Wall -Wextra -Werror)
+if(QUORVEX_SANITIZE OR QUORVEX_FUZZ)
+  target_compile_options(quorvex_options INTERFACE
+    -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(quorvex_options INTERFACE -fsanitize=address,undefined
+    -fno-sanitize-recover=all)
+endif()
+
+# Links quorvex_options into each library and program defined in dir and below it, so that
+# a target added later cannot be left without them.
+function(quorvex_apply_options dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    get_target_property(type ${target} TYPE)
+    if(type MATCHES "^(STATIC_LIBRARY|SHARED_LIBRARY|OBJECT_LIBRARY|EXECUTABLE)$")
+      target_link_libraries(${target} PRIVATE quorvex_options)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    quorvex_apply_options(${subdir})
+  endforeach()
+endfunction()
+
+# The headers of src/<folder> are included as "<folder>/name.h". A library's include root in
+# the build tree holds its own folder alone, so "<folder>/..." resolves for the targets that
+# link the library and for no other.
+function(quorvex_export_headers target folder)
+  set(root ${PROJECT_BINARY_DIR}/include/${folder})
+  file(MAKE_DIRECTORY ${root})
+  file(CREATE_LINK ${PROJECT_SOURCE_DIR}/src/${folder} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# The folders of src/ whose headers a library's own code may include besides its own. The
+# core knows no feature, no window and no Qt; a feature knows no other feature; the simulated
+# handset takes from the client only the code page table and the list of unsolicited codes.
+set(QUORVEX_LAYERS
+  "codec:"
+  "serial:codec"
+  "core:codec,serial"
+  "phonebook:codec,serial,core"
+  "datebook:codec,serial,core"
+  "messages:codec,serial,core"
+  "info:codec,serial,core"
+  "app:codec,serial,core,phonebook,datebook,messages,info"
+  "ui:codec,serial,core,phonebook,datebook,messages,info,app"
+  "sim:codec,serial")
+
+# Adds to each library a generated source that does not compile when, with the library's own
+# include directories, a header of a folder outside its layer can be included.
+function(quorvex_check_layers)
+  set(folders)
+  foreach(entry IN LISTS QUORVEX_LAYERS)
+    string(REGEX REPLACE ":.*" "" folder "${entry}")
+    list(APPEND folders ${folder})
+  endforeach()
+  foreach(entry IN LISTS QUORVEX_LAYERS)
+    string(REGEX REPLACE ":.*" "" folder "${entry}")
+    string(REGEX REPLACE "^[^:]*:" "" allowed "${entry}")
+    string(REPLACE "," ";" allowed "${allowed}")
+    if(NOT TARGET quorvex_${folder})
+      continue()
+    endif()
+    set(probe "// Generated: quorvex_${folder}'s code reaches no folder outside its layer.\n")
+    foreach(other IN LISTS folders)
+      if(other STREQUAL folder OR other IN_LIST allowed)
+        continue()
+      endif()
+      file(GLOB headers RELATIVE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/src/${other}/*.h)
+      list(GET headers 0 header)
+      string(APPEND probe "#if __has_include(\"${header}\")\n"
+                          "#error \"${folder} reaches ${other}/: see QUORVEX_LAYERS\"\n#endif\n")
+    endforeach()
+    set(file ${PROJECT_BINARY_DIR}/layers/${folder}_layer_check.cpp)
+    file(CONFIGURE OUTPUT ${file} CONTENT "${probe}")
+    target_sources(quorvex_${folder} PRIVATE ${file})
+  endforeach()
+endfunction()
