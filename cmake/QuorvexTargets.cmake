@@ -38,8 +38,8 @@ function(quorvex_export_headers target folder)
   target_include_directories(${target} PUBLIC ${root})
 endfunction()
 
-# The folders of src/ whose headers a library's own code may include besides its own. The
-# core knows no feature, no window and no Qt; a feature knows no other feature; the simulated
+# The folders of src/ whose headers a library's own code may include besides its own; only
+# ui/ sees Qt. The core knows no feature and no window; a feature knows no other feature; the simulated
 # handset takes from the client only the code page table and the list of unsolicited codes.
 set(QUORVEX_LAYERS
   "codec:"
@@ -78,6 +78,10 @@ function(quorvex_check_layers)
       string(APPEND probe "#if __has_include(\"${header}\")\n"
                           "#error \"${folder} reaches ${other}/: see QUORVEX_LAYERS\"\n#endif\n")
     endforeach()
+    if(NOT folder STREQUAL "ui")
+      string(APPEND probe "#if __has_include(<QtCore/QString>)\n"
+                          "#error \"${folder} reaches Qt: only ui/ may\"\n#endif\n")
+    endif()
     set(file ${PROJECT_BINARY_DIR}/layers/${folder}_layer_check.cpp)
     file(CONFIGURE OUTPUT ${file} CONTENT "${probe}")
     target_sources(quorvex_${folder} PRIVATE ${file})
