@@ -3,14 +3,9 @@
 // frame rather than at every row.
 #include <QApplication>
 
-#include "app/datebook_binding.h"
-#include "app/sms_binding.h"
 #include "messages/sms_section.h"
 #include "sim/handset_state.h"
-#include "ui/datebook_view.h"
 #include "ui/list_view.h"
-#include "ui/phonebook_view.h"
-#include "ui/sms_view.h"
 #include "window_fixture.h"
 
 namespace quorvex::ui {
@@ -43,16 +38,10 @@ sim::HandsetState Handset() {
   return s;
 }
 
-class WindowReadTest : public testing::WindowTest {
+class WindowReadTest : public testing::WholeWindowTest {
  protected:
   void SetUp() override {
-    WindowTest::SetUp();
-    phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
-    sms_ = std::make_unique<SmsBinding>(*model_);
-    smsView_ = std::make_unique<SmsView>(*view_, ui_, *sms_);
-    dateBook_ = std::make_unique<DateBookBinding>(*model_);
-    BindDateBook(*model_, *dateBook_);
-    dateBookView_ = std::make_unique<DateBookView>(*view_, ui_, *dateBook_);
+    WholeWindowTest::SetUp();
     model_->messages.archivePath = path("sms_archive.txt");
     sim::SimOptions o;
     o.demoData = false;
@@ -60,18 +49,6 @@ class WindowReadTest : public testing::WindowTest {
     sim::SaveStateFile(o.stateFile, Handset());
     startPhone(o);
   }
-  void TearDown() override {
-    dateBookView_.reset();
-    smsView_.reset();
-    phoneBook_.reset();
-    WindowTest::TearDown();
-  }
-
-  std::unique_ptr<PhoneBookView> phoneBook_;
-  std::unique_ptr<SmsBinding> sms_;
-  std::unique_ptr<SmsView> smsView_;
-  std::unique_ptr<DateBookBinding> dateBook_;
-  std::unique_ptr<DateBookView> dateBookView_;
 };
 
 struct ReadCase {
