@@ -87,7 +87,7 @@ struct Window {
       : model(ui, (dir / "portcfg.ini").string()),
         view(model, ui),
         messages(model),
-        messagesView(view, ui, messages),
+        messagesView(view, ui),
         dateBook(model),
         dateBookView(view, ui, dateBook) {
     ui.setScripted(true);

@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   quorvex::ui::MainWindowView window(model, ui);
   const auto phoneBook = quorvex::ui::InstallPhoneBook(model, window, ui);
   quorvex::SmsBinding messagesBinding(model);
-  quorvex::ui::SmsView messagesView(window, ui, messagesBinding);
+  quorvex::ui::SmsView messagesView(window, ui);
   quorvex::DateBookBinding dateBookBinding(model);
   quorvex::BindDateBook(model, dateBookBinding);
   quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);

@@ -56,18 +56,6 @@ const std::map<std::string, std::string, std::less<>>& HandlerAliases() {
   return aliases;
 }
 
-MenuItem Item(const char* name, std::string_view caption, const char* handler) {
-  return MenuItem{name, Ru(caption), handler, true, true, {}};
-}
-
-MenuItem Separator(const char* name) {
-  return MenuItem{name, "-", "", true, true, {}};
-}
-
-MenuItem Submenu(const char* name, std::string_view caption, std::vector<MenuItem> items) {
-  return MenuItem{name, Ru(caption), "", true, true, std::move(items)};
-}
-
 MenuItem* FindItem(std::vector<MenuItem>& items, std::string_view name) {
   for (auto& item : items) {
     if (item.name == name) return &item;
@@ -145,12 +133,51 @@ TfrmMain::TfrmMain(UserInterface& ui, std::string settingsPath)
   buildControls();
   buildMenus();
   bindOwnHandlers();
-  MonthCalendar1Date = ui.now();
+  const LocalTime today = ui.now();
+  MonthCalendar1Date = {today.year, today.month, today.day};
 }
 
-void TfrmMain::addControl(const std::string& name, std::string caption, bool enabled,
-                          bool visible) {
-  controls_[name] = ControlState{std::move(caption), enabled, visible, false};
+Label& TfrmMain::addControl(const std::string& name, std::string caption, bool enabled,
+                            bool visible) {
+  CheckBox& c = ownControls_[name];
+  c.caption = std::move(caption);
+  c.enabled = enabled;
+  c.visible = visible;
+  controls_[name] = &c;
+  return c;
+}
+
+void TfrmMain::attachControl(const std::string& name, Label& state, bool enabled, bool visible) {
+  state.enabled = enabled;
+  state.visible = visible;
+  controls_[name] = &state;
+}
+
+void TfrmMain::addCheckBox(const std::string& name, CheckBox& state) {
+  checkBoxes_[name] = &state;
+}
+
+MenuItem TfrmMain::item(const char* name, std::string_view caption, const char* handler) {
+  return sectionItem(ownItems_[name], name, caption, handler);
+}
+
+MenuItem TfrmMain::sectionItem(Label& state, const char* name, std::string_view caption,
+                               const char* handler) {
+  state.caption = Ru(caption);
+  return MenuItem{name, handler, &state, {}};
+}
+
+MenuItem TfrmMain::separator(const char* name) {
+  Label& state = ownItems_[name];
+  state.caption = "-";
+  return MenuItem{name, "", &state, {}};
+}
+
+MenuItem TfrmMain::submenu(const char* name, std::string_view caption,
+                           std::vector<MenuItem> items) {
+  MenuItem m = item(name, caption, "");
+  m.items = std::move(items);
+  return m;
 }
 
 void TfrmMain::buildControls() {
@@ -160,7 +187,8 @@ void TfrmMain::buildControls() {
   addControl("sbPhoneBook", Ru("Справочник"));
   addControl("sbDateBook", Ru("Ежедневник"));
   addControl("sbSMS", "SMS");
-  control("sbPhoneBook").checked = true;
+  for (Section s : kSections) addCheckBox(SectionButton(s), ownControls_[SectionButton(s)]);
+  checkBox("sbPhoneBook").checked = true;
 
   // Terminal.
   addControl("Label6", Ru("Команда:"));
@@ -173,28 +201,31 @@ void TfrmMain::buildControls() {
   addControl("SpeedButton11");
 
   // Phone book. The write-all button is hidden and disabled by design and never shown.
-  addControl("sbAddRecord", Ru("Добавить"));
+  phoneBook.sbAddRecord.caption = Ru("Добавить");
+  attachControl("sbAddRecord", phoneBook.sbAddRecord);
   addControl("sbReadAll", Ru("Читать все"));
   addControl("sbWriteAll", Ru("Записать все"), false, false);
   addControl("SpeedButton3", Ru("Очистить"));
   addControl("Label4", Ru("Занято:"));
-  addControl("Label9", "", true, false);
+  attachControl("Label9", phoneBook.Label9, true, false);
 
-  // Date book.
-  addControl("sbReadAllEvents", Ru("Прочитать события"));
-  addControl("sbAddEvent", Ru("Добавить событие"));
-  addControl("sbDeleteEvent", Ru("Удалить"));
-  addControl("SpeedButton5", Ru("Очистить список"));
-  addControl("SpeedButton2", Ru("Применить параметры"));
-  addControl("CheckBox1", Ru("Показать календарь"));
-  addControl("RadioGroup1", Ru("Автоудаление сообщений"));
-  addControl("MonthCalendar1", "", true, false);
-  addControl("Label5", Ru("Чтение записи:"));
-  addControl("lblReadEvent", "0");
-  addControl("lblAllEvent", Ru("из 0"));
-  addControl("Label8", Ru("Свободно: "));
-  RadioGroup1Items = {Ru("никогда не удалять"), Ru("после 1-ой недели"), Ru("после 2-х недель"),
-                      Ru("после 4-х недель"), Ru("после 8-и недель")};
+  // Date book: the section's own captions; the box is clear and the calendar hidden until
+  // the section is first shown.
+  datebook::DateBookSection& d = dateBook;
+  attachControl("sbReadAllEvents", d.sbReadAllEvents);
+  attachControl("sbAddEvent", d.sbAddEvent);
+  attachControl("sbDeleteEvent", d.sbDeleteEvent);
+  attachControl("SpeedButton5", d.SpeedButton5);
+  attachControl("SpeedButton2", d.SpeedButton2);
+  attachControl("CheckBox1", d.CheckBox1);
+  addCheckBox("CheckBox1", d.CheckBox1);
+  d.CheckBox1.checked = false;
+  attachControl("RadioGroup1", d.RadioGroup1);
+  attachControl("MonthCalendar1", d.MonthCalendar1, true, false);
+  attachControl("Label5", d.Label5);
+  attachControl("lblReadEvent", d.lblReadEvent);
+  attachControl("lblAllEvent", d.lblAllEvent);
+  attachControl("Label8", d.Label8);
 
   // Messages.
   addControl("sbSMSNew", Ru("Новое"));
@@ -208,63 +239,71 @@ void TfrmMain::buildControls() {
 void TfrmMain::buildMenus() {
   Menu main{"MainMenu1", "", "", {}};
   main.items = {
-      Submenu(
+      submenu(
           "N1", "Файл",
-          {Item("mnuBackUp", "BackUp", "mnuBackUpClick"),
-           Item("mnuRestore", "Restore", "mnuRestoreClick"),
-           Item("mnuVCardExport30", "Экспорт справочника в vCard 3.0...", "mnuVCardExport30Click"),
-           Item("mnuVCardExport21", "Экспорт справочника в vCard 2.1...", "mnuVCardExport21Click"),
-           Item("mnuVCardImport", "Импорт справочника из vCard...", "mnuVCardImportClick"),
-           Separator("mnuFileDateBook"),
-           Item("mnuICalExport", "Экспорт ежедневника в iCalendar...", "mnuICalExportClick"),
-           Separator("mnuFileSMS"), Item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
-           Item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
-           Item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),
-           Separator("N11"), Item("mnuExit", "Выход", "mnuExitClick")}),
-      Submenu("mnuPhoneBook", "Справочник",
-              {Item("N6", "Добавить", "N6Click"), Item("N7", "Удалить", "N7Click"),
-               Item("N9", "Редактировать", "N9Click"), Separator("N12"),
-               Item("N4", "Прочитать все", "N4Click"), Item("N10", "Записать все", "N10Click")}),
-      Submenu("mnuDateBook", "Ежедневник",
-              {Item("N14", "Прочитать", "N14Click"), Item("N15", "Добавить", "N15Click"),
-               Item("N17", "Редактировать", "N17Click"), Item("N16", "Удалить", "N16Click")}),
-      Submenu("mnuSMS", "SMS",
-              {Item("N18", "Прочитать", "N18Click"), Item("N19", "Новое", "N19Click"),
-               Item("N20", "Удалить", "N20Click"), Item("N22", "Удалить все", "N22Click")}),
-      Submenu("mnuParameters", "Параметры",
-              {Item("mnuFont", "Шрифт терминала", "mnuFontClick"),
-               Item("mnuPortConfig", "Конфигурация порта", "mnuPortConfigClick"),
-               Item("mnuOption", "Настройка", "mnuOptionClick")}),
-      Submenu("mnuSpravka", "Справка",
-              {Item("mnuHelp2", "Помощь", "mnuHelp2Click"),
-               Item("mnuAbout", "О программе", "mnuAboutClick")}),
+          {item("mnuBackUp", "BackUp", "mnuBackUpClick"),
+           item("mnuRestore", "Restore", "mnuRestoreClick"),
+           item("mnuVCardExport30", "Экспорт справочника в vCard 3.0...", "mnuVCardExport30Click"),
+           item("mnuVCardExport21", "Экспорт справочника в vCard 2.1...", "mnuVCardExport21Click"),
+           item("mnuVCardImport", "Импорт справочника из vCard...", "mnuVCardImportClick"),
+           separator("mnuFileDateBook"),
+           item("mnuICalExport", "Экспорт ежедневника в iCalendar...", "mnuICalExportClick"),
+           separator("mnuFileSMS"), item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
+           item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
+           item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),
+           separator("N11"), item("mnuExit", "Выход", "mnuExitClick")}),
+      submenu("mnuPhoneBook", "Справочник",
+              {item("N6", "Добавить", "N6Click"), item("N7", "Удалить", "N7Click"),
+               item("N9", "Редактировать", "N9Click"), separator("N12"),
+               item("N4", "Прочитать все", "N4Click"), item("N10", "Записать все", "N10Click")}),
+      submenu("mnuDateBook", "Ежедневник",
+              {item("N14", "Прочитать", "N14Click"), item("N15", "Добавить", "N15Click"),
+               item("N17", "Редактировать", "N17Click"), item("N16", "Удалить", "N16Click")}),
+      submenu("mnuSMS", "SMS",
+              {sectionItem(this->messages.N18, "N18", "Прочитать", "N18Click"),
+               sectionItem(this->messages.N19, "N19", "Новое", "N19Click"),
+               sectionItem(this->messages.N20, "N20", "Удалить", "N20Click"),
+               sectionItem(this->messages.N22, "N22", "Удалить все", "N22Click")}),
+      submenu("mnuParameters", "Параметры",
+              {item("mnuFont", "Шрифт терминала", "mnuFontClick"),
+               item("mnuPortConfig", "Конфигурация порта", "mnuPortConfigClick"),
+               item("mnuOption", "Настройка", "mnuOptionClick")}),
+      submenu("mnuSpravka", "Справка",
+              {item("mnuHelp2", "Помощь", "mnuHelp2Click"),
+               item("mnuAbout", "О программе", "mnuAboutClick")}),
   };
 
   Menu phoneBook{"PopupMenu1", "ListView1", "PopupMenu1Popup", {}};
-  phoneBook.items = {Item("N2", "Редактировать", "N2Click"),
-                     Item("pmDelete", "Удалить", "pmDeleteClick"),
-                     Item("mnuSendSMS", "Отправить сообщение", "mnuSendSMSClick"),
-                     Item("pmRefresh", "Обновить список", "pmRefreshClick"),
-                     Item("N5", "Добавить", "N5Click"),
-                     Separator("N8"),
-                     Item("pmSaveBook", "Сохранить телефонную книгу", "pmSaveBookClick"),
-                     Item("pmLoadRecord", "Загрузить телефонную книгу", "pmLoadRecordClick")};
+  phoneBook.items = {sectionItem(this->phoneBook.N2, "N2", "Редактировать", "N2Click"),
+                     sectionItem(this->phoneBook.pmDelete, "pmDelete", "Удалить", "pmDeleteClick"),
+                     item("mnuSendSMS", "Отправить сообщение", "mnuSendSMSClick"),
+                     item("pmRefresh", "Обновить список", "pmRefreshClick"),
+                     item("N5", "Добавить", "N5Click"),
+                     separator("N8"),
+                     sectionItem(this->phoneBook.pmSaveBook, "pmSaveBook",
+                                 "Сохранить телефонную книгу", "pmSaveBookClick"),
+                     item("pmLoadRecord", "Загрузить телефонную книгу", "pmLoadRecordClick")};
 
   Menu events{"pmEvent", "lvEvent", "pmEventPopup", {}};
-  events.items = {Item("ppmReadAllEvents", "Прочитать все", "ppmReadAllEventsClick"),
-                  Item("ppmAddEvent", "Добавить событие", "ppmAddEventClick"),
-                  Item("ppmEditEvent", "Редактировать", "ppmEditEventClick"),
-                  Item("ppmDelete", "Удалить", "ppmDeleteClick"),
-                  Item("ppmClear", "Очистить", "ppmClearClick")};
+  events.items = {sectionItem(this->dateBook.ppmReadAllEvents, "ppmReadAllEvents", "Прочитать все",
+                              "ppmReadAllEventsClick"),
+                  sectionItem(this->dateBook.ppmAddEvent, "ppmAddEvent", "Добавить событие",
+                              "ppmAddEventClick"),
+                  sectionItem(this->dateBook.ppmEditEvent, "ppmEditEvent", "Редактировать",
+                              "ppmEditEventClick"),
+                  sectionItem(this->dateBook.ppmDelete, "ppmDelete", "Удалить", "ppmDeleteClick"),
+                  sectionItem(this->dateBook.ppmClear, "ppmClear", "Очистить", "ppmClearClick")};
 
   Menu messages{"pmSMS", "lvSMS", "pmSMSPopup", {}};
-  messages.items = {Item("pmSMSRead", "Прочитать", "pmSMSReadClick"),
-                    Item("pmSMSDelete", "Удалить", "pmSMSDeleteClick"),
-                    Item("pmSMSNew", "Новое", "pmSMSNewClick"),
-                    Item("pmSMSSave", "Сохранить", "pmSMSSaveClick"),
-                    Item("pmSendSMS", "Отправить", "pmSendSMSClick"),
-                    Item("pmSMSClear", "Очистить", "pmSMSClearClick"),
-                    Item("pmMarkasRead", "Mark as Read", "pmMarkasReadClick")};
+  messages.items = {
+      sectionItem(this->messages.pmSMSRead, "pmSMSRead", "Прочитать", "pmSMSReadClick"),
+      sectionItem(this->messages.pmSMSDelete, "pmSMSDelete", "Удалить", "pmSMSDeleteClick"),
+      sectionItem(this->messages.pmSMSNew, "pmSMSNew", "Новое", "pmSMSNewClick"),
+      sectionItem(this->messages.pmSMSSave, "pmSMSSave", "Сохранить", "pmSMSSaveClick"),
+      sectionItem(this->messages.pmSendSMS, "pmSendSMS", "Отправить", "pmSendSMSClick"),
+      sectionItem(this->messages.pmSMSClear, "pmSMSClear", "Очистить", "pmSMSClearClick"),
+      sectionItem(this->messages.pmMarkasRead, "pmMarkasRead", "Mark as Read",
+                  "pmMarkasReadClick")};
 
   menus_ = {std::move(main), std::move(phoneBook), std::move(events), std::move(messages)};
 }
@@ -291,8 +330,7 @@ void TfrmMain::bindOwnHandlers() {
   bind("cbCommandClick", [this] { terminal.cbCommandClick(pickedCommand); });
   bind("SpeedButton1Click", [this] { info.SpeedButton1Click(app); });
   bind("SpeedButton11Click", [this] { SpeedButton11Click(app); });
-  bind("CheckBox1Click",
-       [this] { control("MonthCalendar1").visible = control("CheckBox1").checked; });
+  bind("CheckBox1Click", [this] { dateBook.CheckBox1Click(); });
 
   bind("mnuExitClick", [this] { closeRequested_ = true; });
   bind("mnuFontClick", [this] {
@@ -317,7 +355,7 @@ void TfrmMain::bindOwnHandlers() {
 
 Section TfrmMain::section() const {
   for (Section s : kSections)
-    if (control(SectionButton(s)).checked) return s;
+    if (checkBox(SectionButton(s)).checked) return s;
   return Section::PhoneBook;
 }
 
@@ -325,14 +363,28 @@ bool TfrmMain::panelVisible(Section s) const {
   return panels_[Slot(s)];
 }
 
-ControlState& TfrmMain::control(std::string_view name) {
+Label& TfrmMain::control(std::string_view name) {
   auto it = controls_.find(name);
   if (it == controls_.end()) throw std::out_of_range("no control " + std::string(name));
-  return it->second;
+  return *it->second;
 }
 
-const ControlState& TfrmMain::control(std::string_view name) const {
+const Label& TfrmMain::control(std::string_view name) const {
   return const_cast<TfrmMain*>(this)->control(name);
+}
+
+CheckBox& TfrmMain::checkBox(std::string_view name) {
+  auto it = checkBoxes_.find(name);
+  if (it == checkBoxes_.end()) throw std::out_of_range("no check box " + std::string(name));
+  return *it->second;
+}
+
+const CheckBox& TfrmMain::checkBox(std::string_view name) const {
+  return const_cast<TfrmMain*>(this)->checkBox(name);
+}
+
+bool TfrmMain::isCheckBox(std::string_view name) const {
+  return checkBoxes_.find(name) != checkBoxes_.end();
 }
 
 bool TfrmMain::hasControl(std::string_view name) const {
@@ -345,14 +397,18 @@ std::vector<std::string> TfrmMain::controlNames() const {
   return names;
 }
 
-MenuItem& TfrmMain::menuItem(std::string_view name) {
-  for (auto& m : menus_)
+const MenuItem& TfrmMain::menuEntry(std::string_view name) const {
+  for (auto& m : const_cast<TfrmMain*>(this)->menus_)
     if (MenuItem* item = FindItem(m.items, name)) return *item;
   throw std::out_of_range("no menu item " + std::string(name));
 }
 
-const MenuItem& TfrmMain::menuItem(std::string_view name) const {
-  return const_cast<TfrmMain*>(this)->menuItem(name);
+Label& TfrmMain::menuItem(std::string_view name) {
+  return *menuEntry(name).state;
+}
+
+const Label& TfrmMain::menuItem(std::string_view name) const {
+  return *menuEntry(name).state;
 }
 
 const Menu& TfrmMain::menu(std::string_view name) const {
@@ -366,7 +422,7 @@ bool TfrmMain::menuPathEnabled(std::string_view item) const {
     std::vector<const MenuItem*> path;
     if (!PathTo(m.items, item, path)) continue;
     for (const MenuItem* p : path)
-      if (!p->enabled || !p->visible) return false;
+      if (!p->state->enabled || !p->state->visible) return false;
     return true;
   }
   throw std::out_of_range("no menu item " + std::string(item));
@@ -407,7 +463,7 @@ void TfrmMain::click(std::string_view name) {
 }
 
 void TfrmMain::clickMenu(std::string_view name) {
-  const MenuItem& item = menuItem(name);
+  const MenuItem& item = menuEntry(name);
   if (!menuPathEnabled(name) || item.handler.empty()) return;
   const std::string handler = item.handler;
   handleEvent([&] { dispatch(handler); });
@@ -465,7 +521,7 @@ void TfrmMain::showSection(Section s) {
     panels_[Slot(other)] = other == s;
     // The button goes down with its panel, so that the hot keys, which ask the buttons,
     // always see the section that is shown, also when the section's own work then fails.
-    control(SectionButton(other)).checked = other == s;
+    checkBox(SectionButton(other)).checked = other == s;
   }
 }
 
@@ -503,8 +559,9 @@ void TfrmMain::sbPhoneBookClick() {
 void TfrmMain::sbDateBookClick() {
   showSection(Section::DateBook);
   setSectionMenus(false, true, false, false, false);
-  MonthCalendar1Date = ui().now();
-  control("CheckBox1").checked = true;
+  const LocalTime today = ui().now();
+  MonthCalendar1Date = {today.year, today.month, today.day};
+  checkBox("CheckBox1").checked = true;
   dispatch("CheckBox1Click");  // ticking the box runs its click handler, as a click would
   control("lblReadEvent").caption = "0";
   control("lblAllEvent").caption = Ru("из ") + "0";
@@ -553,7 +610,7 @@ void TfrmMain::FormKeyDown(Key key, KeyModifiers modifiers) {
     if (ctrlOnly && key >= Key::Digit1 && key <= Key::Digit5) {
       const Section target = kSections[static_cast<int>(key) - static_cast<int>(Key::Digit1)];
       dispatch(clickHandler(SectionButton(target)));
-      for (Section other : kSections) control(SectionButton(other)).checked = other == target;
+      for (Section other : kSections) checkBox(SectionButton(other)).checked = other == target;
     }
   });
 }

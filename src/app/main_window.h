@@ -27,22 +27,14 @@ namespace quorvex {
 
 enum class Section { Terminal, PhoneInfo, PhoneBook, DateBook, SMS };
 
-// A control of the frame or of a section that the window logic reads or changes.
-struct ControlState {
-  std::string caption;  // cp1251; a CR LF breaks the caption into two lines
-  bool enabled = true;
-  bool visible = true;
-  bool checked = false;  // a speed button that is down, a ticked check box
-};
-
+// An item of a menu. Its caption and enabled state are the window's own, or those of the
+// section the item belongs to (the section enables its popup items itself).
 struct MenuItem {
   std::string name;
-  std::string caption;  // cp1251; "-" is a separator line
   std::string handler;  // empty for separators and for menus that only open
-  bool enabled = true;
-  bool visible = true;
+  Label* state;         // caption cp1251; "-" is a separator line
   std::vector<MenuItem> items;
-  bool isSeparator() const { return caption == "-"; }
+  bool isSeparator() const { return state->caption == "-"; }
 };
 
 struct Menu {
@@ -96,9 +88,9 @@ class TfrmMain {
   ProgressBar& pbFullRecord = phoneBook.pbFullRecord;
   ProgressBar& pbReadEvent = dateBook.pbReadEvent;
   ProgressBar& pbReadSMS = messages.pbReadSMS;
-  std::vector<std::string> RadioGroup1Items;
-  int RadioGroup1ItemIndex = 1;
-  LocalTime MonthCalendar1Date;
+  std::vector<std::string>& RadioGroup1Items = dateBook.RadioGroup1.items;
+  int& RadioGroup1ItemIndex = dateBook.RadioGroup1.itemIndex;
+  CalendarDate& MonthCalendar1Date = dateBook.MonthCalendar1Date;
   bool DialogAccepted = false;
   // Arguments of the events that carry one: the row picked from cbCommand (its
   // cbCommandClick) and the column whose header was clicked (the lists' ColumnClick).
@@ -113,15 +105,22 @@ class TfrmMain {
   // How far FormCreate got: every step that ran, by number (1 to 11).
   const std::vector<int>& formCreateSteps() const { return formCreateSteps_; }
 
-  // ---- State the view mirrors.
+  // ---- State the view mirrors. A control or menu item of a section is the section's own
+  // model; the frame's are the window's. Each throws std::out_of_range for an unknown name.
   Section section() const;  // the section whose button is down
   bool panelVisible(Section s) const;
-  ControlState& control(std::string_view name);  // std::out_of_range for an unknown name
-  const ControlState& control(std::string_view name) const;
+  Label& control(std::string_view name);
+  const Label& control(std::string_view name) const;
+  // The section buttons (down while their section is shown) and the date book's check box.
+  CheckBox& checkBox(std::string_view name);
+  const CheckBox& checkBox(std::string_view name) const;
   bool hasControl(std::string_view name) const;
+  bool isCheckBox(std::string_view name) const;
   std::vector<std::string> controlNames() const;
-  MenuItem& menuItem(std::string_view name);  // std::out_of_range for an unknown name
-  const MenuItem& menuItem(std::string_view name) const;
+  Label& menuItem(std::string_view name);
+  const Label& menuItem(std::string_view name) const;
+  // The item in its menu, with the items under it.
+  const MenuItem& menuEntry(std::string_view name) const;
   std::vector<Menu>& menus() { return menus_; }
   const Menu& menu(std::string_view name) const;
   int width() const { return width_; }
@@ -174,8 +173,17 @@ class TfrmMain {
   std::function<void(const std::string& form)> showModal;
 
  private:
-  void addControl(const std::string& name, std::string caption = {}, bool enabled = true,
-                  bool visible = true);
+  Label& addControl(const std::string& name, std::string caption = {}, bool enabled = true,
+                    bool visible = true);
+  // A control whose model a section owns; the window sets its design state.
+  void attachControl(const std::string& name, Label& state, bool enabled = true,
+                     bool visible = true);
+  void addCheckBox(const std::string& name, CheckBox& state);
+  MenuItem item(const char* name, std::string_view caption, const char* handler);
+  MenuItem sectionItem(Label& state, const char* name, std::string_view caption,
+                       const char* handler);
+  MenuItem separator(const char* name);
+  MenuItem submenu(const char* name, std::string_view caption, std::vector<MenuItem> items);
   void buildControls();
   void buildMenus();
   void bindOwnHandlers();
@@ -183,7 +191,11 @@ class TfrmMain {
   void setSectionMenus(bool phoneBook, bool dateBook, bool sms, bool saveSms, bool backup);
   bool menuPathEnabled(std::string_view item) const;
 
-  std::map<std::string, ControlState, std::less<>> controls_;
+  std::map<std::string, Label*, std::less<>> controls_;
+  std::map<std::string, CheckBox*, std::less<>> checkBoxes_;
+  // The frame's own controls and menu items; a map keeps each where the pointers find it.
+  std::map<std::string, CheckBox, std::less<>> ownControls_;
+  std::map<std::string, Label, std::less<>> ownItems_;
   std::vector<Menu> menus_;
   std::map<std::string, Handler, std::less<>> handlers_;
   std::vector<int> formCreateSteps_;

@@ -24,70 +24,39 @@ void SaveSmsModal::follow() {
   if (!form_.visible) close();
 }
 
-SmsBinding::SmsBinding(TfrmMain& main) : main_(main), section_(main.messages) {
-  // The section's long reads enter the window's busy state; the window shows each step.
-  section_.SetControlsEnabled = [this](bool enabled) {
-    feed();
-    main_.SetControlsEnabled(enabled);
-  };
-  section_.runDialog = [this](sms::TfrmSaveSMS& form) {
+SmsBinding::SmsBinding(TfrmMain& main) : section_(main.messages) {
+  sms::SmsSection& s = section_;
+  AppState& app = main.app;
+  // The section's long reads enter the window's busy state.
+  s.SetControlsEnabled = [&main](bool enabled) { main.SetControlsEnabled(enabled); };
+  s.runDialog = [&main](sms::TfrmSaveSMS& form) {
     SaveSmsModal modal(form);
     modal.begin();
-    feed();
-    ShowModal(main_.ui(), modal);
+    ShowModal(main.ui(), modal);
   };
-
-  AppState& app = main_.app;
   // The section button keeps the window's part (panel, menus, expanded tree) and adds the
   // section's own: "Прочитать" disabled until a folder is clicked.
-  on("sbSMSClick", [this] {
-    main_.sbSMSClick();
-    section_.ShowSection();
+  main.bind("sbSMSClick", [&main, &s] {
+    main.sbSMSClick();
+    s.ShowSection();
   });
-  on("tvSMSClick", [this, &app] { section_.tvSMSClick(app); });
-  on("pmSMSReadClick", [this, &app] { section_.pmSMSReadClick(app); });
-  on("tvSMSKeyDown", [this, &app] { section_.tvSMSKeyDown(app, sms::kKeyEnter); });
-  on("lvSMSClick", [this] { section_.lvSMSClick(); });
-  on("SpeedButton12Click", [this] { section_.SpeedButton12Click(); });
-  on("pmSMSClearClick", [this] { section_.pmSMSClearClick(); });
-  on("pmSMSPopup", [this] { section_.pmSMSPopup(); });
+  main.bind("tvSMSClick", [&s, &app] { s.tvSMSClick(app); });
+  main.bind("pmSMSReadClick", [&s, &app] { s.pmSMSReadClick(app); });
+  main.bind("tvSMSKeyDown", [&s, &app] { s.tvSMSKeyDown(app, sms::kKeyEnter); });
+  main.bind("lvSMSClick", [&s] { s.lvSMSClick(); });
+  main.bind("SpeedButton12Click", [&s] { s.SpeedButton12Click(); });
+  main.bind("pmSMSClearClick", [&s] { s.pmSMSClearClick(); });
+  main.bind("pmSMSPopup", [&s] { s.pmSMSPopup(); });
   // Recipients come from the phone book list as the window shows it.
-  on("sbSMSNewClick", [this, &app] { section_.sbSMSNewClick(app, main_.ListView1); });
-  on("mnuSendSMSClick", [this, &app] { section_.mnuSendSMSClick(app, main_.ListView1); });
-  on("pmSendSMSClick", [this, &app] { section_.pmSendSMSClick(app); });
-  on("sbDeleteSMSClick", [this, &app] { section_.sbDeleteSMSClick(app); });
-  on("sbSMSDeleteAllClick", [this, &app] { section_.sbSMSDeleteAllClick(app); });
-  on("pmMarkasReadClick", [this, &app] { section_.pmMarkasReadClick(app); });
-  on("sbSMSSaveClick", [this] { section_.sbSMSSaveClick(main_.ui()); });
-  on("mnuSMSExportCsvClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Csv); });
-  on("mnuSMSExportMboxClick", [this, &app] { ExportMessages(section_, app, MessageFormat::Mbox); });
-  feed();
-}
-
-void SmsBinding::on(const std::string& handler, std::function<void()> fn) {
-  main_.bind(handler, [this, fn = std::move(fn)] {
-    // Whatever the handler got to before an exception left it is shown as well.
-    struct FeedOnExit {
-      SmsBinding& b;
-      ~FeedOnExit() { b.feed(); }
-    } fed{*this};
-    fn();
-  });
-}
-
-void SmsBinding::feed() {
-  const std::pair<const char*, const Label*> items[] = {{"pmSMSRead", &section_.pmSMSRead},
-                                                        {"pmSMSDelete", &section_.pmSMSDelete},
-                                                        {"pmSMSNew", &section_.pmSMSNew},
-                                                        {"pmSMSSave", &section_.pmSMSSave},
-                                                        {"pmSendSMS", &section_.pmSendSMS},
-                                                        {"pmSMSClear", &section_.pmSMSClear},
-                                                        {"pmMarkasRead", &section_.pmMarkasRead},
-                                                        {"N18", &section_.N18},
-                                                        {"N19", &section_.N19},
-                                                        {"N20", &section_.N20},
-                                                        {"N22", &section_.N22}};
-  for (const auto& [name, item] : items) main_.menuItem(name).enabled = item->enabled;
+  main.bind("sbSMSNewClick", [&main, &s, &app] { s.sbSMSNewClick(app, main.ListView1); });
+  main.bind("mnuSendSMSClick", [&main, &s, &app] { s.mnuSendSMSClick(app, main.ListView1); });
+  main.bind("pmSendSMSClick", [&s, &app] { s.pmSendSMSClick(app); });
+  main.bind("sbDeleteSMSClick", [&s, &app] { s.sbDeleteSMSClick(app); });
+  main.bind("sbSMSDeleteAllClick", [&s, &app] { s.sbSMSDeleteAllClick(app); });
+  main.bind("pmMarkasReadClick", [&s, &app] { s.pmMarkasReadClick(app); });
+  main.bind("sbSMSSaveClick", [&main, &s] { s.sbSMSSaveClick(main.ui()); });
+  main.bind("mnuSMSExportCsvClick", [&s, &app] { ExportMessages(s, app, MessageFormat::Csv); });
+  main.bind("mnuSMSExportMboxClick", [&s, &app] { ExportMessages(s, app, MessageFormat::Mbox); });
 }
 
 }  // namespace quorvex

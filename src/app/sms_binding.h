@@ -1,7 +1,6 @@
 // The message section in the main window: the section's handlers bound to the window's
 // buttons, menu items, hot keys and tree and list events. The window shows the section's
-// own tree, list, memo and bar; its menu items are copied into the window's after every
-// event.
+// own tree, list, memo, bar and menu items.
 #pragma once
 
 #include <string>
@@ -42,16 +41,9 @@ class SmsBinding {
   SmsBinding(const SmsBinding&) = delete;
   SmsBinding& operator=(const SmsBinding&) = delete;
 
-  // The section's state into the window's controls.
-  void feed();
-
   sms::SmsSection& section() { return section_; }
 
  private:
-  // Runs a section handler, then feeds what it changed to the window.
-  void on(const std::string& handler, std::function<void()> fn);
-
-  TfrmMain& main_;
   sms::SmsSection& section_;
 };
 

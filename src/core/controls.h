@@ -25,8 +25,8 @@ struct Edit : Widget {
   int maxLength = 0;  // 0 = unlimited; typing stops at the limit
 };
 
-struct CheckBox : Widget {
-  std::string caption;
+// A check box, or a speed button that stays down while its section is shown.
+struct CheckBox : Label {
   bool checked = false;
 };
 
@@ -40,8 +40,7 @@ struct SpinEdit : Widget {
   void setValue(int v) { value = clamp(v); }
 };
 
-struct RadioGroup : Widget {
-  std::string caption;
+struct RadioGroup : Label {
   std::vector<std::string> items;
   int itemIndex = -1;
 };

@@ -42,11 +42,11 @@ class DateBookSection {
   Label Label8;        // "Свободно: " and the free share
   Label sbReadAllEvents, sbAddEvent, sbDeleteEvent, SpeedButton5, SpeedButton2;
   CheckBox CheckBox1;  // "Показать календарь"
-  Widget MonthCalendar1;
+  Label MonthCalendar1;
   CalendarDate MonthCalendar1Date;
   RadioGroup RadioGroup1;  // "Автоудаление сообщений"
   // pmEvent's items; pmEventPopup enables them.
-  Widget ppmReadAllEvents, ppmAddEvent, ppmEditEvent, ppmDelete, ppmClear;
+  Label ppmReadAllEvents, ppmAddEvent, ppmEditEvent, ppmDelete, ppmClear;
 
   TfrmAddEvent frmAddEvent;
   // The events of the last read in index order, with the fields the rows do not carry (the

@@ -24,11 +24,10 @@ TfrmSaveSMS::TfrmSaveSMS()
       SpeedButton1Caption("Ok"),
       SpeedButton2Caption(Ru("Отмена")),
       Label3Caption(CounterCaption(kLimitLatin)),
-      RadioGroup{{},
-                 Ru("Действие"),
+      RadioGroup{{{}, Ru("Действие")},
                  {Ru("Только сохранение"), Ru("Сохранить и отправить"), Ru("Отправить и удалить")},
                  0},
-      rgLanguage{{}, Ru("Язык сообщения"), {Ru("английский"), Ru("русский")}, 0} {}
+      rgLanguage{{{}, Ru("Язык сообщения")}, {Ru("английский"), Ru("русский")}, 0} {}
 
 int TfrmSaveSMS::limit() const {
   return rgLanguage.itemIndex == 1 ? kLimitCyrillic : kLimitLatin;

@@ -43,9 +43,9 @@ class PhoneBookSection {
   ProgressBar pbReadAllRecords;
   ProgressBar pbFullRecord;  // "Занято:"
   Label Label9;              // the load's "Записано n из m", hidden otherwise
-  Widget sbAddRecord;
+  Label sbAddRecord;
   // The popup items PopupMenu1Popup enables.
-  Widget N2, pmDelete, pmSaveBook;
+  Label N2, pmDelete, pmSaveBook;
 
   TfrmAddRecord frmAddRecord;
   TfrmOption frmOption;

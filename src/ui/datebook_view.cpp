@@ -280,17 +280,9 @@ DateBookView::DateBookView(MainWindowView& window, QtUserInterface& ui, DateBook
     binding.section().DecimalSeparator = static_cast<char>(point[0].unicode());
   ui_.registerDialog("TfrmAddEvent",
                      [this](ModalDialog& d) { dialog_->run(static_cast<TfrmAddEvent&>(d)); });
-  // The section's rows and counters reach the window before every repaint, so the pump
-  // after each index shows the read moving.
-  previousBeforeEvents_ = ui_.beforeEvents;
-  ui_.beforeEvents = [this, &binding] {
-    binding.push();
-    if (previousBeforeEvents_) previousBeforeEvents_();
-  };
 }
 
 DateBookView::~DateBookView() {
-  ui_.beforeEvents = previousBeforeEvents_;
   ui_.registerDialog("TfrmAddEvent", [](ModalDialog& d) { d.closeByFrame(); });
 }
 

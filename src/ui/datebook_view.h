@@ -71,8 +71,7 @@ class EventDialogView : public QDialog {
 };
 
 // Puts the date book into the window for the whole run: registers the event dialog with
-// the seam, mirrors the section into the window before every repaint and box, and gives
-// the section the locale's decimal separator.
+// the seam and gives the section the locale's decimal separator.
 class DateBookView {
  public:
   DateBookView(MainWindowView& window, QtUserInterface& ui, DateBookBinding& binding);
@@ -85,7 +84,6 @@ class DateBookView {
  private:
   QtUserInterface& ui_;
   EventDialogView* dialog_;  // owned by the window
-  std::function<void()> previousBeforeEvents_;
 };
 
 }  // namespace quorvex::ui

@@ -183,7 +183,7 @@ void MainWindowView::buildDateBook() {
 
   auto* check = add(new QCheckBox(panel), "CheckBox1");
   connect(check, &QCheckBox::clicked, this, [this](bool on) {
-    model_.control("CheckBox1").checked = on;
+    model_.checkBox("CheckBox1").checked = on;
     model_.click("CheckBox1");
     afterEvent();
   });

@@ -157,7 +157,8 @@ void MainWindowView::buildFrame() {
 void MainWindowView::buildMenus() {
   auto addItems = [this](QMenu* menu, const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
-      QAction* a = item.isSeparator() ? menu->addSeparator() : menu->addAction(ToQ(item.caption));
+      QAction* a =
+          item.isSeparator() ? menu->addSeparator() : menu->addAction(ToQ(item.state->caption));
       a->setObjectName(QString::fromStdString(item.name));
       actions_[item.name] = a;
       if (item.isSeparator()) continue;
@@ -171,7 +172,7 @@ void MainWindowView::buildMenus() {
   for (const Menu& m : model_.menus()) {
     if (m.owner.empty()) {
       for (const MenuItem& top : m.items) {
-        QMenu* sub = menuBar()->addMenu(ToQ(top.caption));
+        QMenu* sub = menuBar()->addMenu(ToQ(top.state->caption));
         sub->setObjectName(QString::fromStdString(top.name));
         sub->menuAction()->setObjectName(QString::fromStdString(top.name));
         actions_[top.name] = sub->menuAction();
@@ -315,7 +316,7 @@ void MainWindowView::sync() {
       radioItems_[i]->setAutoExclusive(true);
     }
   }
-  const LocalTime& d = model_.MonthCalendar1Date;
+  const CalendarDate& d = model_.MonthCalendar1Date;
   const QDate date(d.year, d.month, d.day);
   if (date.isValid() && calendar_->selectedDate() != date) calendar_->setSelectedDate(date);
   if (Differs(shownSms_, model_.mmSMS)) mmSMS_->setPlainText(ToQ(model_.mmSMS));
@@ -333,7 +334,8 @@ void MainWindowView::syncControls() {
     for (const std::string& name : model_.controlNames()) {
       QWidget* w = widget(name);
       if (w == nullptr) continue;
-      ControlMirror m{w, &model_.control(name), ControlMirror::Kind::Other, {}};
+      const CheckBox* check = model_.isCheckBox(name) ? &model_.checkBox(name) : nullptr;
+      ControlMirror m{w, &model_.control(name), check, ControlMirror::Kind::Other, {}};
       if (dynamic_cast<QCheckBox*>(w))
         m.kind = ControlMirror::Kind::CheckBox;
       else if (dynamic_cast<QAbstractButton*>(w))
@@ -349,14 +351,13 @@ void MainWindowView::syncControls() {
     }
   }
   for (ControlMirror& m : controlMirrors_) {
-    const ControlState& c = *m.state;
+    const Label& c = *m.state;
     m.widget->setEnabled(c.enabled);
     m.widget->setHidden(!c.visible);
     // A click may have toggled a button the model keeps as it was.
-    if (m.kind == ControlMirror::Kind::CheckBox || m.kind == ControlMirror::Kind::Button ||
-        m.kind == ControlMirror::Kind::ButtonOwnCaption) {
+    if (m.check != nullptr) {
       auto* button = static_cast<QAbstractButton*>(m.widget);
-      if (button->isCheckable()) button->setChecked(c.checked);
+      if (button->isCheckable()) button->setChecked(m.check->checked);
     }
     if (m.kind == ControlMirror::Kind::Other || m.kind == ControlMirror::Kind::ButtonOwnCaption ||
         !Differs(m.caption, c.caption))
@@ -382,10 +383,11 @@ void MainWindowView::syncMenus() {
     for (const Menu& m : model_.menus()) collect(m.items);
   }
   for (ActionMirror& m : actionMirrors_) {
-    m.action->setEnabled(m.item->enabled);
-    m.action->setVisible(m.item->visible);
-    if (!m.item->isSeparator() && Differs(m.caption, m.item->caption))
-      m.action->setText(ToQ(m.item->caption));
+    const Label& state = *m.item->state;
+    m.action->setEnabled(state.enabled);
+    m.action->setVisible(state.visible);
+    if (!m.item->isSeparator() && Differs(m.caption, state.caption))
+      m.action->setText(ToQ(state.caption));
   }
 }
 

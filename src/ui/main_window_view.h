@@ -114,7 +114,8 @@ class MainWindowView : public QMainWindow {
   using Shown = std::optional<std::string>;
   struct ControlMirror {
     QWidget* widget;
-    const ControlState* state;
+    const Label* state;
+    const CheckBox* check;  // a section button or the check box; nullptr for other controls
     enum class Kind { Other, CheckBox, Button, ButtonOwnCaption, Label, Group } kind;
     Shown caption;
   };

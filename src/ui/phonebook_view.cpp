@@ -383,13 +383,6 @@ PhoneBookView::PhoneBookView(TfrmMain& model, MainWindowView& window, QtUserInte
       d.closeByFrame();
   });
   importVCard_ = InstallVCardImportDialog(binding_->frmImportVCard, ui, &window);
-  // Before the window paints in the middle of an operation (the read's pump, a box, a
-  // dialog), it shows the section's progress.
-  std::weak_ptr<PhoneBookBinding> weak = binding_;
-  ui.beforeEvents = [weak, before = std::move(ui.beforeEvents)] {
-    if (auto b = weak.lock()) b->showState(false);
-    if (before) before();
-  };
   window.sync();
 }
 

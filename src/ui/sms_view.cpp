@@ -257,16 +257,12 @@ void FitMessageColumns(ListModel& list, const QFont& font) {
 
 }  // namespace
 
-SmsView::SmsView(MainWindowView& window, QtUserInterface& ui, SmsBinding& binding)
-    : ui_(ui), previous_(ui.beforeEvents), dialog_(new SaveSmsDialog(ui, &window)) {
+SmsView::SmsView(MainWindowView& window, QtUserInterface& ui)
+    : ui_(ui), dialog_(new SaveSmsDialog(ui, &window)) {
   if (ListView* list = window.list("lvSMS")) {
     FitMessageColumns(window.model().lvSMS, list->font());
     list->sync();
   }
-  ui_.beforeEvents = [this, &binding] {
-    binding.feed();
-    if (previous_) previous_();
-  };
   QPointer<SaveSmsDialog> dialog = dialog_;
   ui_.registerDialog("TfrmSaveSMS", [dialog](ModalDialog& m) {
     auto* modal = dynamic_cast<SaveSmsModal*>(&m);
@@ -279,7 +275,6 @@ SmsView::SmsView(MainWindowView& window, QtUserInterface& ui, SmsBinding& bindin
 
 SmsView::~SmsView() {
   ui_.registerDialog("TfrmSaveSMS", [](ModalDialog& m) { m.closeByFrame(); });
-  ui_.beforeEvents = previous_;
 }
 
 }  // namespace quorvex::ui

@@ -61,11 +61,10 @@ class SaveSmsDialog : public QDialog {
   bool syncing_ = false;
 };
 
-// Registers the new message dialog with the user interface and lets the window show each
-// step of a running read (rows, progress) at every pump. Destroy it before the window.
+// Registers the new message dialog with the user interface. Destroy it before the window.
 class SmsView {
  public:
-  SmsView(MainWindowView& window, QtUserInterface& ui, SmsBinding& binding);
+  SmsView(MainWindowView& window, QtUserInterface& ui);
   ~SmsView();
   SmsView(const SmsView&) = delete;
   SmsView& operator=(const SmsView&) = delete;
@@ -74,7 +73,6 @@ class SmsView {
 
  private:
   QtUserInterface& ui_;
-  std::function<void()> previous_;
   QPointer<SaveSmsDialog> dialog_;
 };
 

@@ -37,7 +37,7 @@ std::string ReadFile(const std::string& path) {
 
 TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
   std::vector<std::string> names;
-  for (const MenuItem& item : main().menuItem("N1").items) names.push_back(item.name);
+  for (const MenuItem& item : main().menuEntry("N1").items) names.push_back(item.name);
   EXPECT_EQ(names, (std::vector<std::string>{
                        "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21",
                        "mnuVCardImport", "mnuFileDateBook", "mnuICalExport", "mnuFileSMS",
@@ -46,7 +46,7 @@ TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
   EXPECT_EQ(main().menuItem("mnuVCardImport").caption, Ru("Импорт справочника из vCard..."));
   EXPECT_EQ(main().menuItem("mnuICalExport").caption, Ru("Экспорт ежедневника в iCalendar..."));
   EXPECT_EQ(main().menuItem("mnuSMSExportMbox").caption, Ru("Экспорт SMS в mbox..."));
-  EXPECT_TRUE(main().menuItem("mnuFileSMS").isSeparator());
+  EXPECT_TRUE(main().menuEntry("mnuFileSMS").isSeparator());
 }
 
 struct SectionCase {

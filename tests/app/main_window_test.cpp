@@ -96,7 +96,7 @@ TEST_P(SectionSwitch, ShowsOnePanelAndSetsTheMenus) {
 
   for (Section s : kAll) {
     EXPECT_EQ(main().panelVisible(s), s == c.section) << SectionPanel(s);
-    EXPECT_EQ(main().control(SectionButton(s)).checked, s == c.section) << SectionButton(s);
+    EXPECT_EQ(main().checkBox(SectionButton(s)).checked, s == c.section) << SectionButton(s);
   }
   EXPECT_EQ(main().section(), c.section);
   EXPECT_EQ(main().menuItem("mnuPhoneBook").enabled, c.phoneBook);
@@ -119,13 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MainWindowTest, TheDateBookSectionResetsItsControlsAndStartsARead) {
   startWithoutPhone();
-  main().control("CheckBox1").checked = false;
+  main().checkBox("CheckBox1").checked = false;
   main().control("lblReadEvent").caption = "12";
   main().control("lblAllEvent").caption = Ru("из 500");
   ui_.clock = LocalTime{2027, 11, 30, 23, 59, 0};
   ShowSection(main(), Section::DateBook);
 
-  EXPECT_TRUE(main().control("CheckBox1").checked);
+  EXPECT_TRUE(main().checkBox("CheckBox1").checked);
   EXPECT_TRUE(main().control("MonthCalendar1").visible) << "the box's click shows the calendar";
   EXPECT_EQ(main().control("lblReadEvent").caption, "0");
   EXPECT_EQ(main().control("lblAllEvent").caption, Ru("из 0"));
@@ -174,13 +174,13 @@ TEST_P(BusyState, ChangesExactlyTheSectionButtonsAndTheShownSectionsControls) {
   startWithoutPhone();
   ShowSection(main(), GetParam());
   ui_.errors.clear();
-  std::map<std::string, ControlState> before;
+  std::map<std::string, Label> before;
   for (const auto& n : main().controlNames()) before[n] = main().control(n);
   auto menuState = [&] {
     std::vector<bool> state;
     std::function<void(const std::vector<MenuItem>&)> walk = [&](const auto& items) {
       for (const MenuItem& i : items) {
-        state.push_back(i.enabled);
+        state.push_back(i.state->enabled);
         walk(i.items);
       }
     };
@@ -307,8 +307,8 @@ TEST_F(MainWindowTest, CtrlDigitSwitchesSectionsAlsoWhileBusy) {
   EXPECT_EQ(main().section(), Section::Terminal);
   main().FormKeyDown(Key::Digit3, kCtrl);
   EXPECT_EQ(main().section(), Section::PhoneBook);
-  EXPECT_TRUE(main().control("sbPhoneBook").checked);
-  EXPECT_FALSE(main().control("sbTerminal").checked);
+  EXPECT_TRUE(main().checkBox("sbPhoneBook").checked);
+  EXPECT_FALSE(main().checkBox("sbTerminal").checked);
   EXPECT_FALSE(main().control("sbPhoneBook").enabled) << "still busy";
 }
 
@@ -372,7 +372,7 @@ TEST_P(MenuClick, RunsItsHandlerAndTheOneItStandsFor) {
   startWithoutPhone();
   std::function<void(std::vector<MenuItem>&)> enableAll = [&](std::vector<MenuItem>& items) {
     for (MenuItem& i : items) {
-      i.enabled = true;
+      i.state->enabled = true;
       enableAll(i.items);
     }
   };

@@ -30,7 +30,7 @@ class BoundTest : public WholeWindowTest {
     for (QAction* a : view_->findChildren<QAction*>()) {
       const std::string name = a->objectName().toStdString();
       if (name.empty() || a->isSeparator() || a->menu()) continue;
-      out.push_back({"menu item " + name, model_->menuItem(name).handler});
+      out.push_back({"menu item " + name, model_->menuEntry(name).handler});
     }
     for (QMenu* popup : view_->findChildren<QMenu*>()) {
       const std::string name = popup->objectName().toStdString();

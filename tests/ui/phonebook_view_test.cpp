@@ -277,7 +277,6 @@ TEST_F(PhoneBookViewTest, AGroupedReadAddsIconAndGroupAndAClassicReadKeepsThem) 
   // Columns the model no longer has leave the widget.
   phoneBook_->section().ListView1.columns = phonebook::BaseColumns();
   phoneBook_->section().ListView1.clear();
-  phoneBook_->binding().showState();
   view_->sync();
   EXPECT_EQ(headers(list), base);
 }
@@ -291,7 +290,6 @@ TEST_F(PhoneBookViewTest, HighlightedEntriesAreBlueWithTheirIcon) {
   const int index = text::StrToInt(s.ListView1.rows[1].caption);
   s.Records[static_cast<std::size_t>(index - 1)].Attr6 = 1;
   s.RefreshRowDrawing();
-  phoneBook_->binding().showState();
   view_->sync();
   EXPECT_EQ(list->item(1, 0)->foreground().color(), QColor(0, 0, 255));
   EXPECT_FALSE(list->item(1, 0)->icon().isNull());
@@ -409,7 +407,6 @@ TEST_F(FullPhoneBookTest, TheListShowsItQuickly) {
   QElapsedTimer timer;
   timer.start();
   const double cpuStart = ThreadCpuSeconds();
-  phoneBook_->binding().showState();
   view_->sync();
   QApplication::processEvents();
   const double cpu = ThreadCpuSeconds() - cpuStart;

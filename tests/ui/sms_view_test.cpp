@@ -44,7 +44,7 @@ class SmsWindowTest : public testing::WindowTest {
     WindowTest::SetUp();
     model_->messages.archivePath = path("sms_archive.txt");
     binding_ = std::make_unique<SmsBinding>(*model_);
-    smsView_ = std::make_unique<SmsView>(*view_, ui_, *binding_);
+    smsView_ = std::make_unique<SmsView>(*view_, ui_);
   }
   void TearDown() override {
     smsView_.reset();

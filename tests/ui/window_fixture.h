@@ -101,7 +101,7 @@ class WindowTest : public ::testing::Test {
     for (const auto& n : model_->controlNames()) model_->control(n).enabled = true;
     std::function<void(std::vector<MenuItem>&)> walk = [&](std::vector<MenuItem>& items) {
       for (MenuItem& i : items) {
-        i.enabled = true;
+        i.state->enabled = true;
         walk(i.items);
       }
     };
@@ -124,7 +124,7 @@ class WholeWindowTest : public WindowTest {
     WindowTest::SetUp();
     phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
     sms_ = std::make_unique<SmsBinding>(*model_);
-    smsView_ = std::make_unique<SmsView>(*view_, ui_, *sms_);
+    smsView_ = std::make_unique<SmsView>(*view_, ui_);
     dateBook_ = std::make_unique<DateBookBinding>(*model_);
     BindDateBook(*model_, *dateBook_);
     dateBookView_ = std::make_unique<DateBookView>(*view_, ui_, *dateBook_);

@@ -162,7 +162,7 @@ TEST_F(WindowTest, EveryMenuItemRunsItsHandler) {
       trace_.clear();
       QAction* a = view_->action(item->name);
       ASSERT_NE(a, nullptr);
-      EXPECT_EQ(a->text(), ToQ(item->caption));
+      EXPECT_EQ(a->text(), ToQ(item->state->caption));
       a->trigger();
       ASSERT_FALSE(trace_.empty());
       EXPECT_EQ(trace_.front(), item->handler);
