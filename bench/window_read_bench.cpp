@@ -15,9 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/datebook_binding.h"
-#include "app/main_window.h"
-#include "app/sms_binding.h"
 #include "bench_support.h"
 #include "handset_rows.h"
 #include "messages/message_rows.h"
@@ -25,10 +22,8 @@
 #include "serial/port_settings.h"
 #include "sim/handset_state.h"
 #include "sim/phone_sim.h"
-#include "ui/datebook_view.h"
-#include "ui/main_window_view.h"
+#include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
-#include "ui/sms_view.h"
 
 namespace {
 
@@ -76,22 +71,13 @@ struct Alone {
 // The window as the program builds it, shown, its boxes answered by script.
 struct Window {
   quorvex::ui::QtUserInterface ui;
-  quorvex::TfrmMain model;
-  quorvex::ui::MainWindowView view;
-  quorvex::SmsBinding messages;
-  quorvex::ui::SmsView messagesView;
-  quorvex::DateBookBinding dateBook;
-  quorvex::ui::DateBookView dateBookView;
+  quorvex::ui::ProgramWindow program;
+  quorvex::TfrmMain& model = program.model;
+  quorvex::ui::MainWindowView& view = program.view;
 
   Window(const fs::path& dir, const std::string& archive)
-      : model(ui, (dir / "portcfg.ini").string()),
-        view(model, ui),
-        messages(model),
-        messagesView(view, ui),
-        dateBook(model),
-        dateBookView(view, ui, dateBook) {
+      : program(ui, (dir / "portcfg.ini").string()) {
     ui.setScripted(true);
-    quorvex::BindDateBook(model, dateBook);
     model.messages.archivePath = archive;
     model.FormCreate();
     view.sync();

@@ -17,16 +17,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/datebook_binding.h"
-#include "app/main_window.h"
-#include "app/sms_binding.h"
-#include "datebook/date_book_section.h"
-#include "ui/datebook_view.h"
 #include "ui/look.h"
-#include "ui/main_window_view.h"
-#include "ui/phonebook_view.h"
+#include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
-#include "ui/sms_view.h"
 
 namespace {
 
@@ -70,14 +63,9 @@ int main(int argc, char** argv) {
   quorvex::ui::ApplyWindowLook(app);
 
   quorvex::ui::QtUserInterface ui;
-  quorvex::TfrmMain model(ui);
-  quorvex::ui::MainWindowView window(model, ui);
-  const auto phoneBook = quorvex::ui::InstallPhoneBook(model, window, ui);
-  quorvex::SmsBinding messagesBinding(model);
-  quorvex::ui::SmsView messagesView(window, ui);
-  quorvex::DateBookBinding dateBookBinding(model);
-  quorvex::BindDateBook(model, dateBookBinding);
-  quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);
+  quorvex::ui::ProgramWindow program(ui);
+  quorvex::TfrmMain& model = program.model;
+  quorvex::ui::MainWindowView& window = program.view;
   model.FormCreate();
   window.sync();
   window.show();

@@ -10,21 +10,14 @@
 #include <filesystem>
 #include <string>
 
-#include "app/datebook_binding.h"
-#include "app/main_window.h"
-#include "app/sms_binding.h"
 #include "codec/ru.h"
-#include "datebook/date_book_section.h"
+#include "phonebook_shots.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
-#include "ui/datebook_view.h"
 #include "ui/dialogs.h"
 #include "ui/look.h"
-#include "ui/main_window_view.h"
-#include "ui/phonebook_view.h"
+#include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
-#include "phonebook_shots.h"
-#include "ui/sms_view.h"
 
 namespace fs = std::filesystem;
 
@@ -65,14 +58,12 @@ int main(int argc, char** argv) {
 
   quorvex::ui::QtUserInterface ui;
   ui.setScripted(true);  // dialogs open without waiting; they are grabbed below
-  quorvex::TfrmMain model(ui);
-  quorvex::ui::MainWindowView window(model, ui);
-  const auto phoneBook = quorvex::ui::InstallPhoneBook(model, window, ui);
-  quorvex::SmsBinding messagesBinding(model);
-  quorvex::ui::SmsView messagesView(window, ui);
-  quorvex::DateBookBinding dateBookBinding(model);
-  quorvex::BindDateBook(model, dateBookBinding);
-  quorvex::ui::DateBookView dateBookView(window, ui, dateBookBinding);
+  quorvex::ui::ProgramWindow program(ui);
+  quorvex::TfrmMain& model = program.model;
+  quorvex::ui::MainWindowView& window = program.view;
+  const auto& phoneBook = program.phoneBook;
+  quorvex::ui::SmsView& messagesView = program.messagesView;
+  quorvex::ui::DateBookView& dateBookView = program.dateBookView;
   model.FormCreate();
   window.sync();
   window.show();

@@ -1,0 +1,45 @@
+// The program's window put together in one place: the main window's model and view, and the
+// three sections bound to it with their dialogs registered. The program, the screenshot
+// program, the window benchmark and the widget tests all build it here.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/datebook_binding.h"
+#include "app/main_window.h"
+#include "app/sms_binding.h"
+#include "serial/port_settings.h"
+#include "ui/datebook_view.h"
+#include "ui/main_window_view.h"
+#include "ui/phonebook_view.h"
+#include "ui/qt_user_interface.h"
+#include "ui/sms_view.h"
+
+namespace quorvex::ui {
+
+struct ProgramWindow {
+  explicit ProgramWindow(QtUserInterface& ui, std::string settingsPath = kPortSettingsFile)
+      : model(ui, std::move(settingsPath)),
+        view(model, ui),
+        phoneBook(InstallPhoneBook(model, view, ui)),
+        messages(model),
+        messagesView(view, ui),
+        dateBook(model),
+        dateBookView(view, ui, dateBook) {
+    BindDateBook(model, dateBook);
+  }
+  ProgramWindow(const ProgramWindow&) = delete;
+  ProgramWindow& operator=(const ProgramWindow&) = delete;
+
+  // Declared in the order of building; the sections' views go before the window's.
+  TfrmMain model;
+  MainWindowView view;
+  std::unique_ptr<PhoneBookView> phoneBook;
+  SmsBinding messages;
+  SmsView messagesView;
+  DateBookBinding dateBook;
+  DateBookView dateBookView;
+};
+
+}  // namespace quorvex::ui
