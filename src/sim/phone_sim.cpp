@@ -2,110 +2,30 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/ioctl.h>
 #include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <random>
 #include <stdexcept>
-#include <thread>
 
 #include "serial/unsolicited.h"
-#include "sim/at_engine.h"
-#include "sim/at_framer.h"
-#include "sim/replay.h"
+#include "sim/phone_sim_impl.h"
 
 namespace quorvex::sim {
 
 namespace {
 
-using SteadyClock = std::chrono::steady_clock;
-
-// How long a write may wait for the client to take bytes before the rest of a reply is
-// dropped, as bytes sent down a line that nobody reads are lost.
-constexpr int kStallMs = 2000;
-
-void CloseFd(int& fd) {
-  if (fd >= 0) ::close(fd);
-  fd = -1;
-}
-
 [[noreturn]] void Fail(const std::string& what) {
   throw std::runtime_error("simulated handset: " + what + ": " + std::strerror(errno));
 }
 
-HandsetState InitialState(const SimOptions& o) {
-  return o.demoData ? DemoState() : EmptyState();
-}
-
 }  // namespace
-
-struct PhoneSim::Impl {
-  explicit Impl(SimOptions o)
-      : opt(std::move(o)),
-        engine(opt.model, InitialState(opt), opt.echo),
-        rng(opt.seed),
-        codeRng(opt.seed ^ 0x5EEDu) {
-    engine.habits = {.longEntryLines = opt.longEntryLines,
-                     .bareImsi = opt.bareImsi,
-                     .quotedTitles = opt.quotedTitles,
-                     .fullYearStamps = opt.fullYearStamps,
-                     .needsMode2 = opt.needsMode2};
-  }
-
-  SimOptions opt;
-  mutable std::mutex engineMu;
-  AtEngine engine;
-  bool stateLoaded = false;
-  std::unique_ptr<Replay> replay;  // guarded by engineMu
-  bool replayEcho = true;
-
-  int master = -1, slave = -1, wakeRead = -1, wakeWrite = -1;
-  std::string slaveName;
-  std::thread thread;
-  std::atomic<bool> stopping{false};
-
-  mutable std::mutex logMu;
-  std::vector<std::string> transcript;
-  std::atomic<int> exchanges{0};
-  std::atomic<int> struck{0};
-  std::atomic<std::int64_t> bytesIn{0}, bytesOut{0};
-
-  AtFramer framer;
-  std::mt19937 rng;
-  std::mt19937 codeRng;   // its own, so codes do not change the noise or the pieces
-  std::string textSoFar;  // the parts of a message text before its last CR
-  SteadyClock::time_point lineFree{};
-  SteadyClock::time_point burstStart{};
-  std::int64_t burstBytes = 0;
-
-  void start();
-  void stop();
-  void serve();
-  bool handle(const FramerEvent& ev);
-  bool logEvent(const FramerEvent& ev, std::string& wholeText);
-  EngineReply answer(const FramerEvent& ev, const std::string& wholeText);
-  EngineReply replayAnswer(const FramerEvent& ev, const std::string& wholeText, bool refused);
-  EngineReply engineAnswer(const FramerEvent& ev, bool refused);
-  void hangUp(const EngineReply& reply);
-  EngineReply replayed(const std::string& command, std::string echo);
-  bool writeOut(std::string_view data);
-  bool writeRaw(const char* data, std::size_t size);
-  bool sleepUntil(SteadyClock::time_point deadline);
-  std::string garbage();
-  void addUnsolicited(const FramerEvent& ev, EngineReply& reply, std::string& lead);
-  void record(std::string line);
-  void saveLocked();
-  void closeAll();
-};
 
 void PhoneSim::Impl::start() {
   if (thread.joinable()) return;
@@ -151,10 +71,14 @@ void PhoneSim::Impl::start() {
     throw;
   }
   stopping = false;
+  done = false;
   framer = AtFramer{};
   textSoFar.clear();
   try {
-    thread = std::thread([this] { serve(); });
+    thread = std::thread([this] {
+      serve();
+      setServing(false, true);
+    });
   } catch (...) {
     closeAll();
     throw;
@@ -196,98 +120,6 @@ void PhoneSim::Impl::saveLocked() {
 void PhoneSim::Impl::record(std::string line) {
   std::lock_guard lock(logMu);
   transcript.push_back(std::move(line));
-}
-
-bool PhoneSim::Impl::sleepUntil(SteadyClock::time_point deadline) {
-  for (;;) {
-    if (stopping) return false;
-    const auto now = SteadyClock::now();
-    if (now >= deadline) return true;
-    const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - now);
-    timespec ts{static_cast<time_t>(left.count() / 1'000'000'000),
-                static_cast<long>(left.count() % 1'000'000'000)};
-    pollfd pfd{wakeRead, POLLIN, 0};
-    const int r = ::ppoll(&pfd, 1, &ts, nullptr);
-    if (r > 0) return false;
-  }
-}
-
-bool PhoneSim::Impl::writeRaw(const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(master, data, size);
-    if (n > 0) {
-      bytesOut += n;
-      data += n;
-      size -= static_cast<std::size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno == EAGAIN) {
-      pollfd fds[2] = {{master, POLLOUT, 0}, {wakeRead, POLLIN, 0}};
-      const int r = ::poll(fds, 2, kStallMs);
-      if (r < 0 && errno == EINTR) continue;
-      if (fds[1].revents != 0) return false;
-      if (r == 0) return true;  // nobody drains the line: the rest is lost
-      continue;
-    }
-    return true;
-  }
-  return true;
-}
-
-// Paced output holds every piece until the line would have carried its last byte, with
-// deadlines counted from the start of the burst, so sleeping late never lowers the rate.
-bool PhoneSim::Impl::writeOut(std::string_view data) {
-  if (data.empty()) return true;
-  const bool paced = opt.baud > 0;
-  const std::size_t paceChunk =
-      paced ? std::max<std::size_t>(1, static_cast<std::size_t>(opt.baud) / 10 / 1000) : 0;
-  const auto startBurstIfIdle = [&] {
-    const auto now = SteadyClock::now();
-    if (now >= lineFree) {
-      burstStart = now;
-      burstBytes = 0;
-    }
-  };
-  if (paced) startBurstIfIdle();
-  std::size_t pos = 0;
-  while (pos < data.size()) {
-    const std::size_t left = data.size() - pos;
-    std::size_t piece = left;
-    if (opt.split) {
-      piece = std::min<std::size_t>(left, 1 + rng() % 3);
-    } else if (paced) {
-      piece = std::min(left, paceChunk);
-    }
-    if (paced) {
-      if (opt.split) startBurstIfIdle();
-      burstBytes += static_cast<std::int64_t>(piece);
-      const auto deadline =
-          burstStart + std::chrono::nanoseconds(burstBytes * 10'000'000'000LL / opt.baud);
-      if (!sleepUntil(deadline)) return false;
-      lineFree = deadline;
-    }
-    if (!writeRaw(data.data() + pos, piece)) return false;
-    pos += piece;
-    if (opt.split && pos < data.size() &&
-        !sleepUntil(SteadyClock::now() + std::chrono::milliseconds(1))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string PhoneSim::Impl::garbage() {
-  // Seeded noise with line ends, NUL and high bytes in it, but never an "O", so no line
-  // of it can read OK or ERROR.
-  std::string out(24 + rng() % 41, '\0');
-  for (char& c : out) {
-    c = static_cast<char>(rng() % 256);
-    if (c == 'O') c = 'o';
-  }
-  const char musts[] = {'\r', '\n', '\0', static_cast<char>(0xE9)};
-  for (const char m : musts) out[rng() % out.size()] = m;
-  return out;
 }
 
 EngineReply PhoneSim::Impl::replayed(const std::string& command, std::string echo) {
@@ -455,29 +287,6 @@ EngineReply PhoneSim::Impl::engineAnswer(const FramerEvent& ev, bool refused) {
   return reply;
 }
 
-// Writes half the reply and closes the line.
-void PhoneSim::Impl::hangUp(const EngineReply& reply) {
-  const std::string all = reply.echo + reply.answer;
-  writeOut(std::string_view(all).substr(0, all.size() / 2));
-  // A hang-up discards what the client has not read yet, so let it take the half first:
-  // wait for the bytes to reach the slave's queue, then for the queue to empty.
-  const auto waitQueue = [&](bool untilEmpty, int ms) {
-    const auto deadline = SteadyClock::now() + std::chrono::milliseconds(ms);
-    int waiting = 0;
-    while (::ioctl(slave, FIONREAD, &waiting) == 0 && (waiting > 0) == untilEmpty &&
-           SteadyClock::now() < deadline &&
-           sleepUntil(SteadyClock::now() + std::chrono::milliseconds(1))) {
-    }
-  };
-  if (all.size() >= 2) {
-    waitQueue(false, 200);
-    waitQueue(true, kStallMs);
-  }
-  // Closing the master is the hang-up the client sees; the handset is gone after it.
-  CloseFd(master);
-  CloseFd(slave);
-}
-
 void PhoneSim::Impl::serve() {
   // A paced reply wakes at each byte deadline; the default 50 us timer slack would add up to
   // a visible share of a short exchange.
@@ -485,7 +294,9 @@ void PhoneSim::Impl::serve() {
   char buffer[4096];
   while (!stopping) {
     pollfd fds[2] = {{master, POLLIN, 0}, {wakeRead, POLLIN, 0}};
+    setServing(true);
     const int r = ::poll(fds, 2, 1000);
+    setServing(false);
     if (r < 0) {
       if (errno == EINTR) continue;
       return;
@@ -513,14 +324,16 @@ void PhoneSim::Impl::serve() {
 PhoneSim::PhoneSim(SimOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 PhoneSim::~PhoneSim() {
-  impl_->stop();
+  stop();
 }
 
 void PhoneSim::start() {
   impl_->start();
+  enlist(true);
 }
 
 void PhoneSim::stop() {
+  enlist(false);
   impl_->stop();
 }
 

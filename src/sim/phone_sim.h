@@ -88,8 +88,18 @@ class PhoneSim {
   // A copy of the handset's state as it stands now. Thread-safe.
   HandsetState state() const;
 
+  // Whether the handset waits for a command with nothing on the line either way: it has
+  // taken every byte sent to it, written all it will write, and the client has read that.
+  // Until the client sends more, nothing comes; a handset that stopped serving (hung up)
+  // sends nothing again. Thread-safe.
+  bool idle() const;
+  // Whether a simulated handset runs in this process and every one that does is idle: a
+  // port object waiting on one of them then waits for what cannot come.
+  static bool EveryHandsetIdle();
+
  private:
   struct Impl;
+  void enlist(bool live);
   std::unique_ptr<Impl> impl_;
 };
 

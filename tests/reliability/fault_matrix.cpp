@@ -443,7 +443,7 @@ Reference RunCell(const Row& row, const Cell& cell, const Reference* reference) 
       const bool waits = cell.fault == Fault::SilentFromStart || cell.fault == Fault::SilentAfter ||
                          cell.fault == Fault::GarbageAfter;
       // The other cells cost what the healthy run did, plus the waits their fault allows;
-      // split replies pause a millisecond after each piece of one to three bytes.
+      // split replies pause up to a millisecond after each piece of one to three bytes.
       const double pieces =
           cell.fault == Fault::Split ? 2.5 * static_cast<double>(phone.bytesSent()) : 0.0;
       const double bound = reference->elapsedMs * 2 + pieces + (waits ? row.waits * reply : 0) + 1000;

@@ -1,6 +1,6 @@
 #include "test_time.h"
 
-#include <chrono>
+#include <algorithm>
 
 #include "serial/block_serial.h"
 
@@ -18,14 +18,21 @@ std::uint32_t TestTime::now() {
 }
 
 int TestTime::waitInput(SerialDevice& device, std::int32_t timeoutMs, WaitResult& result) {
-  if (timeoutMs <= cap_) return device.waitInput(timeoutMs, result);
+  if (timeoutMs <= kIdleCheckMs) return device.waitInput(timeoutMs, result);
   const std::uint32_t started = GetTick();
-  const int err = device.waitInput(cap_, result);
-  if (err == 0 && result == WaitResult::TimedOut) {
+  const std::int64_t realLimit = std::min(timeoutMs, std::max(cap_, kIdleCheckMs));
+  for (;;) {
+    const std::int64_t left = realLimit - TickDiff(started, GetTick());
+    const auto slice = static_cast<std::int32_t>(std::clamp<std::int64_t>(left, 0, kIdleCheckMs));
+    const int err = device.waitInput(slice, result);
+    if (err != 0 || result != WaitResult::TimedOut) return err;
     const std::int64_t waited = TickDiff(started, GetTick());
-    if (waited < timeoutMs) skippedMs += timeoutMs - waited;
+    if (waited >= timeoutMs) return 0;
+    if (waited >= realLimit || (nothingCanCome_ != nullptr && nothingCanCome_())) {
+      skippedMs += timeoutMs - waited;
+      return 0;
+    }
   }
-  return err;
 }
 
 }  // namespace quorvex::testing

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "sim/phone_sim.h"
 #include "test_time.h"
 #include "ui/look.h"
 
@@ -12,6 +13,6 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   quorvex::ui::ApplyWindowLook(app);
-  quorvex::testing::ScopedTestTime time;
+  quorvex::testing::ScopedTestTime time(&quorvex::sim::PhoneSim::EveryHandsetIdle);
   return RUN_ALL_TESTS();
 }
