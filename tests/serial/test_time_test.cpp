@@ -12,10 +12,11 @@
 namespace quorvex::testing {
 namespace {
 
-// Input is there or it never comes; a wait for none takes its time in full.
+// Input is there or it never comes; a wait for none takes its time in full, or no time at
+// all, as a scripted device's does.
 class StillDevice : public SerialDevice {
  public:
-  explicit StillDevice(bool ready) : ready_(ready) {}
+  StillDevice(bool ready, bool instant) : ready_(ready), instant_(instant) {}
   int open(const std::string&) override { return 0; }
   bool isOpen() const override { return true; }
   void close() override {}
@@ -31,7 +32,7 @@ class StillDevice : public SerialDevice {
       r = WaitResult::Ready;
       return 0;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+    if (!instant_) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
     r = WaitResult::TimedOut;
     return 0;
   }
@@ -49,7 +50,7 @@ class StillDevice : public SerialDevice {
   int waits = 0;
 
  private:
-  bool ready_;
+  bool ready_, instant_;
 };
 
 bool NothingCanCome() {
@@ -63,6 +64,7 @@ struct TimeCase {
   const char* name;
   NothingCanComeFn probe;
   bool ready;
+  bool instant;
   std::int32_t timeoutMs;
   WaitResult result;
   std::int64_t countedAtLeastMs;  // on the test clock
@@ -75,7 +77,7 @@ TEST_P(TestTimeWait, CountsTheWholeTimeOutAndWaitsOnlyWhileSomethingMayCome) {
   const TimeCase& c = GetParam();
   constexpr std::int32_t kCapMs = 40;
   TestTime time(c.probe, kCapMs);
-  StillDevice device(c.ready);
+  StillDevice device(c.ready, c.instant);
   const std::uint32_t clockFrom = time.now();
   const auto realFrom = std::chrono::steady_clock::now();
   WaitResult result = WaitResult::HungUp;
@@ -92,17 +94,19 @@ TEST_P(TestTimeWait, CountsTheWholeTimeOutAndWaitsOnlyWhileSomethingMayCome) {
 
 INSTANTIATE_TEST_SUITE_P(
     StillDevice, TestTimeWait,
-    ::testing::Values(TimeCase{"NothingCanComeEndsAtOnce", NothingCanCome, false, 1000,
+    ::testing::Values(TimeCase{"NothingCanComeEndsAtOnce", NothingCanCome, false, false, 1000,
                                WaitResult::TimedOut, 1000, 0, 30},
-                      TimeCase{"NothingCanComeEndsAShortWaitAtOnce", NothingCanCome, false, 30,
-                               WaitResult::TimedOut, 30, 0, 20},
-                      TimeCase{"SomethingMayComeWaitsTheCap", SomethingMayCome, false, 1000,
+                      TimeCase{"NothingCanComeEndsAShortWaitAtOnce", NothingCanCome, false, false,
+                               30, WaitResult::TimedOut, 30, 0, 20},
+                      TimeCase{"SomethingMayComeWaitsTheCap", SomethingMayCome, false, false, 1000,
                                WaitResult::TimedOut, 1000, 40, 400},
-                      TimeCase{"NoProbeWaitsTheCap", nullptr, false, 1000, WaitResult::TimedOut,
-                               1000, 40, 400},
-                      TimeCase{"AWaitWithinTheCapIsReal", SomethingMayCome, false, 25,
+                      TimeCase{"NoProbeWaitsTheCap", nullptr, false, false, 1000,
+                               WaitResult::TimedOut, 1000, 40, 400},
+                      TimeCase{"AWaitWithinTheCapIsReal", SomethingMayCome, false, false, 25,
                                WaitResult::TimedOut, 25, 25, 400},
-                      TimeCase{"InputEndsTheWaitAndSkipsNothing", NothingCanCome, true, 1000,
+                      TimeCase{"ADeviceThatTimesOutAtOnceIsNotWaitedFor", SomethingMayCome, false,
+                               true, 1000, WaitResult::TimedOut, 1000, 0, 30},
+                      TimeCase{"InputEndsTheWaitAndSkipsNothing", NothingCanCome, true, false, 1000,
                                WaitResult::Ready, 0, 0, 30}),
     [](const auto& info) { return std::string(info.param.name); });
 
