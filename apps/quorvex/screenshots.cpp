@@ -61,9 +61,9 @@ int main(int argc, char** argv) {
   quorvex::ui::ProgramWindow program(ui);
   quorvex::TfrmMain& model = program.model;
   quorvex::ui::MainWindowView& window = program.view;
-  const auto& phoneBook = program.phoneBook;
-  quorvex::ui::SmsView& messagesView = program.messagesView;
-  quorvex::ui::DateBookView& dateBookView = program.dateBookView;
+  const auto& phoneBook = program.sections.phoneBook;
+  quorvex::ui::SmsView& messagesView = program.sections.messagesView;
+  quorvex::ui::DateBookView& dateBookView = program.sections.dateBookView;
   model.FormCreate();
   window.sync();
   window.show();

@@ -18,28 +18,38 @@
 
 namespace quorvex::ui {
 
-struct ProgramWindow {
-  explicit ProgramWindow(QtUserInterface& ui, std::string settingsPath = kPortSettingsFile)
-      : model(ui, std::move(settingsPath)),
-        view(model, ui),
-        phoneBook(InstallPhoneBook(model, view, ui)),
+// The three sections bound to a window's model, their dialogs registered with its view.
+// Destroy it before the view.
+struct ProgramSections {
+  ProgramSections(TfrmMain& model, MainWindowView& view, QtUserInterface& ui)
+      : phoneBook(InstallPhoneBook(model, view, ui)),
         messages(model),
         messagesView(view, ui),
         dateBook(model),
         dateBookView(view, ui, dateBook) {
     BindDateBook(model, dateBook);
   }
-  ProgramWindow(const ProgramWindow&) = delete;
-  ProgramWindow& operator=(const ProgramWindow&) = delete;
+  ProgramSections(const ProgramSections&) = delete;
+  ProgramSections& operator=(const ProgramSections&) = delete;
 
-  // Declared in the order of building; the sections' views go before the window's.
-  TfrmMain model;
-  MainWindowView view;
   std::unique_ptr<PhoneBookView> phoneBook;
   SmsBinding messages;
   SmsView messagesView;
   DateBookBinding dateBook;
   DateBookView dateBookView;
+};
+
+struct ProgramWindow {
+  explicit ProgramWindow(QtUserInterface& ui, std::string settingsPath = kPortSettingsFile)
+      : model(ui, std::move(settingsPath)), view(model, ui), sections(model, view, ui) {}
+  ProgramWindow(const ProgramWindow&) = delete;
+  ProgramWindow& operator=(const ProgramWindow&) = delete;
+
+  // Declared in the order of building; the sections go before the view, the view before
+  // the model.
+  TfrmMain model;
+  MainWindowView view;
+  ProgramSections sections;
 };
 
 }  // namespace quorvex::ui

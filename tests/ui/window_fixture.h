@@ -14,17 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "app/datebook_binding.h"
 #include "app/main_window.h"
-#include "app/sms_binding.h"
 #include "scratch_dir.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
-#include "ui/datebook_view.h"
 #include "ui/main_window_view.h"
-#include "ui/phonebook_view.h"
+#include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
-#include "ui/sms_view.h"
 
 namespace quorvex::ui::testing {
 
@@ -122,25 +118,16 @@ class WholeWindowTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
-    sms_ = std::make_unique<SmsBinding>(*model_);
-    smsView_ = std::make_unique<SmsView>(*view_, ui_);
-    dateBook_ = std::make_unique<DateBookBinding>(*model_);
-    BindDateBook(*model_, *dateBook_);
-    dateBookView_ = std::make_unique<DateBookView>(*view_, ui_, *dateBook_);
+    sections_ = std::make_unique<ProgramSections>(*model_, *view_, ui_);
+    phoneBook_ = sections_->phoneBook.get();
   }
   void TearDown() override {
-    dateBookView_.reset();
-    smsView_.reset();
-    phoneBook_.reset();
+    sections_.reset();
     WindowTest::TearDown();
   }
 
-  std::unique_ptr<PhoneBookView> phoneBook_;
-  std::unique_ptr<SmsBinding> sms_;
-  std::unique_ptr<SmsView> smsView_;
-  std::unique_ptr<DateBookBinding> dateBook_;
-  std::unique_ptr<DateBookView> dateBookView_;
+  std::unique_ptr<ProgramSections> sections_;
+  PhoneBookView* phoneBook_ = nullptr;
 };
 
 }  // namespace quorvex::ui::testing
