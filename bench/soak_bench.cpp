@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "soak_run.h"
+#include "soak_report.h"
 
 namespace {
 

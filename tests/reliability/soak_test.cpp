@@ -43,10 +43,10 @@ TEST_P(ShortSoak, EveryResultAsExpectedAndNothingKept) {
   config.warmup = 40;
   config.faultPercent = c.faultPercent;
   const soak::Report r = soak::Run(config);
-  const std::string table = soak::FormatReport(r);
-  std::printf("%s", table.c_str());
+  const std::string failures = soak::FailureList(r);
+  std::printf("%s", failures.c_str());
 
-  EXPECT_EQ(r.failed, 0) << table;
+  EXPECT_EQ(r.failed, 0) << failures;
   EXPECT_EQ(r.operations, c.operations);
   EXPECT_EQ(r.end.fds, r.start.fds) << "a descriptor stayed open";
   EXPECT_EQ(r.middle.fds, r.start.fds) << "a descriptor stayed open";
@@ -71,6 +71,18 @@ TEST_P(ShortSoak, EveryResultAsExpectedAndNothingKept) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, ShortSoak, ::testing::Values(SoakCase{"Seed7", 7, 220, 15}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A failure quotes the boxes the window showed, in the handset's code page; the list the test
+// and the benchmark print is read on a terminal.
+TEST(SoakFailures, OneLineEachInUtf8) {
+  soak::Report r;
+  r.failures = {"#3 pb add / none: no entry at 5 [box \xCE\xF8\xE8\xE1\xEA\xE0]",
+                "warm-up info / silent: IMEI"};
+  EXPECT_EQ(soak::FailureList(r),
+            "FAILED #3 pb add / none: no entry at 5 [box Ошибка]\n"
+            "FAILED warm-up info / silent: IMEI\n");
+  EXPECT_EQ(soak::FailureList(soak::Report{}), "");
+}
 
 // The simulated handset says when a fault changed an answer, so that the soak can tell a
 // fault that struck from one the operation never reached.

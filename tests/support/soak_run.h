@@ -1,7 +1,7 @@
 // The soak: a seeded random run of the window's operations against the simulated handset,
 // with a fault injected now and then, each result checked against the handset's state, and
 // the process's open descriptors and memory taken before and after. The bench program runs
-// it long; the reliability test runs it short. Both call Run.
+// it long and prints its report; the reliability test runs it short. Both call Run.
 #pragma once
 
 #include <array>
@@ -91,7 +91,7 @@ struct Report {
 // the run cannot be set up (no pty, no scratch directory).
 Report Run(const Config& config);
 
-// The table of operations by fault, the totals and the resource figures.
-std::string FormatReport(const Report& report);
+// The failures kept, one "FAILED ..." line each, in UTF-8 for a terminal.
+std::string FailureList(const Report& report);
 
 }  // namespace quorvex::soak
