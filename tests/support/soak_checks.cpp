@@ -42,25 +42,17 @@ void Soak::judge(Op op, Fault fault, bool struck) {
 }
 
 void Soak::judgeSuccess(Op op) {
+  switch (AreaOf(op)) {
+    case Area::PhoneBook:
+      return judgePhoneBook(op);
+    case Area::DateBook:
+      return judgeDateBook(op);
+    case Area::Messages:
+      return judgeMessages(op);
+    case Area::Other:
+      break;
+  }
   switch (op) {
-    case Op::PbRead:
-    case Op::PbAdd:
-    case Op::PbEdit:
-    case Op::PbDelete:
-      judgePhoneBook(op);
-      break;
-    case Op::DbRead:
-    case Op::DbAdd:
-    case Op::DbDelete:
-      judgeDateBook(op);
-      break;
-    case Op::SmsRead:
-    case Op::SmsStore:
-    case Op::SmsSend:
-    case Op::SmsDelete:
-    case Op::SmsMark:
-      judgeMessages(op);
-      break;
     case Op::Info:
       noBoxes();
       expect(window_.info.edtIMEI == after_.imei, "IMEI " + window_.info.edtIMEI);
@@ -93,6 +85,8 @@ void Soak::judgeSuccess(Op op) {
                                                        std::to_string(ui_.clockShift));
       break;
     }
+    default:
+      break;
   }
 }
 

@@ -264,27 +264,40 @@ void Soak::fail(Report& report, Op op, Fault fault, int number) {
   report.failures.push_back(std::move(what));
 }
 
-void Soak::markStale(Op op) {
+Area AreaOf(Op op) {
   switch (op) {
     case Op::PbRead:
     case Op::PbAdd:
     case Op::PbEdit:
     case Op::PbDelete:
-      pbStale_ = true;
-      break;
+      return Area::PhoneBook;
     case Op::DbRead:
     case Op::DbAdd:
     case Op::DbDelete:
-      dbStale_ = true;
-      break;
+      return Area::DateBook;
     case Op::SmsRead:
     case Op::SmsStore:
     case Op::SmsSend:
     case Op::SmsDelete:
     case Op::SmsMark:
+      return Area::Messages;
+    default:
+      return Area::Other;
+  }
+}
+
+void Soak::markStale(Op op) {
+  switch (AreaOf(op)) {
+    case Area::PhoneBook:
+      pbStale_ = true;
+      break;
+    case Area::DateBook:
+      dbStale_ = true;
+      break;
+    case Area::Messages:
       smsStale_ = true;
       break;
-    default:
+    case Area::Other:
       break;
   }
 }

@@ -35,6 +35,10 @@ constexpr std::size_t kMaxMessages = 40;
 // Commands of an operation kept for the refusals: a date book read sends about a hundred.
 constexpr std::size_t kLearnedCommands = 128;
 
+// The section of the window an operation works in: its list goes stale together.
+enum class Area { PhoneBook, DateBook, Messages, Other };
+Area AreaOf(Op op);
+
 class Soak {
  public:
   explicit Soak(const Config& c);
