@@ -363,8 +363,9 @@ void OptionDialog::run(QtUserInterface& qtUi) {
 
 // ---- The section in the window.
 
-PhoneBookView::PhoneBookView(TfrmMain& model, MainWindowView& window, QtUserInterface& ui)
-    : binding_(std::make_shared<PhoneBookBinding>(model)) {
+PhoneBookView::PhoneBookView(std::shared_ptr<PhoneBookBinding> binding, MainWindowView& window,
+                             QtUserInterface& ui)
+    : binding_(std::move(binding)) {
   auto& section = binding_->section;
   addRecord_ = new AddRecordDialog(section.frmAddRecord, ui, &window);
   option_ = new OptionDialog(section.frmOption, ui, &window);
@@ -392,9 +393,9 @@ PhoneBookView::~PhoneBookView() {
   delete importVCard_.data();
 }
 
-std::unique_ptr<PhoneBookView> InstallPhoneBook(TfrmMain& model, MainWindowView& window,
-                                                QtUserInterface& ui) {
-  return std::make_unique<PhoneBookView>(model, window, ui);
+std::unique_ptr<PhoneBookView> InstallPhoneBook(std::shared_ptr<PhoneBookBinding> binding,
+                                                MainWindowView& window, QtUserInterface& ui) {
+  return std::make_unique<PhoneBookView>(std::move(binding), window, ui);
 }
 
 }  // namespace quorvex::ui

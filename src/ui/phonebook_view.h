@@ -93,7 +93,8 @@ class OptionDialog : public QDialog {
 // The phone book section as the window runs it.
 class PhoneBookView {
  public:
-  PhoneBookView(TfrmMain& model, MainWindowView& window, QtUserInterface& ui);
+  PhoneBookView(std::shared_ptr<PhoneBookBinding> binding, MainWindowView& window,
+                QtUserInterface& ui);
   ~PhoneBookView();
   PhoneBookView(const PhoneBookView&) = delete;
   PhoneBookView& operator=(const PhoneBookView&) = delete;
@@ -111,9 +112,9 @@ class PhoneBookView {
   QPointer<VCardImportDialog> importVCard_;
 };
 
-// Binds the phone book into the window and registers its dialogs; call it once the window's
-// view exists. The result must be destroyed before the window.
-std::unique_ptr<PhoneBookView> InstallPhoneBook(TfrmMain& model, MainWindowView& window,
-                                                QtUserInterface& ui);
+// Shows the bound phone book in the window and registers its dialogs; call it once the
+// window's view exists. The result must be destroyed before the window.
+std::unique_ptr<PhoneBookView> InstallPhoneBook(std::shared_ptr<PhoneBookBinding> binding,
+                                                MainWindowView& window, QtUserInterface& ui);
 
 }  // namespace quorvex::ui

@@ -6,9 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "app/datebook_binding.h"
 #include "app/main_window.h"
-#include "app/sms_binding.h"
+#include "app/section_bindings.h"
 #include "serial/port_settings.h"
 #include "ui/datebook_view.h"
 #include "ui/main_window_view.h"
@@ -18,24 +17,20 @@
 
 namespace quorvex::ui {
 
-// The three sections bound to a window's model, their dialogs registered with its view.
-// Destroy it before the view.
+// The three sections bound to a window's model, with their views: their dialogs registered
+// with the window's view. Destroy it before the view.
 struct ProgramSections {
   ProgramSections(TfrmMain& model, MainWindowView& view, QtUserInterface& ui)
-      : phoneBook(InstallPhoneBook(model, view, ui)),
-        messages(model),
+      : bound(model),
+        phoneBook(InstallPhoneBook(bound.phoneBook, view, ui)),
         messagesView(view, ui),
-        dateBook(model),
-        dateBookView(view, ui, dateBook) {
-    BindDateBook(model, dateBook);
-  }
+        dateBookView(view, ui, bound.dateBook) {}
   ProgramSections(const ProgramSections&) = delete;
   ProgramSections& operator=(const ProgramSections&) = delete;
 
+  SectionBindings bound;
   std::unique_ptr<PhoneBookView> phoneBook;
-  SmsBinding messages;
   SmsView messagesView;
-  DateBookBinding dateBook;
   DateBookView dateBookView;
 };
 

@@ -10,9 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/datebook_binding.h"
-#include "app/phonebook_binding.h"
-#include "app/sms_binding.h"
+#include "app/section_bindings.h"
 #include "codec/ru.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -106,18 +104,13 @@ class FileMenuTest : public ::testing::Test {
     phone_.start();
     SavePortSettings({phone_.slavePath(), 115200, 3000}, path("portcfg.ini"));
     main_ = std::make_unique<TfrmMain>(ui_, path("portcfg.ini"));
-    phoneBook_ = BindPhoneBook(*main_);
     main_->messages.archivePath = path("sms_archive.txt");
-    sms_ = std::make_unique<SmsBinding>(*main_);
-    dateBookBinding_ = std::make_unique<DateBookBinding>(*main_);
-    BindDateBook(*main_, *dateBookBinding_);
+    sections_ = std::make_unique<SectionBindings>(*main_);
     main_->FormCreate();
     ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
   }
   void TearDown() override {
-    sms_.reset();
-    dateBookBinding_.reset();
-    phoneBook_.reset();
+    sections_.reset();
     main_.reset();
     std::filesystem::remove_all(dir_);
   }
@@ -135,9 +128,7 @@ class FileMenuTest : public ::testing::Test {
   testing::RecordingUi ui_;
   sim::PhoneSim phone_;
   std::unique_ptr<TfrmMain> main_;
-  std::unique_ptr<PhoneBookBinding> phoneBook_;
-  std::unique_ptr<SmsBinding> sms_;
-  std::unique_ptr<DateBookBinding> dateBookBinding_;
+  std::unique_ptr<SectionBindings> sections_;
 };
 
 struct ExportCase {
@@ -314,7 +305,7 @@ TEST_P(ImportPreview, ThePreviewDecidesWhetherTheHandsetIsWritten) {
   EXPECT_EQ(writes().size(), GetParam().writes);
   // The window's list shows what was written, as the section holds it.
   EXPECT_EQ(main().ListView1.rows.size(), rows + GetParam().writes);
-  EXPECT_EQ(main().ListView1.rows.size(), phoneBook_->section.ListView1.rows.size());
+  EXPECT_EQ(main().ListView1.rows.size(), sections_->phoneBook->section.ListView1.rows.size());
 }
 
 INSTANTIATE_TEST_SUITE_P(Buttons, ImportPreview,

@@ -33,11 +33,7 @@ MsgResult MatrixUi::messageBox(const std::string& text, MsgKind kind, MsgButtons
 Window::Window(const fs::path& d) : dir(d), main(ui, path("portcfg.ini")) {
   main.help.path = path("info.txt");
   main.info.pictureDir = dir.string();
-  phoneBook = BindPhoneBook(main);
   messages.archivePath = path("sms_archive.txt");
-  messagesBinding = std::make_unique<SmsBinding>(main);
-  dateBookBinding = std::make_unique<DateBookBinding>(main);
-  BindDateBook(main, *dateBookBinding);
   const auto watch = [this](SetControlsEnabledFn& fn) {
     fn = [this, inner = fn](bool enabled) {
       controlsEnabled.push_back(enabled);

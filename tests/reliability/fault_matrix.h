@@ -15,9 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "app/datebook_binding.h"
 #include "app/main_window.h"
-#include "app/phonebook_binding.h"
+#include "app/section_bindings.h"
 #include "app/sms_binding.h"
 #include "datebook/date_book_section.h"
 #include "main_window_fixture.h"
@@ -56,11 +55,10 @@ struct Window {
   std::filesystem::path dir;
   MatrixUi ui;
   TfrmMain main;
-  std::unique_ptr<PhoneBookBinding> phoneBook;
+  SectionBindings sections{main};
+  PhoneBookBinding* phoneBook = sections.phoneBook.get();
   sms::SmsSection& messages = main.messages;
-  std::unique_ptr<SmsBinding> messagesBinding;
   datebook::DateBookSection& dateBook = main.dateBook;
-  std::unique_ptr<DateBookBinding> dateBookBinding;
   // Every busy-state change a section asked for, in order (false: busy, true: idle).
   std::vector<bool> controlsEnabled;
   // A number a row's preparation notes for its healthy check (rows before the operation).

@@ -27,10 +27,7 @@ Soak::Soak(const Config& c)
       dir_(c.workDir),
       rng_(c.seed),
       window_(ui_, (dir_ / "portcfg.ini").string()),
-      phoneBook_(window_),
-      dateBookBinding_(window_),
-      smsBinding_(window_) {
-  BindDateBook(window_, dateBookBinding_);
+      sections_(window_) {
   messages_.archivePath = (dir_ / "sms_archive.txt").string();
   window_.info.pictureDir = c.pictureDir;
   window_.help.path = (dir_ / "info.txt").string();

@@ -11,10 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/datebook_binding.h"
 #include "app/main_window.h"
-#include "app/phonebook_binding.h"
-#include "app/sms_binding.h"
+#include "app/section_bindings.h"
 #include "datebook/date_book_section.h"
 #include "messages/sms_section.h"
 #include "sim/handset_state.h"
@@ -106,11 +104,9 @@ class Soak {
   std::mt19937 rng_;
   SoakUi ui_;
   TfrmMain window_;
-  PhoneBookBinding phoneBook_;
+  SectionBindings sections_;
   datebook::DateBookSection& dateBook_ = window_.dateBook;
-  DateBookBinding dateBookBinding_;
   sms::SmsSection& messages_ = window_.messages;
-  SmsBinding smsBinding_;
   std::unique_ptr<sim::PhoneSim> handset_;
   int starts_ = 0;
   std::array<Learned, kOps> learned_;

@@ -44,7 +44,7 @@ class PhoneBookViewTest : public testing::WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    phoneBook_ = InstallPhoneBook(*model_, *view_, ui_);
+    phoneBook_ = InstallPhoneBook(BindPhoneBook(*model_), *view_, ui_);
   }
   void TearDown() override {
     phoneBook_.reset();
