@@ -60,9 +60,12 @@ inline sim::HandsetState Book(int phoneSize, int simSize, std::map<int, sim::Pho
 // A handset of a model with a given state, the app state pointing at it, and a section.
 class Handset {
  public:
+  // `dir` is the handset's folder when the caller owns it (a forked child ends without
+  // running this destructor); empty means a scratch folder of the test's own.
   Handset(const std::string& model, const sim::HandsetState& state,
-          const std::function<void(sim::SimOptions&)>& tune = {})
-      : dir_(ScratchDir()) {
+          const std::function<void(sim::SimOptions&)>& tune = {}, std::filesystem::path dir = {})
+      : dir_(dir.empty() ? ScratchDir() : std::move(dir)) {
+    std::filesystem::create_directories(dir_);
     sim::SaveStateFile((dir_ / "handset.txt").string(), state);
     sim::SimOptions o;
     o.model = model;

@@ -526,6 +526,9 @@ TEST_P(BadFile, GivesTheStatedOutcomeInBoundedMemoryAndTime) {
   std::function<void()> prepare;
   std::function<std::string()> run;
   std::unique_ptr<phonebook::testing::Handset> book;
+  // The handset's folder is made in the child, which ends without cleaning up: the parent
+  // names it and removes it.
+  const fs::path bookDir = phonebook::testing::ScratchDir();
   switch (cell.kind) {
     case Kind::PortSettings:
       prepare = [] {};
@@ -566,8 +569,8 @@ TEST_P(BadFile, GivesTheStatedOutcomeInBoundedMemoryAndTime) {
     case Kind::PhoneBookLoad:
       prepare = [&] {
         book = std::make_unique<phonebook::testing::Handset>(
-            "V60",
-            phonebook::testing::Book(10, 5, {{1, phonebook::testing::Entry("+100", "Old")}}));
+            "V60", phonebook::testing::Book(10, 5, {{1, phonebook::testing::Entry("+100", "Old")}}),
+            nullptr, bookDir);
         book->section.sbReadAllClick(book->app());
         book->sent();
         // An unprivileged run must reach the handset to get as far as the file.
@@ -604,6 +607,7 @@ TEST_P(BadFile, GivesTheStatedOutcomeInBoundedMemoryAndTime) {
   const Measured m =
       InChild(prepare, run, cell.bad == Bad::NoPermission && testing::RunningAsRoot());
   if (cell.bad == Bad::Huge) fs::resize_file(file, hugeSize);  // the shared file, as it was
+  fs::remove_all(bookDir);
   ASSERT_EQ(m.died, "") << "the operation crashed";
   std::cout << "[ measured ] " << KindName(cell.kind) << "/" << BadName(cell.bad) << ": peak +"
             << m.peakGrowthKb / 1024 << " MB, " << m.seconds << " s\n";
