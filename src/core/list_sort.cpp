@@ -8,9 +8,33 @@ namespace quorvex {
 
 namespace {
 
-unsigned char Folded(char c) {
-  const auto u = static_cast<unsigned char>(c);
-  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
+// Code page 1251: the capitals А..Я at C0..DF, the small letters at E0..FF, Ё at A8, ё at B8.
+constexpr unsigned char kCapitalA = 0xC0, kSmallA = 0xE0, kCapitalYo = 0xA8, kSmallYo = 0xB8;
+constexpr unsigned char kCapitalIe = 0xC5;  // Е, which Ё follows
+constexpr int kCyrillicBase = 0x100;        // above every byte value
+
+// The sort key of every byte: ASCII letters folded to capitals, other bytes as they are,
+// Cyrillic letters folded to capitals and numbered in alphabet order above all bytes.
+struct SortKeys {
+  std::uint16_t key[256];
+  constexpr SortKeys() : key() {
+    for (int b = 0; b < 256; ++b) key[b] = static_cast<std::uint16_t>(b);
+    for (int b = 'a'; b <= 'z'; ++b) key[b] = static_cast<std::uint16_t>(b - ('a' - 'A'));
+    for (int i = 0; i < 32; ++i) {
+      // The letters after Е move up one place to make room for Ё.
+      const int rank = kCyrillicBase + i + (kCapitalA + i > kCapitalIe ? 1 : 0);
+      key[kCapitalA + i] = static_cast<std::uint16_t>(rank);
+      key[kSmallA + i] = static_cast<std::uint16_t>(rank);
+    }
+    const int yo = kCyrillicBase + (kCapitalIe - kCapitalA) + 1;
+    key[kCapitalYo] = static_cast<std::uint16_t>(yo);
+    key[kSmallYo] = static_cast<std::uint16_t>(yo);
+  }
+};
+constexpr SortKeys kKeys;
+
+int Key(char c) {
+  return kKeys.key[static_cast<unsigned char>(c)];
 }
 
 const std::string& Text(const ListRow& row, std::int32_t column) {
@@ -20,12 +44,27 @@ const std::string& Text(const ListRow& row, std::int32_t column) {
   return sub < row.subItems.size() ? row.subItems[sub].text : kNone;
 }
 
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The digits of an integer without its sign and leading zeros ("" for zero).
+std::string_view Magnitude(std::string_view text) {
+  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+  while (!text.empty() && text.front() == '0') text.remove_prefix(1);
+  return text;
+}
+
+int Sign(int v) {
+  return (v > 0) - (v < 0);
+}
+
 }  // namespace
 
 int CompareText(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const int d = static_cast<int>(Folded(a[i])) - static_cast<int>(Folded(b[i]));
+    const int d = Key(a[i]) - Key(b[i]);
     if (d != 0) return d;
   }
   // The difference of the lengths, held inside an int for texts too long to count in one.
@@ -33,8 +72,37 @@ int CompareText(std::string_view a, std::string_view b) {
   return static_cast<int>(std::clamp<std::int64_t>(d, -0x7fffffff, 0x7fffffff));
 }
 
-int CompareRows(const ListRow& a, const ListRow& b, const ListSortState& state) {
-  const int r = CompareText(Text(a, state.SortColumn), Text(b, state.SortColumn));
+bool IsInteger(std::string_view text) {
+  if (!text.empty() && text.front() == '-') text.remove_prefix(1);
+  return !text.empty() && std::all_of(text.begin(), text.end(), IsDigit);
+}
+
+int CompareNumbers(std::string_view a, std::string_view b) {
+  if (a.empty() || b.empty())
+    return Sign(static_cast<int>(!a.empty()) - static_cast<int>(!b.empty()));
+  const std::string_view ma = Magnitude(a), mb = Magnitude(b);
+  // Zero has no sign, whether written "0" or "-0".
+  const bool negA = a.front() == '-' && !ma.empty(), negB = b.front() == '-' && !mb.empty();
+  if (negA != negB) return negA ? -1 : 1;
+  int r = ma.size() != mb.size() ? (ma.size() < mb.size() ? -1 : 1) : Sign(ma.compare(mb));
+  return negA ? -r : r;
+}
+
+bool IsNumericColumn(const ListModel& list, std::int32_t column) {
+  bool any = false;
+  for (const ListRow& row : list.rows) {
+    const std::string& t = Text(row, column);
+    if (t.empty()) continue;
+    if (!IsInteger(t)) return false;
+    any = true;
+  }
+  return any;
+}
+
+int CompareRows(const ListRow& a, const ListRow& b, const ListSortState& state, bool numeric) {
+  const std::string& x = Text(a, state.SortColumn);
+  const std::string& y = Text(b, state.SortColumn);
+  const int r = numeric ? CompareNumbers(x, y) : CompareText(x, y);
   return state.SortDescending ? -r : r;
 }
 
@@ -43,8 +111,9 @@ void SortRows(ListModel& list, const ListSortState& state) {
   // found again afterwards by where it went.
   std::vector<std::size_t> order(list.rows.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
+  const bool numeric = IsNumericColumn(list, state.SortColumn);
   std::stable_sort(order.begin(), order.end(), [&](std::size_t x, std::size_t y) {
-    return CompareRows(list.rows[x], list.rows[y], state) < 0;
+    return CompareRows(list.rows[x], list.rows[y], state, numeric) < 0;
   });
   std::vector<ListRow> sorted;
   sorted.reserve(order.size());

@@ -19,16 +19,31 @@ struct ListSortState {
   std::int32_t SortColumn = 0;  // 0 the caption, n the sub-item n - 1
 };
 
-// Case-insensitive for the ASCII letters only; every other byte, Cyrillic included, is
-// compared as it is, unsigned. Negative, zero or positive: the difference of the first
-// differing bytes, or of the lengths when one text is the start of the other.
+// Case-insensitive for the ASCII letters and the Cyrillic letters of code page 1251. ASCII
+// bytes keep their order; every byte above 127 comes after them, and the Cyrillic letters
+// come after every other byte in alphabet order, Ё (and ё) right after Е. Negative, zero or
+// positive: the difference of the sort keys of the first differing bytes (for ASCII the
+// difference of the bytes, letters folded to capitals), or of the lengths when one text is
+// the start of the other.
 int CompareText(std::string_view a, std::string_view b);
 
-// The lists' compare: the texts of column SortColumn (every column as text), negated for a
-// descending sort.
-int CompareRows(const ListRow& a, const ListRow& b, const ListSortState& state);
+// Whether a cell holds an integer: digits, after an optional minus sign.
+bool IsInteger(std::string_view text);
 
-// Sorts every row of the list with CompareRows; equal rows keep their order. Selection and
+// Two cells of a column whose cells are all integers or empty: by value, empty first.
+// Negative, zero or positive. Any number of digits compares right.
+int CompareNumbers(std::string_view a, std::string_view b);
+
+// Whether a column compares as numbers: it holds at least one integer and nothing but
+// integers and empty cells. Any other column compares as text.
+bool IsNumericColumn(const ListModel& list, std::int32_t column);
+
+// The lists' compare: the texts of column SortColumn, as numbers when `numeric`, as text
+// otherwise, negated for a descending sort.
+int CompareRows(const ListRow& a, const ListRow& b, const ListSortState& state, bool numeric);
+
+// Sorts every row of the list with CompareRows, numerically when the sort column is numeric
+// (IsNumericColumn); equal rows keep their order. Selection and
 // focus travel with their rows.
 void SortRows(ListModel& list, const ListSortState& state);
 

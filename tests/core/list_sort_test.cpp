@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "codec/ru.h"
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -14,7 +17,9 @@ struct TextCase {
   int expected;
 };
 
-TEST(CompareText, FoldsAsciiLettersOnlyAndComparesBytesUnsigned) {
+TEST(CompareText, FoldsAsciiAndCyrillicLettersAndComparesOtherBytesUnsigned) {
+  // The sort keys of the Cyrillic letters: above every byte, in alphabet order.
+  const int kA = 0x100, kYe = kA + 5, kYo = kA + 6, kZhe = kA + 7, kYa = kA + 32;
   const TextCase cases[] = {
       {"", "", 0},
       {"Smith", "SMITH", 0},
@@ -22,17 +27,26 @@ TEST(CompareText, FoldsAsciiLettersOnlyAndComparesBytesUnsigned) {
       // Letters fold up, so '_' (after 'Z', before 'a') sorts after every letter.
       {"_", "a", '_' - 'A'},
       {"[", "Z", '[' - 'Z'},
-      // Cyrillic is not folded: capital А (C0) before small а (E0).
-      {"\xC0", "\xE0", 0xC0 - 0xE0},
-      {"\xC8\xE2\xE0\xED", "\xC8\xE2\xE0\xED", 0},
-      // Bytes above 127 are greater than every ASCII byte.
-      {"\xC0", "z", 0xC0 - 'Z'},
-      {"\xFF", "\x01", 0xFF - 0x01},
+      // Cyrillic is folded: capital А (C0) equals small а (E0), Я (DF) equals я (FF).
+      {"\xC0", "\xE0", 0},
+      {"\xDF", "\xFF", 0},
+      {"\xC8\xE2\xE0\xED", "\xE8\xC2\xC0\xCD", 0},
+      // Ё and ё between Е and Ж.
+      {"\xA8", "\xB8", 0},
+      {"\xC5", "\xA8", kYe - kYo},
+      {"\xB8", "\xC6", kYo - kZhe},
+      {"\xE5", "\xB8", kYe - kYo},
+      // Bytes above 127 are greater than every ASCII byte, Cyrillic letters than every byte.
+      {"\xC0", "z", kA - 'Z'},
+      {"\xFF", "\x01", kYa - 0x01},
+      {"\xB9", "z", 0xB9 - 'Z'},  // the number sign
+      {"\xC0", "\xB9", kA - 0xB9},
       // One text the start of the other: the difference of the lengths.
       {"ab", "abcd", -2},
       {"ABC", "ab", 1},
       {"", "x", -1},
-      // Numbers and dates are texts.
+      {"\xC5\xE6", "\xE5", 1},
+      // As text, numbers and dates compare by their characters.
       {"10", "9", '1' - '9'},
       {"+79161234567", "89161234567", '+' - '8'},
       {"01.02.2026", "31.01.2025", '0' - '3'},
@@ -70,21 +84,89 @@ TEST(ColumnClick, FirstClickAscendingWithImage25SecondDescendingWith24) {
   ColumnClick(list, 2, state);
   EXPECT_FALSE(state.SortDescending);
   EXPECT_EQ(state.SortColumn, 2);
-  EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"10", "2", "9"}));
+  EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"2", "9", "10"}));
   EXPECT_EQ(list.columns[2].image, kSortAscendingImage);
   EXPECT_TRUE(list.columns[2].sortMark);
 
   ColumnClick(list, 2, state);
   EXPECT_TRUE(state.SortDescending);
-  EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"9", "2", "10"}));
+  EXPECT_EQ(Column(list, 2), (std::vector<std::string>{"10", "9", "2"}));
   EXPECT_EQ(list.columns[2].image, kSortDescendingImage);
 }
 
-TEST(ColumnClick, PlusNumbersBeforeDigitNumbers) {
-  ListModel list = Messages({{"1", "89161234567"}, {"2", "+79161234567"}, {"3", "1"}});
+std::vector<std::string> RuAll(const std::vector<const char*>& utf8) {
+  std::vector<std::string> out;
+  for (const char* t : utf8) out.push_back(Ru(t));
+  return out;
+}
+
+struct SortCase {
+  const char* what;
+  std::vector<const char*> cells;      // UTF-8, in list order
+  std::vector<const char*> ascending;  // the first click's order; equal cells keep theirs
+  bool ties = false;                   // some cells compare equal
+};
+
+// One column of each kind, sorted by a first click (ascending) and a second (descending).
+TEST(ColumnClick, SortsEachKindOfColumn) {
+  const SortCase cases[] = {
+      {"integers by value", {"10", "9", "1", "2", "100", "0"}, {"0", "1", "2", "9", "10", "100"}},
+      {"empty cells before the numbers", {"5", "", "40", ""}, {"", "", "5", "40"}, true},
+      {"signs and leading zeros",
+       {"-3", "007", "-10", "0", "12", "-0", "6"},
+       {"-10", "-3", "0", "-0", "6", "007", "12"},
+       true},
+      {"more digits than 64 bits hold",
+       {"123456789012345678901234", "99999999999999999999", "5", "18446744073709551616"},
+       {"5", "18446744073709551616", "99999999999999999999", "123456789012345678901234"}},
+      {"one text makes the column text", {"10", "9", "a", "2"}, {"10", "2", "9", "a"}},
+      {"a lone sign is text", {"10", "-", "9"}, {"-", "10", "9"}},
+      {"a plus makes a number text",
+       {"89161234567", "+79161234567", "1"},
+       {"+79161234567", "1", "89161234567"}},
+      {"Cyrillic in alphabet order, Ё after Е",
+       {"Ёжиков", "Бабушка", "Евгений", "Жанна", "Абрамов", "ёлка", "Ельцин", "Эдуард"},
+       {"Абрамов", "Бабушка", "Евгений", "Ельцин", "Ёжиков", "ёлка", "Жанна", "Эдуард"}},
+      {"Cyrillic case folded",
+       {"петров", "Иванов", "ПЕТРОВ", "иванов", "ЯКОВ", "юрий"},
+       {"Иванов", "иванов", "петров", "ПЕТРОВ", "юрий", "ЯКОВ"},
+       true},
+      {"Latin, then other bytes, then Cyrillic",
+       {"Яна", "Zoe", "№5", "anna", "Юля"},
+       {"anna", "Zoe", "№5", "Юля", "Яна"}},
+      {"ASCII as before",
+       {"b", "_", "B", "a", "[", "1", "Ab", "a b"},
+       {"1", "a", "a b", "Ab", "b", "B", "[", "_"},
+       true},
+  };
+  for (const SortCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::vector<std::string>> rows;
+    int n = 0;
+    for (const std::string& cell : RuAll(c.cells)) rows.push_back({std::to_string(++n), cell});
+    ListModel list = Messages(rows);
+    ListSortState state;
+    ColumnClick(list, 1, state);
+    const std::vector<std::string> ascending = RuAll(c.ascending);
+    EXPECT_EQ(Column(list, 1), ascending);
+
+    ColumnClick(list, 1, state);
+    ASSERT_TRUE(state.SortDescending);
+    const std::vector<std::string> descending(ascending.rbegin(), ascending.rend());
+    // Equal cells keep their order in either direction, so only a column without equal
+    // cells comes out in the exact reverse.
+    if (!c.ties) {
+      EXPECT_EQ(Column(list, 1), descending);
+    }
+  }
+}
+
+TEST(ColumnClick, TheRowNumberColumnSortsAsNumbers) {
+  ListModel list = Messages({{"10", "x"}, {"2", "y"}, {"1", "z"}, {"101", "w"}});
   ListSortState state;
-  ColumnClick(list, 1, state);
-  EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"+79161234567", "1", "89161234567"}));
+  ColumnClick(list, 0, state);
+  EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"1", "2", "10", "101"}));
+  EXPECT_EQ(Column(list, 1), (std::vector<std::string>{"z", "y", "x", "w"}));
 }
 
 TEST(ColumnClick, OtherColumnsLoseTheMarkAndKeepTheirAlignment) {
@@ -120,17 +202,16 @@ TEST(ColumnClick, DirectionIsSharedBetweenLists) {
   EXPECT_EQ(events.columns[0].image, kSortAscendingImage);
 }
 
-TEST(ColumnClick, LatinCaseIgnoredCyrillicCaseKept) {
+TEST(ColumnClick, EqualTextsOfEitherCaseKeepTheirOrder) {
   ListModel list = Messages({{"1", "b"}, {"2", "ABC"}, {"3", "abc"}, {"4", "B"}});
   ListSortState state;
   ColumnClick(list, 1, state);
-  // Equal texts keep the order they had.
   EXPECT_EQ(Column(list, 0), (std::vector<std::string>{"2", "3", "1", "4"}));
 
   ListModel cyr = Messages({{"1", "\xE0"}, {"2", "\xC1"}, {"3", "\xC0"}, {"4", "\xE1"}});
   ListSortState fresh;
   ColumnClick(cyr, 1, fresh);
-  EXPECT_EQ(Column(cyr, 1), (std::vector<std::string>{"\xC0", "\xC1", "\xE0", "\xE1"}));
+  EXPECT_EQ(Column(cyr, 0), (std::vector<std::string>{"1", "3", "2", "4"}));
 }
 
 TEST(ColumnClick, SelectionAndFocusTravelWithTheirRows) {
