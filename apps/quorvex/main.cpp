@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(quorvex::ui::kApplicationTitle));
   quorvex::ui::ApplyWindowLook(app);
+  // Without Qt's Russian texts installed, Qt's own buttons and dialogs speak English.
+  quorvex::ui::InstallRussianQtTexts(app);
 
   quorvex::ui::QtUserInterface ui;
   quorvex::ui::ProgramWindow program(ui);

@@ -34,6 +34,7 @@ void Save(QWidget& w, const QString& dir, const char* name) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   quorvex::ui::ApplyWindowLook(app);
+  quorvex::ui::InstallRussianQtTexts(app);
   if (argc != 2) {
     std::fprintf(stderr, "usage: quorvex-screenshots DIR\n");
     return 2;

@@ -194,6 +194,11 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
     return;
   }
   lvSMS.clear();
+  listRefilled(filter == kFilterIncoming ? kIncoming
+               : filter == kFilterSent   ? kSent
+               : filter == kFilterUnsent ? kUnsent
+               : filter == kFilterDrafts ? kDrafts
+                                         : -1);
   if (SetControlsEnabled) SetControlsEnabled(false);
   pbReadSMS.Min = 0;
   if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive);
@@ -276,9 +281,45 @@ std::size_t SmsSection::LoadMessageArchive() {
   LastReadComplete = false;
   const ArchiveTail tail = ReadArchiveTail(archivePath, kMaxArchiveRows);
   lvSMS.clear();
+  listRefilled(kArchive);
   for (const std::string& line : tail.lines) AddArchiveRow(lvSMS, SplitArchiveLine(line));
   LastReadComplete = true;
   return tail.leftOut;
+}
+
+void SmsSection::listRefilled(int folder) {
+  lvSMSFolder = folder;
+  mmSMS.clear();
+  mmSMSRow_.reset();
+}
+
+namespace {
+
+// One message of the list, whatever its status says since: its storage index, number,
+// date/time and text.
+bool SameMessage(const ListRow& a, const ListRow& b) {
+  static const std::string none;
+  if (a.caption != b.caption) return false;
+  for (const std::size_t c : {kNumber, kDateTime, kText}) {
+    const std::string& x = c < a.subItems.size() ? a.subItems[c].text : none;
+    const std::string& y = c < b.subItems.size() ? b.subItems[c].text : none;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void SmsSection::forgetIfShown(const ListRow& row) {
+  if (!mmSMSRow_ || !SameMessage(*mmSMSRow_, row)) return;
+  mmSMS.clear();
+  mmSMSRow_.reset();
+}
+
+void SmsSection::relabelListedFolder() {
+  if (lvSMSFolder < kIncoming || lvSMSFolder > kArchive) return;
+  TreeNode& node = tvSMS[static_cast<std::size_t>(lvSMSFolder)];
+  node.caption = node.baseCaption + " (" + Count(lvSMS) + ")";
 }
 
 void SmsSection::setReadEnabled(bool enabled) {
@@ -332,21 +373,27 @@ void SmsSection::tvSMSKeyDown(AppState& app, int key) {
 void SmsSection::lvSMSClick() {
   const int i = lvSMS.selectedIndex();
   mmSMS.clear();
+  mmSMSRow_.reset();
   if (i >= 0) {
     const ListRow& row = lvSMS.rows[static_cast<std::size_t>(i)];
-    if (row.subItems.size() > kText) mmSMS = row.subItems[kText].text;
+    if (row.subItems.size() > kText) {
+      mmSMS = row.subItems[kText].text;
+      mmSMSRow_ = row;
+    }
   }
 }
 
 void SmsSection::SpeedButton12Click() {
   lvSMS.clear();
-  mmSMS.clear();
+  listRefilled(-1);
   for (int i = kIncoming; i <= kDrafts; ++i)
     tvSMS[static_cast<std::size_t>(i)].caption = tvSMS[static_cast<std::size_t>(i)].baseCaption;
 }
 
 void SmsSection::pmSMSClearClick() {
   lvSMS.clear();
+  // The caption keeps its count and the memo its text; no folder's rows are listed now.
+  lvSMSFolder = -1;
 }
 
 void SmsSection::ShowSection() {
@@ -492,9 +539,11 @@ void SmsSection::sbDeleteSMSClick(AppState& app) {
       port->RunAtCommand("AT+CPMS=\"MT\"");
       if (s == 1) {
         port->RunAtCommand("AT+CMGD=" + lvSMS.rows[static_cast<std::size_t>(first)].caption);
+        forgetIfShown(lvSMS.rows[static_cast<std::size_t>(first)]);
         lvSMS.rows.erase(lvSMS.rows.begin() + first);
         lvSMS.focused = -1;
         ++lvSMS.revision;
+        relabelListedFolder();
       } else {
         for (const ListRow& row : lvSMS.rows)
           if (row.selected) port->RunAtCommand("AT+CMGD=" + row.caption);
@@ -515,6 +564,7 @@ void SmsSection::sbSMSDeleteAllClick(AppState& app) {
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
     while (!lvSMS.rows.empty()) {
       port->RunAtCommand("AT+CMGD=" + lvSMS.rows.back().caption);
+      forgetIfShown(lvSMS.rows.back());
       lvSMS.rows.pop_back();
       ++lvSMS.revision;
     }
@@ -522,6 +572,8 @@ void SmsSection::sbSMSDeleteAllClick(AppState& app) {
   } catch (...) {
     ShowNoRecord(app.ui());
   }
+  // Also after a failure: the rows deleted until then have left the list.
+  relabelListedFolder();
 }
 
 void SmsSection::pmMarkasReadClick(AppState& app) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ class SmsSection {
   bool LastReadComplete = true;
   bool tvSMSExpanded = false;
   ListModel lvSMS;
+  // The folder node (its state index) whose messages lvSMS holds, -1 when it holds none: a
+  // delete relabels that node with the rows left.
+  int lvSMSFolder = -1;
   std::string mmSMS;
   std::string Label7Caption;  // "Текст сообщения"
   ProgressBar pbReadSMS;
@@ -105,6 +109,14 @@ class SmsSection {
                   const ArchiveMark& archive);
   void setReadEnabled(bool enabled);
   void showDialog();
+  // The list was emptied for another folder's rows: no message is shown any more.
+  void listRefilled(int folder);
+  // Empties mmSMS when it shows the message of `row`, which is leaving the list.
+  void forgetIfShown(const ListRow& row);
+  // The count in the caption of the folder the list shows, after rows left it.
+  void relabelListedFolder();
+
+  std::optional<ListRow> mmSMSRow_;  // the row whose text mmSMS shows
 };
 
 // One header line of the "HEADER ONLY" listing: its index and its status, quotes included

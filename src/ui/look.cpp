@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 namespace quorvex::ui {
 
@@ -15,6 +17,20 @@ void ApplyWindowLook(QApplication& app) {
   font.setPointSize(8);
   app.setFont(font);
   app.setStyle(QStringLiteral("Fusion"));
+}
+
+QString QtTranslationsDirectory() {
+  return QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+}
+
+QTranslator* InstallRussianQtTexts(QApplication& app, const QString& directory) {
+  auto* translator = new QTranslator(&app);
+  if (!translator->load(QStringLiteral("qtbase_ru"), directory) ||
+      !QApplication::installTranslator(translator)) {
+    delete translator;
+    return nullptr;
+  }
+  return translator;
 }
 
 }  // namespace quorvex::ui

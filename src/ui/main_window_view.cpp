@@ -23,6 +23,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -152,6 +153,13 @@ void MainWindowView::buildFrame() {
     });
   }
   for (Section s : kSections) add(Panel(client_), SectionPanel(s));
+
+  // Under the client area, across the window. It keeps at least a line of its font, so
+  // that the panels, laid out in fixed pixels, never squeeze it to a strip.
+  QStatusBar* status = statusBar();
+  status->setObjectName(QStringLiteral("StatusBar"));
+  const QMargins frame = status->contentsMargins();
+  status->setMinimumHeight(status->fontMetrics().height() + frame.top() + frame.bottom() + 6);
 }
 
 void MainWindowView::buildMenus() {

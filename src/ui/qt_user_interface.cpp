@@ -82,6 +82,28 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, MsgKind kin
   return box;
 }
 
+std::unique_ptr<QFileDialog> MakeFileDialog(FileChoice choice, const std::string& filter,
+                                            const std::string& defaultExt, QWidget* parent) {
+  auto dialog = std::make_unique<QFileDialog>(parent);
+  dialog->setOption(QFileDialog::DontUseNativeDialog);
+  const QStringList filters = QtNameFilters(filter);
+  dialog->setNameFilters(filters);
+  // The third entry is the one these dialogs open with.
+  if (filters.size() >= 3) dialog->selectNameFilter(filters[2]);
+  if (choice == FileChoice::Open) {
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return dialog;
+  }
+  dialog->setAcceptMode(QFileDialog::AcceptSave);
+  QString ext = ToQ(defaultExt);
+  ext.remove(QStringLiteral("*.")).remove(QLatin1Char('.'));
+  dialog->setDefaultSuffix(ext);
+  // Replacing an existing file is not asked about.
+  dialog->setOption(QFileDialog::DontConfirmOverwrite);
+  return dialog;
+}
+
 MsgResult QtUserInterface::record(Box box) {
   boxes.push_back(box);
   if (answers.empty()) return FirstButton(box.buttons);
@@ -124,15 +146,9 @@ std::optional<std::string> QtUserInterface::chooseOpenFile(const std::string& fi
     files.pop_front();
     return f;
   }
-  const QStringList filters = QtNameFilters(filter);
-  QFileDialog dialog(BoxParent());
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setNameFilters(filters);
-  // The third entry is the one these dialogs open with.
-  if (filters.size() >= 3) dialog.selectNameFilter(filters[2]);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+  const auto dialog = MakeFileDialog(FileChoice::Open, filter, {}, BoxParent());
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return QFile::encodeName(dialog->selectedFiles().front()).toStdString();
 }
 
 std::optional<std::string> QtUserInterface::chooseSaveFile(const std::string& filter,
@@ -144,18 +160,9 @@ std::optional<std::string> QtUserInterface::chooseSaveFile(const std::string& fi
     files.pop_front();
     return f;
   }
-  const QStringList filters = QtNameFilters(filter);
-  QFileDialog dialog(BoxParent());
-  dialog.setAcceptMode(QFileDialog::AcceptSave);
-  dialog.setNameFilters(filters);
-  if (filters.size() >= 3) dialog.selectNameFilter(filters[2]);
-  QString ext = ToQ(defaultExt);
-  ext.remove(QStringLiteral("*.")).remove(QLatin1Char('.'));
-  dialog.setDefaultSuffix(ext);
-  // Replacing an existing file is not asked about.
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+  const auto dialog = MakeFileDialog(FileChoice::Save, filter, defaultExt, BoxParent());
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return QFile::encodeName(dialog->selectedFiles().front()).toStdString();
 }
 
 void QtUserInterface::processEvents(bool paintOnly) {

@@ -16,6 +16,7 @@
 #include "core/user_interface.h"
 
 class QDialog;
+class QFileDialog;
 class QMessageBox;
 class QWidget;
 
@@ -93,5 +94,13 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const std::string& text, MsgKind kin
 
 // A filter in the form "All files (*.*)|*.*|Text File (*.txt)|*.txt" as Qt's name filters.
 QStringList QtNameFilters(const std::string& filter);
+
+// The file dialog chooseOpenFile and chooseSaveFile show: Qt's own dialog, whatever the
+// desktop offers, so that it speaks the window's language; the third filter preselected.
+// A save dialog adds `defaultExt` ("*.csv") to a name typed without one and does not ask
+// before replacing a file.
+enum class FileChoice { Open, Save };
+std::unique_ptr<QFileDialog> MakeFileDialog(FileChoice choice, const std::string& filter,
+                                            const std::string& defaultExt, QWidget* parent);
 
 }  // namespace quorvex::ui

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "codec/ru.h"
+#include "core/list_sort.h"
 #include "messages/message_rows.h"
 #include "serial/block_serial.h"
 #include "sms_fixture.h"
@@ -262,16 +263,78 @@ TEST_F(StoredMessages, SendingAStoredMessage) {
   EXPECT_EQ(section_.lvSMS.rows.size(), 2u);
 }
 
-TEST_F(StoredMessages, DeletingOneRemovesItsRowAndKeepsTheCaption) {
+TEST_F(StoredMessages, DeletingOneRemovesItsRowAndCountsTheRowsLeft) {
   startPhone(Inbox());
   readInbox();
   select({1});
   section_.sbDeleteSMSClick(*app_);
   EXPECT_EQ(transcript(), (Transcript{"AT+CPMS=\"MT\"", "AT+CMGD=3"}));
   EXPECT_EQ(captions(), (std::vector<std::string>{"2", "4", "5"}));
-  EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие (4)"));
+  EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие (3)"));
   EXPECT_EQ(phone().state().messages.count(3), 0u);
 }
+
+struct DeleteCase {
+  const char* name;
+  int folder;
+  int shown;  // the row clicked before, whose text the memo shows
+  std::vector<int> selected;
+  bool all;  // "Удалить все" rather than "Удалить"
+  bool memoKept;
+};
+
+class AfterADelete : public StoredMessages, public ::testing::WithParamInterface<DeleteCase> {};
+
+// Whatever was deleted, the node of the listed folder counts the rows left, and the memo
+// shows no message that has gone.
+TEST_P(AfterADelete, TheCaptionCountsTheRowsLeftAndTheMemoNoGoneMessage) {
+  const DeleteCase& c = GetParam();
+  writeFile("sms_archive.txt", "1;d;t\r\n2;e;u\r\n3;f;v\r\n");
+  startPhone(Inbox());
+  click(sms::kSent);
+  click(c.folder);
+  ASSERT_GT(section_.lvSMS.rows.size(), 2u);
+  // A sort moves the rows: the memo follows its message, not a position.
+  section_.lvSMS.selectOnly(c.shown);
+  section_.lvSMSClick();
+  const std::string shownText = section_.mmSMS;
+  ASSERT_FALSE(shownText.empty());
+  ListSortState descending;
+  ColumnClick(section_.lvSMS, 1, descending);
+  ColumnClick(section_.lvSMS, 1, descending);
+  std::vector<std::string> texts;
+  for (const ListRow& r : section_.lvSMS.rows) texts.push_back(r.subItems[sms::kText].text);
+  select({});
+  for (int i : c.selected) section_.lvSMS.rows[static_cast<std::size_t>(i)].selected = true;
+  ui_.answer = MsgResult::Yes;
+  if (c.all)
+    section_.sbSMSDeleteAllClick(*app_);
+  else
+    section_.sbDeleteSMSClick(*app_);
+  EXPECT_TRUE(std::none_of(ui_.boxes.begin(), ui_.boxes.end(),
+                           [](const Box& b) { return b.kind == MsgKind::Error; }));
+
+  const sms::TreeNode& node = section_.tvSMS[static_cast<std::size_t>(c.folder)];
+  EXPECT_EQ(node.caption,
+            node.baseCaption + " (" + std::to_string(section_.lvSMS.rows.size()) + ")");
+  EXPECT_EQ(section_.mmSMS, c.memoKept ? shownText : "");
+  // The sent folder read first keeps the caption of that read.
+  EXPECT_EQ(section_.tvSMS[sms::kSent].caption, Ru("Отправленные (0)"));
+}
+
+// The rows after the descending sort by number: incoming +79000000003 (index 5) first,
+// +79000000000 (index 2) last; the archive 3, 2, 1.
+INSTANTIATE_TEST_SUITE_P(
+    Deletes, AfterADelete,
+    ::testing::Values(DeleteCase{"TheShownMessage", sms::kIncoming, 1, {2}, false, false},
+                      DeleteCase{"AnotherMessage", sms::kIncoming, 1, {0}, false, true},
+                      DeleteCase{
+                          "SeveralThenTheFolderReadAgain", sms::kIncoming, 3, {0, 1}, false, false},
+                      DeleteCase{"All", sms::kIncoming, 1, {}, true, false},
+                      DeleteCase{"TheShownArchiveRow", sms::kArchive, 0, {2}, false, false},
+                      DeleteCase{"AnotherArchiveRow", sms::kArchive, 0, {0}, false, true},
+                      DeleteCase{"AllArchiveRows", sms::kArchive, 2, {}, true, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StoredMessages, DeletingThreeReadsTheFolderAgain) {
   startPhone(Inbox());
@@ -305,6 +368,7 @@ TEST_F(StoredMessages, DeleteAllAsksFirst) {
   section_.sbSMSDeleteAllClick(*app_);
   EXPECT_EQ(transcript(), (Transcript{"AT+CMGD=5", "AT+CMGD=4", "AT+CMGD=3", "AT+CMGD=2"}));
   EXPECT_TRUE(section_.lvSMS.rows.empty());
+  EXPECT_EQ(section_.tvSMS[sms::kIncoming].caption, Ru("Входящие (0)"));
   EXPECT_TRUE(phone().state().messages.empty());
   EXPECT_EQ(ui_.boxes,
             (std::vector<Box>(2, {"Delete all messages?!", MsgKind::Question, MsgButtons::YesNo})));

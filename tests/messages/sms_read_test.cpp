@@ -186,6 +186,7 @@ TEST_P(ReadFailure, ReportsItsNumberAndStopsTheFolder) {
   o.errorOn = {c.refused};
   startPhone(Handset(), o);
   section_.lvSMS.add("old");
+  section_.mmSMS = "earlier";
   click(c.node);
   EXPECT_EQ(ui_.boxes, (std::vector<Box>{{Ru(c.message), MsgKind::Error, MsgButtons::Ok}}));
   EXPECT_EQ(transcript().size(), c.commands);
@@ -193,6 +194,8 @@ TEST_P(ReadFailure, ReportsItsNumberAndStopsTheFolder) {
   // Only a refused character set leaves the old rows; the caption counts what is listed.
   const std::size_t rows = std::string(c.refused) == "AT+CSCS" ? 1u : 0u;
   EXPECT_EQ(section_.lvSMS.rows.size(), rows);
+  // The memo goes with the old rows.
+  EXPECT_EQ(section_.mmSMS, rows == 1 ? "earlier" : "");
   EXPECT_FALSE(section_.LastReadComplete);
   EXPECT_NE(section_.tvSMS[static_cast<std::size_t>(c.node)].caption.find(
                 " (" + std::to_string(rows) + ")"),
@@ -289,13 +292,20 @@ TEST_F(ReadFolder, ClearRestoresThePhoneFolderCaptionsButNotTheArchive) {
   EXPECT_EQ(section_.mmSMS, "t");
 }
 
-TEST_F(ReadFolder, ReadingDoesNotEmptyTheMemo) {
+// The memo shows the clicked message of the list; a read fills the list anew with no row
+// clicked, so the memo shows none, whether the folder is another or the same.
+TEST_F(ReadFolder, ReadingAFolderEmptiesTheMemo) {
+  writeFile("sms_archive.txt", "1;d;t\r\n");
   startPhone(Handset());
-  section_.mmSMS = "earlier";
-  click(sms::kSent);
-  EXPECT_EQ(section_.mmSMS, "earlier");
-  section_.lvSMSClick();
-  EXPECT_EQ(section_.mmSMS, "");
+  click(sms::kDrafts);
+  for (const int folder : {sms::kSent, sms::kIncoming, sms::kIncoming, sms::kArchive}) {
+    SCOPED_TRACE(folder);
+    section_.lvSMS.selectOnly(0);
+    section_.lvSMSClick();
+    ASSERT_FALSE(section_.mmSMS.empty());
+    click(folder);
+    EXPECT_EQ(section_.mmSMS, "");
+  }
 }
 
 TEST_F(ReadFolder, ArchiveViewRules) {
@@ -391,17 +401,30 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadingCase{"Read",
                     "\r\n+MMGR: \"REC READ\", \"+7916\", \"26/01/01,10:00\"\r\n0041\r\n\r\nOK\r\n",
-                    kIncoming, "\"REC READ\"", {"+7916", "26/01/01,10:00", "0041"}},
+                    kIncoming,
+                    "\"REC READ\"",
+                    {"+7916", "26/01/01,10:00", "0041"}},
         ReadingCase{"Unread",
                     "\r\n+MMGR: \"REC UNREAD\", \"112\", \"26/12/08,01:30:05+04\"\r\n00410042\r\n",
-                    kIncoming, "\"REC UNREAD\"", {"112", "26/12/08,01:30:05+04", "00410042"}},
-        ReadingCase{"Sent", "\r\n+MMGR: \"STO SENT\", \"+4930\"\r\n0042\r\n\r\nOK\r\n", kSent,
-                    "\"STO SENT\"", {"+4930", "", "0042"}},
-        ReadingCase{"Unsent", "\r\n+MMGR: \"STO UNSENT\", \"112\"\r\n0043\r\n\r\nOK\r\n", kUnsent,
-                    "\"STO UNSENT\"", {"112", "", "0043"}},
+                    kIncoming,
+                    "\"REC UNREAD\"",
+                    {"112", "26/12/08,01:30:05+04", "00410042"}},
+        ReadingCase{"Sent",
+                    "\r\n+MMGR: \"STO SENT\", \"+4930\"\r\n0042\r\n\r\nOK\r\n",
+                    kSent,
+                    "\"STO SENT\"",
+                    {"+4930", "", "0042"}},
+        ReadingCase{"Unsent",
+                    "\r\n+MMGR: \"STO UNSENT\", \"112\"\r\n0043\r\n\r\nOK\r\n",
+                    kUnsent,
+                    "\"STO UNSENT\"",
+                    {"112", "", "0043"}},
         // A draft's prefix goes by the unsent length whatever its header said.
-        ReadingCase{"Draft", "\r\n+MMGR: \"STO UNSENT\", \"\"\r\n0044\r\n\r\nOK\r\n", kDrafts,
-                    "\"STO SENT\"", {"", "", "0044"}},
+        ReadingCase{"Draft",
+                    "\r\n+MMGR: \"STO UNSENT\", \"\"\r\n0044\r\n\r\nOK\r\n",
+                    kDrafts,
+                    "\"STO SENT\"",
+                    {"", "", "0044"}},
         // A silent handset: nothing to cut, and nothing read outside the reply.
         ReadingCase{"EmptyIncoming", "", kIncoming, "\"REC READ\"", {"", "", ""}},
         ReadingCase{"EmptyDraft", "", kDrafts, "", {"", "", ""}},

@@ -1,18 +1,24 @@
 // The port settings dialog, the help window and the about box as the user meets them.
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QEnterEvent>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QTranslator>
+#include <memory>
 
 #include "codec/ru.h"
 #include "info/about_help.h"
 #include "ui/dialogs.h"
+#include "ui/look.h"
 #include "window_fixture.h"
 
 namespace quorvex::ui {
@@ -185,19 +191,36 @@ struct BoxCase {
   MsgButtons buttons;
   QMessageBox::Icon icon;
   QMessageBox::StandardButtons shown;
+  QStringList texts;  // Qt's Russian texts of the buttons, in the order Ok, Cancel, Yes, No
 };
 
+// What a control shows, its mnemonic marks and shortcut apart.
+QString Plain(QString text) {
+  return text.remove(QLatin1Char('&')).section(QLatin1Char('\t'), 0, 0);
+}
+
 TEST(MessageBoxes, CarryTheProgramsCaptionTheKindsIconAndTheButtonsAskedFor) {
+  const QString ok = QStringLiteral("OK"), cancel = QStringLiteral("Отмена"),
+                yes = QStringLiteral("Да"), no = QStringLiteral("Нет");
   const BoxCase cases[] = {
-      {MsgKind::Message, MsgButtons::Ok, QMessageBox::NoIcon, QMessageBox::Ok},
-      {MsgKind::Error, MsgButtons::Ok, QMessageBox::Critical, QMessageBox::Ok},
-      {MsgKind::Warning, MsgButtons::OkCancel, QMessageBox::Warning,
-       QMessageBox::Ok | QMessageBox::Cancel},
-      {MsgKind::Information, MsgButtons::Ok, QMessageBox::Information, QMessageBox::Ok},
-      {MsgKind::Question, MsgButtons::YesNo, QMessageBox::Question,
-       QMessageBox::Yes | QMessageBox::No},
-      {MsgKind::Question, MsgButtons::YesNoCancel, QMessageBox::Question,
-       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel},
+      {MsgKind::Message, MsgButtons::Ok, QMessageBox::NoIcon, QMessageBox::Ok, {ok}},
+      {MsgKind::Error, MsgButtons::Ok, QMessageBox::Critical, QMessageBox::Ok, {ok}},
+      {MsgKind::Warning,
+       MsgButtons::OkCancel,
+       QMessageBox::Warning,
+       QMessageBox::Ok | QMessageBox::Cancel,
+       {ok, cancel}},
+      {MsgKind::Information, MsgButtons::Ok, QMessageBox::Information, QMessageBox::Ok, {ok}},
+      {MsgKind::Question,
+       MsgButtons::YesNo,
+       QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No,
+       {yes, no}},
+      {MsgKind::Question,
+       MsgButtons::YesNoCancel,
+       QMessageBox::Question,
+       QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+       {cancel, yes, no}},
   };
   for (const BoxCase& c : cases) {
     auto box = MakeMessageBox(Ru("Удалить все сообщения?!\r\nДа"), c.kind, c.buttons, nullptr);
@@ -205,6 +228,10 @@ TEST(MessageBoxes, CarryTheProgramsCaptionTheKindsIconAndTheButtonsAskedFor) {
     EXPECT_EQ(box->text(), QStringLiteral("Удалить все сообщения?!\nДа"));
     EXPECT_EQ(box->icon(), c.icon);
     EXPECT_EQ(box->standardButtons(), c.shown);
+    QStringList texts;
+    for (const auto b : {QMessageBox::Ok, QMessageBox::Cancel, QMessageBox::Yes, QMessageBox::No})
+      if (QAbstractButton* button = box->button(b)) texts << Plain(button->text());
+    EXPECT_EQ(texts, c.texts);
   }
 }
 
@@ -214,6 +241,68 @@ TEST(FileDialogFilters, BecomeQtNameFilters) {
                          QStringLiteral("CSV File (*.csv)")}));
   EXPECT_EQ(QtNameFilters("Archive|*.txt|dangling"),
             QStringList{QStringLiteral("Archive (*.txt)")});
+}
+
+struct FileDialogCase {
+  FileChoice choice;
+  QString title, accept;
+  QFileDialog::AcceptMode mode;
+  QString suffix;
+};
+
+// The open and save dialogs are Qt's own, whatever the desktop, and speak Russian.
+TEST(FileDialogs, AreQtsOwnWithTheThirdFilterAndRussianTexts) {
+  const FileDialogCase cases[] = {
+      {FileChoice::Open, QStringLiteral("Открыть"), QStringLiteral("Открыть"),
+       QFileDialog::AcceptOpen, QString()},
+      {FileChoice::Save, QStringLiteral("Сохранить как"), QStringLiteral("Сохранить"),
+       QFileDialog::AcceptSave, QStringLiteral("csv")},
+  };
+  for (const FileDialogCase& c : cases) {
+    SCOPED_TRACE(c.accept.toStdString());
+    auto dialog = MakeFileDialog(
+        c.choice, "All files (*.*)|*.*|Text File (*.txt)|*.txt|CSV File (*.csv)|*.csv", "*.csv",
+        nullptr);
+    EXPECT_TRUE(dialog->testOption(QFileDialog::DontUseNativeDialog));
+    EXPECT_EQ(dialog->acceptMode(), c.mode);
+    EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("CSV File (*.csv)"));
+    EXPECT_EQ(dialog->defaultSuffix(), c.suffix);
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    EXPECT_EQ(dialog->windowTitle(), c.title);
+    EXPECT_EQ(Plain(Child<QLabel>(dialog.get(), "fileNameLabel")->text()),
+              QStringLiteral("Имя файла:"));
+    EXPECT_EQ(Plain(Child<QLabel>(dialog.get(), "fileTypeLabel")->text()),
+              QStringLiteral("Типы файлов:"));
+    auto* box = Child<QDialogButtonBox>(dialog.get(), "buttonBox");
+    ASSERT_NE(box, nullptr);
+    QStringList buttons;
+    for (QAbstractButton* b : box->buttons()) buttons << Plain(b->text());
+    EXPECT_TRUE(buttons.contains(c.accept)) << buttons.join(QLatin1Char(' ')).toStdString();
+    EXPECT_TRUE(buttons.contains(QStringLiteral("Отмена")));
+    dialog->hide();
+  }
+}
+
+TEST(QtTexts, AnEditFieldsMenuIsRussianAndAMissingTranslationIsNoError) {
+  QLineEdit edit;
+  std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+  QStringList items;
+  for (const QAction* a : menu->actions())
+    if (!a->isSeparator()) items << Plain(a->text());
+  EXPECT_TRUE(items.contains(QStringLiteral("Копировать")))
+      << items.join(QLatin1Char('|')).toStdString();
+  EXPECT_TRUE(items.contains(QStringLiteral("Вставить")));
+
+  auto& app = *static_cast<QApplication*>(QCoreApplication::instance());
+  const QString yes = QCoreApplication::translate("QPlatformTheme", "&Yes");
+  EXPECT_EQ(InstallRussianQtTexts(app, QStringLiteral("/nonexistent/translations")), nullptr);
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes) << "nothing changed";
+  // The installed Qt holds the file the program loads at start.
+  QTranslator* again = InstallRussianQtTexts(app);
+  ASSERT_NE(again, nullptr);
+  EXPECT_TRUE(QCoreApplication::removeTranslator(again));
+  delete again;
 }
 
 // A dialog model of a section, as the seam shows it.

@@ -144,14 +144,22 @@ TEST_F(SmsWindowTest, AReadShowsItsRowsAtEveryPump) {
   EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4})) << "one pump per message";
 }
 
-TEST_F(SmsWindowTest, ClickingARowShowsItsTextAndAReadKeepsIt) {
+TEST_F(SmsWindowTest, ClickingARowShowsItsTextAndAnotherFolderOrADeleteEmptiesIt) {
   openSection();
   clickNode(1);
   clickRow(3);
   auto* memo = widget<QPlainTextEdit>("mmSMS");
   EXPECT_EQ(memo->toPlainText(), QStringLiteral("See you tomorrow at 10; bring the papers. Anna"));
   clickNode(3);
-  EXPECT_FALSE(memo->toPlainText().isEmpty()) << "a read leaves the memo as it was";
+  EXPECT_TRUE(memo->toPlainText().isEmpty()) << "the message is not in the sent folder";
+  EXPECT_EQ(node(3)->text(0), QStringLiteral("Отправленные (2)"));
+
+  clickRow(1);
+  ASSERT_FALSE(memo->toPlainText().isEmpty());
+  click("sbDeleteSMS");
+  EXPECT_EQ(list()->rowCount(), 1);
+  EXPECT_EQ(node(3)->text(0), QStringLiteral("Отправленные (1)"));
+  EXPECT_TRUE(memo->toPlainText().isEmpty()) << "the shown message was deleted";
 }
 
 TEST_F(SmsWindowTest, TheTwoClearsDifferInWhatTheyClear) {
@@ -282,7 +290,7 @@ TEST_F(SmsWindowTest, DelRemovesTheSelectedMessage) {
   key(Qt::Key_Delete);
   EXPECT_EQ(phone_->transcript(), (Trace{"AT+CPMS=\"MT\"", "AT+CMGD=3"}));
   EXPECT_EQ(list()->rowCount(), 3);
-  EXPECT_EQ(node(1)->text(0), QStringLiteral("Входящие (4)"));
+  EXPECT_EQ(node(1)->text(0), QStringLiteral("Входящие (3)"));
 }
 
 TEST_F(SmsWindowTest, TheReadDisablesTheSectionsButtonsOnlyWhileItRuns) {

@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   QApplication app(argc, argv);
   quorvex::ui::ApplyWindowLook(app);
+  quorvex::ui::InstallRussianQtTexts(app);
   quorvex::testing::ScopedTestTime time(&quorvex::sim::PhoneSim::EveryHandsetIdle);
   return RUN_ALL_TESTS();
 }

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QStatusBar>
 #include <QToolButton>
 #include <optional>
 #include <set>
@@ -432,21 +433,80 @@ TEST_P(Layout, EveryControlFitsItsPanelAndItsText) {
   }
 }
 
-// The room a larger window gains goes to each section's list or memo, in both directions.
-TEST_F(WindowTest, TheListsTakeTheRoomTheWindowGains) {
+// The room a larger window gains goes to each section's list or memo, in both directions,
+// and to the text panes in their width; the buttons and the lists' columns keep their
+// sizes, and back at the smallest size every control is where it was.
+TEST_F(WindowTest, TheListsAndPanesTakeTheRoomTheWindowGains) {
   const char* lists[] = {"mmTerminal", "ListView1", "lvEvent", "lvSMS"};
+  const char* panes[] = {"mmSMS", "mmDescriptionCommand"};
   start();
-  std::map<std::string, QSize> smallest;
-  for (const char* name : lists) smallest[name] = widget(name)->size();
-  view_->resize(kLarge.w, kLarge.h);
+  std::map<QWidget*, QRect> smallest;
+  std::vector<QWidget*> controls;
+  for (Section s : kAll) NamedControls(widget(SectionPanel(s)), controls);
+  for (QWidget* w : controls) smallest[w] = w->geometry();
+  std::map<std::string, std::vector<int>> columns;
+  for (const char* name : {"ListView1", "lvEvent", "lvSMS"}) {
+    const ListView* list = view_->list(name);
+    for (int c = 0; c < list->columnCount(); ++c) columns[name].push_back(list->columnWidth(c));
+  }
+
+  for (const Size size : {kLarge, Size{1280, 800}, Size{1900, 1000}}) {
+    SCOPED_TRACE(std::to_string(size.w) + "x" + std::to_string(size.h));
+    view_->resize(size.w, size.h);
+    QApplication::processEvents();
+    ASSERT_EQ(view_->size(), QSize(size.w, size.h));
+    const QSize gain(size.w - kSmallest.w, size.h - kSmallest.h);
+    for (const char* name : lists)
+      EXPECT_EQ(widget(name)->size() - smallest[widget(name)].size(), gain) << name;
+    for (const char* name : panes)
+      EXPECT_EQ(widget(name)->size() - smallest[widget(name)].size(), QSize(gain.width(), 0))
+          << name;
+    for (QWidget* w : controls) {
+      if (qobject_cast<QAbstractButton*>(w) && !qobject_cast<QCheckBox*>(w)) {
+        EXPECT_EQ(w->size(), smallest[w].size()) << w->objectName().toStdString();
+      }
+    }
+    for (const auto& [name, widths] : columns)
+      for (int c = 0; c < static_cast<int>(widths.size()); ++c)
+        EXPECT_EQ(view_->list(name)->columnWidth(c), widths[static_cast<std::size_t>(c)])
+            << name << " column " << c;
+  }
+
+  view_->resize(kSmallest.w - 100, kSmallest.h - 100);
   QApplication::processEvents();
-  const QSize gain(kLarge.w - kSmallest.w, kLarge.h - kSmallest.h);
-  for (const char* name : lists) EXPECT_EQ(widget(name)->size() - smallest[name], gain) << name;
+  EXPECT_EQ(view_->size(), QSize(kSmallest.w, kSmallest.h)) << "no smaller than designed";
+  for (QWidget* w : controls)
+    EXPECT_EQ(w->geometry(), smallest[w]) << w->objectName().toStdString();
+}
+
+// At any size the status bar spans the window's foot under the panels, a line of its font
+// high, and shows its text whole.
+TEST_F(WindowTest, TheStatusBarKeepsItsLineUnderThePanels) {
+  start();
+  QStatusBar* bar = view_->statusBar();
+  const QString text = QStringLiteral("Чтение справочника: 7650 из 7650");
+  bar->showMessage(text);
+  for (const Size size : {kSmallest, kLarge}) {
+    SCOPED_TRACE(size.w);
+    view_->resize(size.w, size.h);
+    QApplication::processEvents();
+    EXPECT_TRUE(bar->isVisible());
+    EXPECT_GE(bar->height(), bar->fontMetrics().height() + 2);
+    EXPECT_EQ(bar->width(), view_->width());
+    EXPECT_EQ(bar->geometry().bottom(), view_->rect().bottom());
+    EXPECT_LE(bar->fontMetrics().horizontalAdvance(text), bar->width());
+    for (Section s : kAll) {
+      const QWidget* panel = widget(SectionPanel(s));
+      const QRect onWindow(panel->mapTo(view_.get(), QPoint(0, 0)), panel->size());
+      EXPECT_LT(onWindow.bottom(), bar->geometry().top()) << SectionPanel(s);
+    }
+  }
+  EXPECT_EQ(bar->currentMessage(), text);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sections, Layout,
                          ::testing::Combine(::testing::ValuesIn(kAll),
-                                            ::testing::Values(kSmallest, kLarge)),
+                                            ::testing::Values(kSmallest, kLarge, Size{1280, 800})),
                          [](const auto& info) {
                            const Size size = std::get<1>(info.param);
                            return std::string(SectionPanel(std::get<0>(info.param))) + "_" +
