@@ -3,8 +3,10 @@
 // under a display (xvfb-run) or with QT_QPA_PLATFORM=offscreen.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QStatusBar>
 #include <QTest>
 #include <cstdio>
 #include <filesystem>
@@ -130,6 +132,21 @@ int main(int argc, char** argv) {
   Save(window, out, "date-book-large");
   window.resize(756, 456);
 
+  // The window enlarged as far as a 1280 x 800 screen takes it: the lists and panes get the
+  // room, the buttons and columns keep their sizes.
+  window.resize(1280, 800);
+  model.click("sbPhoneBook");
+  window.sync();
+  Save(window, out, "phone-book-1280x800");
+  model.click("sbSMS");
+  model.tvSMSSelected = 1;
+  model.fire("tvSMSClick");
+  model.lvSMS.selectOnly(0);
+  model.fire("lvSMSClick");
+  window.sync();
+  Save(window, out, "sms-1280x800");
+  window.resize(756, 456);
+
   // The event dialog as "Добавить событие" opens it.
   model.click("sbDateBook");
   ui.scriptDialog = [&](quorvex::ModalDialog& d) {
@@ -183,6 +200,30 @@ int main(int argc, char** argv) {
   error->show();
   Save(*error, out, "error");
   error->hide();
+
+  // Qt's own dialogs in Russian: a question box as the bulk write asks it, and the file
+  // dialog as "Сохранить" of the message section opens it.
+  auto question = quorvex::ui::MakeMessageBox(
+      quorvex::Ru("Вы уверены, что хотите прервать\r\nзапись данных в телефон?!"),
+      quorvex::MsgKind::Question, quorvex::MsgButtons::YesNo, &window);
+  question->show();
+  Save(*question, out, "question");
+  question->hide();
+  auto files = quorvex::ui::MakeFileDialog(
+      quorvex::ui::FileChoice::Save,
+      "All files (*.*)|*.*|Text File (*.txt)|*.txt|CSV File (*.csv)|*.csv", "*.csv", &window);
+  files->resize(640, 400);
+  files->show();
+  Save(*files, out, "file-dialog");
+  files->hide();
+
+  // The status bar at the window's smallest size, holding a line of text. Nothing in the
+  // window writes to it yet; the text here only shows that a line fits.
+  model.click("sbPhoneBook");
+  window.sync();
+  window.statusBar()->showMessage(QStringLiteral("Справочник: 13 записей"));
+  Save(window, out, "status-bar");
+  window.statusBar()->clearMessage();
 
   for (const auto& b : ui.boxes) std::fprintf(stderr, "box: %s\n", b.text.c_str());
   phone.stop();
