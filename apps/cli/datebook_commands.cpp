@@ -214,6 +214,11 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
     out << OneLine(section.Label8.caption) << '\n' << std::flush;
     return;
   }
+  // Stopped by Ctrl+C: what was read is printed and nothing more is done.
+  if (app.stop().final()) {
+    PrintList(section.lvEvent, out);
+    return;
+  }
   bool ok = true;
   if (verb == "add") ok = RunHandler(ui, [&] { section.sbAddEventClick(app); });
   if (verb == "edit") {

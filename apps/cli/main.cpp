@@ -1,6 +1,11 @@
 // quorvex-cli: the window's operations, headless. One run loads the port settings, runs the
 // handlers of one command in the order a user of the window would trigger them, prints what
-// the window would show and exits: 0 normally, 1 after the standard error box, 2 for usage.
+// the window would show and exits: 0 normally, 1 after the standard error box, 2 for usage,
+// 130 when Ctrl+C stopped it.
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -24,6 +29,7 @@
 #include "info/clock_sync.h"
 #include "info/phone_info.h"
 #include "info/terminal.h"
+#include "serial/serial_device.h"
 
 namespace quorvex::cli {
 namespace {
@@ -31,6 +37,35 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitInterrupted = 130;
+
+// Ctrl+C: the first stops the long operation after the exchange in progress, and the run
+// after it, with what was read printed; the second ends the program at once. Both leave the
+// port free for the next opener.
+std::atomic<int> gInterrupts{0};
+std::atomic<StopRequest*> gStop{nullptr};
+static_assert(std::atomic<int>::is_always_lock_free && std::atomic<StopRequest*>::is_always_lock_free);
+
+extern "C" void OnInterrupt(int) {
+  if (gInterrupts.fetch_add(1) == 0) {
+    if (StopRequest* stop = gStop.load()) stop->requestAll();
+    return;
+  }
+  ReleaseOpenDevicesNow();
+  _exit(kExitInterrupted);
+}
+
+void CatchInterrupts() {
+  struct sigaction sa {};
+  sa.sa_handler = OnInterrupt;
+  sigemptyset(&sa.sa_mask);
+  sa.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &sa, nullptr);
+}
+
+bool Interrupted(AppState& app) {
+  return app.stop().final() || gInterrupts.load() > 0;
+}
 
 struct UsageError {
   std::string message;
@@ -157,7 +192,7 @@ void RunDemo(Run& run) {
     std::cout << (first ? "" : "\n") << "== " << part.heading << " ==\n" << std::flush;
     first = false;
     part.run(run);
-    if (run.ui.failed()) return;
+    if (run.ui.failed() || Interrupted(run.app)) return;
   }
 }
 
@@ -197,7 +232,13 @@ void PrintUsage(std::ostream& out) {
          "       quorvex-cli --help | COMMAND --help\n\n"
          "Reads portcfg.ini from the current directory; --port, --baud and --timeout replace\n"
          "its values for the whole run (with all three, the file is not needed). --yes/--no\n"
-         "answer every confirmation (default: No).\n\nCommands:\n";
+         "answer every confirmation (default: No).\n\n"
+         "Exit status: 0 when the run ended normally (also after a message box), 1 after an\n"
+         "error no handler caught, 2 for a usage error, 130 when Ctrl+C (SIGINT) stopped it:\n"
+         "the long operation that runs (a read, a write of many entries, a delete of all\n"
+         "messages) stops after the exchange in progress, frees the port, says how far it got\n"
+         "and prints what it has; nothing after it runs. A second Ctrl+C ends the program at\n"
+         "once, the port freed.\n\nCommands:\n";
   for (const auto& [name, command] : Commands()) out << "  " << command.synopsis << '\n';
 }
 
@@ -251,11 +292,17 @@ int Main(int argc, char** argv) {
 
     CliUserInterface ui(std::cerr, answerYes);
     AppState app(ui);
+    gStop.store(&app.stop());
+    struct Forget {
+      ~Forget() { gStop.store(nullptr); }
+    } forget;
+    if (gInterrupts.load() > 0) app.stop().requestAll();
     app.setOverride(override);
     // Start-up reads the settings as the window's start-up does.
     if (!RunHandler(ui, [&] { app.LoadPortSettings(); })) return kExitFailed;
     Run run{app, ui, std::move(commandArgs)};
     command.run(run);
+    if (Interrupted(app)) return kExitInterrupted;
     return ui.failed() ? kExitFailed : kExitOk;
   } catch (const UsageError& e) {
     std::cerr << "quorvex-cli: " << e.message << "\n";
@@ -268,5 +315,6 @@ int Main(int argc, char** argv) {
 }  // namespace quorvex::cli
 
 int main(int argc, char** argv) {
+  quorvex::cli::CatchInterrupts();
   return quorvex::cli::Main(argc, argv);
 }

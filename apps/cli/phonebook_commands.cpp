@@ -202,6 +202,11 @@ void RunPhoneBookCommand(AppState& app, CliUserInterface& ui, const std::vector<
 
   PhoneBookSection section;
   if (!RunHandler(ui, [&] { section.sbReadAllClick(app); }) || ui.failed()) return;
+  // Stopped by Ctrl+C: what was read is printed and nothing more is done.
+  if (app.stop().final()) {
+    PrintList(section.ListView1, out);
+    return;
+  }
   bool ok = true;
   try {
     if (verb == "add") {

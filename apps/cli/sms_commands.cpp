@@ -96,7 +96,9 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
     // The dialog offers the phone book list's names and sends to a chosen name's number, so
     // the list is read first, as the window's user has it before writing.
     phonebook::PhoneBookSection book;
-    if (!RunHandler(ui, [&] { book.sbReadAllClick(app); }) || ui.failed()) return;
+    if (!RunHandler(ui, [&] { book.sbReadAllClick(app); }) || ui.failed() ||
+        app.stop().final())
+      return;
     RunHandler(ui, [&] { section.sbSMSNewClick(app, book.ListView1); });
     return;
   }
@@ -127,6 +129,11 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
   if (verb == "read") {
     PrintList(section.lvSMS, out);
     out << OneLine(section.tvSMS[static_cast<std::size_t>(node)].caption) << '\n' << std::flush;
+    return;
+  }
+  // Stopped by Ctrl+C: what was read is printed and nothing more is done.
+  if (app.stop().final()) {
+    PrintList(section.lvSMS, out);
     return;
   }
   if (found->select) SelectCaptions(section.lvSMS, SplitCaptions(o.named.at("--select")));

@@ -211,6 +211,18 @@ void TfrmMain::buildControls() {
   addControl("sbDeleteSMS", Ru("Удалить"));
   addControl("sbSMSDeleteAll", Ru("Удалить все"));
   addControl("Label7", Ru("Текст сообщения"));
+
+  // The one stop button of the window, beside the status text: shown while a long operation
+  // of any section runs.
+  addControl("sbStop", Ru("Остановить"), true, false);
+}
+
+void TfrmMain::ShowActivity() {
+  control("sbStop").visible = app.stop().running();
+}
+
+std::string TfrmMain::statusText() {
+  return app.stop().running() ? app.stop().activity() : app.stop().outcome();
 }
 
 void TfrmMain::bindOwnHandlers() {
@@ -236,6 +248,11 @@ void TfrmMain::bindOwnHandlers() {
   bind("SpeedButton1Click", [this] { info.SpeedButton1Click(app); });
   bind("SpeedButton11Click", [this] { SpeedButton11Click(app); });
   bind("CheckBox1Click", [this] { dateBook.CheckBox1Click(); });
+  // "Остановить" and Escape while a long operation runs.
+  bind("sbStopClick", [this] {
+    phoneBook.sbStopClick();
+    app.stop().request();
+  });
 
   bind("mnuExitClick", [this] { closeRequested_ = true; });
   bind("mnuFontClick", [this] {

@@ -147,6 +147,10 @@ class TfrmMain {
 
   // ---- The window's operations.
   void SetControlsEnabled(bool enabled);
+  // The stop button is shown while a long operation runs; the view asks before it syncs.
+  void ShowActivity();
+  // The status bar: what runs, else how far the last stopped operation got (cp1251).
+  std::string statusText();
   void sbTerminalClick();
   void sbPhoneInfoClick();
   void sbPhoneBookClick();

@@ -16,7 +16,6 @@ PhoneBookBinding::PhoneBookBinding(TfrmMain& window) : section(window.phoneBook)
   window.bind("N9Click", [&s, &app] { s.N2Click(app); });
   window.bind("pmDeleteClick", [&s, &app] { s.pmDeleteClick(app); });
   window.bind("sbWriteAllClick", [&s, &app] { s.sbWriteAllClick(app); });
-  window.bind("sbStopClick", [&s] { s.sbStopClick(); });
   window.bind("PopupMenu1Popup", [&s] { s.PopupMenu1Popup(); });
   window.bind("pmSaveBookClick", [&s, &app] { s.pmSaveBookClick(app); });
   window.bind("pmLoadRecordClick", [&s, &app] { s.pmLoadRecordClick(app); });

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/stop_request.h"
 #include "core/user_interface.h"
 #include "serial/block_serial.h"
 #include "serial/port_settings.h"
@@ -31,6 +32,8 @@ class AppState {
   PortSettings& settings() { return settings_; }
   const std::string& settingsPath() const { return settingsPath_; }
   void setOverride(SettingsOverride o) { override_ = std::move(o); }
+  // The stop request every long operation asks after each exchange.
+  StopRequest& stop() { return stop_; }
 
   // Reads the settings file again (a complete override needs no file).
   void LoadPortSettings();
@@ -46,6 +49,7 @@ class AppState {
   std::string settingsPath_;
   PortSettings settings_;
   SettingsOverride override_;
+  StopRequest stop_;
 };
 
 }  // namespace quorvex

@@ -87,6 +87,8 @@ struct ProgressBar : Widget {
   int Min = 0;
   int Max = 100;
   int Position = 0;
+  // The figure drawn on the bar ("30 из 250", cp1251); none when empty.
+  std::string Figure;
 
   ProgressBar() = default;
   ProgressBar(int min, int max, int position) : Min(min), Max(max), Position(position) {}
@@ -97,6 +99,10 @@ struct ProgressBar : Widget {
     setPosition(Position);
   }
   void setPosition(int p) { Position = std::clamp(p, Min, std::max(Min, Max)); }
+  // "n из m": how many of how many, whatever the position counts.
+  void showFigure(long long n, long long m) {
+    Figure = std::to_string(n) + " \xE8\xE7 " + std::to_string(m);  // "из" in cp1251
+  }
   // How far the position lies within the range, 0..100, as a gauge draws it.
   int percentDone() const {
     if (Max <= Min) return 0;

@@ -109,7 +109,7 @@ void DateBookSection::ShowSection(AppState& app) {
 }
 
 void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& highest,
-                              std::int64_t& used) {
+                              std::int64_t& used, StoppableOperation& op) {
   if (!ReplyHasOk(port.RunAtCommand("AT+CSCS=UCS2"))) return;
   if (!ReplyHasOk(port.RunAtCommand("AT+MDBL=1"))) {
     app.ui().messageBox(Ru("Нет доступа у ежедневнику."), MsgKind::Error, MsgButtons::Ok);
@@ -155,15 +155,24 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
       const std::string state = AlarmStateText(e.AlarmFlag);
       if (!state.empty()) row.subItems.push_back({state, kNoImage});
     }
+    pbReadEvent.showFigure(i + 1, highest + 1);
     app.ui().processEvents(false);
     pbReadEvent.setPosition(static_cast<int>(i));
     lblReadEvent.caption = IntToStr(i + 1);
+    // The clean-up unlocks the date book; nothing else goes after the stop.
+    if (i < highest && op.stopRequested()) {
+      op.stopped(StoppedText("прочитано", i + 1, highest + 1));
+      // An index not read may hold an event: a new one must not be given it.
+      for (std::size_t k = static_cast<std::size_t>(i) + 1; k < slots.size(); ++k) slots[k] = true;
+      return;
+    }
   }
   port.RunAtCommand("AT+MDBL=0");
   LastReadComplete = true;
 }
 
 void DateBookSection::sbReadAllEventsClick(AppState& app) {
+  StoppableOperation op(app.stop(), app.ui(), Ru("Чтение ежедневника…"));
   if (SetControlsEnabled) SetControlsEnabled(false);
   lvEvent.clear();
   Events.clear();
@@ -174,7 +183,7 @@ void DateBookSection::sbReadAllEventsClick(AppState& app) {
   try {
     app.LoadPortSettings();
     port = app.OpenHandset(true);
-    readAll(app, *port, highest, used);
+    readAll(app, *port, highest, used, op);
   } catch (...) {
     failure = std::current_exception();
   }
@@ -190,6 +199,7 @@ void DateBookSection::sbReadAllEventsClick(AppState& app) {
     port.reset();
   }
   pbReadEvent.setPosition(0);
+  pbReadEvent.Figure.clear();
   Label8.caption = FreeCaption() + FreeShareText(highest, used, DecimalSeparator) + "%";
   if (failure) {
     LastReadComplete = false;

@@ -85,7 +85,8 @@ class DateBookSection {
   void pmEventPopup();
 
  private:
-  void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used);
+  void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used,
+               StoppableOperation& op);
   void showDialog(UserInterface& ui);
   void write(AppState& app);
 };

@@ -56,7 +56,10 @@ FolderTexts TextsOf(Folder folder) {
 class ResetOnExit {
  public:
   explicit ResetOnExit(ProgressBar& bar) : bar_(bar) {}
-  ~ResetOnExit() { bar_.Position = 0; }
+  ~ResetOnExit() {
+    bar_.Position = 0;
+    bar_.Figure.clear();
+  }
   ResetOnExit(const ResetOnExit&) = delete;
   ResetOnExit& operator=(const ResetOnExit&) = delete;
 
@@ -182,6 +185,7 @@ SmsSection::SmsSection()
 
 void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
   UserInterface& ui = app.ui();
+  StoppableOperation op(app.stop(), ui, Ru("Чтение сообщений…"));
   LastReadComplete = false;
   const ArchiveMark archive = MarkArchive(archivePath);
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
@@ -201,14 +205,15 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
                                          : -1);
   if (SetControlsEnabled) SetControlsEnabled(false);
   pbReadSMS.Min = 0;
-  if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive);
+  if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive, op);
   if (filter == kFilterSent || filter == kFilterUnsent)
-    readFolder(app, *port, filter == kFilterSent ? kSent : kUnsent, filter, archive);
-  if (filter == kFilterDrafts) readFolder(app, *port, kDrafts, filter, archive);
+    readFolder(app, *port, filter == kFilterSent ? kSent : kUnsent, filter, archive, op);
+  if (filter == kFilterDrafts) readFolder(app, *port, kDrafts, filter, archive, op);
 }
 
 void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
-                            const std::string& filter, const ArchiveMark& archive) {
+                            const std::string& filter, const ArchiveMark& archive,
+                            StoppableOperation& op) {
   UserInterface& ui = app.ui();
   const FolderTexts texts = TextsOf(folder);
   std::string reply = port.RunAtCommand(texts.storage);
@@ -263,9 +268,16 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       AddSubItem(row, decoded);
     }
     pbReadSMS.Position = static_cast<int>(k);
+    pbReadSMS.showFigure(static_cast<long long>(k) + 1, static_cast<long long>(headers.size()));
     ui.processEvents(false);
+    if (k + 1 < headers.size() && op.stopRequested()) {
+      op.stopped(StoppedText("прочитано", static_cast<long long>(k) + 1,
+                             static_cast<long long>(headers.size())));
+      break;
+    }
   }
-  LastReadComplete = true;
+  // The messages read before a stop still go to the archive.
+  LastReadComplete = !op.wasStopped();
 
   if (folder != kIncoming) return;
   std::vector<ArchiveRecord> fresh;
@@ -560,13 +572,29 @@ void SmsSection::sbSMSDeleteAllClick(AppState& app) {
       MsgResult::Yes)
     return;
   try {
+    StoppableOperation op(app.stop(), app.ui(), Ru("Удаление сообщений…"));
     app.LoadPortSettings();
+    if (SetControlsEnabled) SetControlsEnabled(false);
+    LeaveBusyOnExit idle(SetControlsEnabled);
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
+    const std::size_t total = lvSMS.rows.size();
+    pbReadSMS.Min = 0;
+    pbReadSMS.Max = total > 0 ? static_cast<int>(total) - 1 : 0;
+    ResetOnExit bar(pbReadSMS);
     while (!lvSMS.rows.empty()) {
       port->RunAtCommand("AT+CMGD=" + lvSMS.rows.back().caption);
       forgetIfShown(lvSMS.rows.back());
       lvSMS.rows.pop_back();
       ++lvSMS.revision;
+      const std::size_t done = total - lvSMS.rows.size();
+      pbReadSMS.Position = static_cast<int>(done) - 1;
+      pbReadSMS.showFigure(static_cast<long long>(done), static_cast<long long>(total));
+      app.ui().processEvents(true);
+      if (!lvSMS.rows.empty() && op.stopRequested()) {
+        op.stopped(StoppedText("удалено", static_cast<long long>(done),
+                               static_cast<long long>(total)));
+        break;
+      }
     }
     lvSMS.focused = -1;
   } catch (...) {

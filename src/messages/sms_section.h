@@ -106,7 +106,7 @@ class SmsSection {
 
  private:
   void readFolder(AppState& app, TBlockSerial& port, Folder folder, const std::string& filter,
-                  const ArchiveMark& archive);
+                  const ArchiveMark& archive, StoppableOperation& op);
   void setReadEnabled(bool enabled);
   void showDialog();
   // The list was emptied for another folder's rows: no message is shown any more.

@@ -5,6 +5,7 @@
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "core/stop_request.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_section.h"
 
@@ -100,7 +101,19 @@ struct RestoreUnwritten {
 // Writes every record with a number in slot order; each the handset takes gets its row.
 // Returns how many it refused.
 int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& ui, Family family,
-                       const std::string& model, std::vector<bool>& written, int left) {
+                       const std::string& model, std::vector<bool>& written, int left,
+                       StoppableOperation& op) {
+  const int total = left;
+  // After the record just sent: a stop there keeps what the handset has taken.
+  const auto stopHere = [&](std::size_t k) {
+    if (!op.stopRequested()) return false;
+    for (std::size_t rest = k + 1; rest < s.Records.size(); ++rest)
+      if (s.Records[rest].Index != 0 && !s.Records[rest].Number.empty()) {
+        op.stopped(StoppedText("записано", total - left, total));
+        return true;
+      }
+    return false;
+  };
   int refused = 0;
   const std::size_t columns = s.ListView1.columns.size();
   const bool layoutFits = (family == Family::Classic && columns == kBaseColumns) ||
@@ -121,6 +134,7 @@ int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& u
     if (!accepted) {
       ++refused;
       ui.processEvents(false);
+      if (stopHere(k)) break;
       continue;
     }
     // What the handset keeps of the name is what its character set can carry.
@@ -134,7 +148,9 @@ int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& u
     // The label changes before the repaint, so that it shows the record just written.
     s.Label9.caption = Ru("Записано ") + IntToStr(s.pbReadAllRecords.Position) + Ru(" из ") +
                        IntToStr(s.pbReadAllRecords.Max);
+    s.pbReadAllRecords.showFigure(total - left, total);
     ui.processEvents(false);
+    if (stopHere(k)) break;
   }
   return refused;
 }
@@ -172,11 +188,13 @@ void PhoneBookSection::pmSaveBookClick(AppState& app) {
 
 void PhoneBookSection::pmLoadRecordClick(AppState& app) {
   UserInterface& ui = app.ui();
+  StoppableOperation op(app.stop(), ui, Ru("Загрузка справочника в телефон…"));
   enterBusy();
   struct Finish {
     PhoneBookSection& s;
     ~Finish() {
       s.pbReadAllRecords.setPosition(0);
+      s.pbReadAllRecords.Figure.clear();
       s.pbFullRecord.setRange(0, s.SimLast);
       s.pbFullRecord.setPosition(static_cast<int>(s.ListView1.rows.size()));
       if (!s.ListView1.rows.empty()) s.sbAddRecord.enabled = true;
@@ -219,7 +237,7 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
   pbReadAllRecords.setRange(0, staged.linesRead);
   pbReadAllRecords.setPosition(0);
   const int refused =
-      WriteLoadedRecords(*this, *port, ui, family, model, restore.written, staged.linesRead);
+      WriteLoadedRecords(*this, *port, ui, family, model, restore.written, staged.linesRead, op);
 
   if (staged.skipped > 0) {
     ui.messageBox(Ru("Строк файла пропущено: ") + IntToStr(staged.skipped) +

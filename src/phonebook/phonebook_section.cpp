@@ -102,11 +102,14 @@ std::vector<bool> PhoneBookSection::takenIndices(std::int64_t except) const {
 
 void PhoneBookSection::sbReadAllClick(AppState& app) {
   UserInterface& ui = app.ui();
+  StoppableOperation op(app.stop(), ui, Ru("Чтение справочника…"));
   sbAddRecord.enabled = true;
   enterBusy();
   ReadCleanup cleanup([this] {
     leaveBusy();
     pbReadAllRecords.setPosition(0);
+    pbReadAllRecords.Figure.clear();
+    pbFullRecord.Figure.clear();
     RefreshRowDrawing();
   });
   ContinueFlag = true;
@@ -164,11 +167,18 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
       if (static_cast<std::int32_t>(lines.size()) < size)
         pbReadAllRecords.setPosition(first + size - 2);
     }
+    const std::int32_t done = first + size - 1;
+    pbReadAllRecords.showFigure(done, total);
+    pbFullRecord.showFigure(found, total);
     ui.processEvents(true);
+    if (done < total && op.stopRequested()) {
+      op.stopped(StoppedText("прочитано", done, total));
+      break;
+    }
   }
 
   Records = PlacedByIndex(std::move(Records), total);
-  LastReadComplete = true;
+  LastReadComplete = !op.wasStopped();
   pbReadAllRecords.setPosition(0);
 }
 

@@ -4,6 +4,7 @@
 #include "codec/delphi_text.h"
 #include "codec/reply_fields.h"
 #include "codec/ru.h"
+#include "core/stop_request.h"
 #include "phonebook/phonebook_section.h"
 
 namespace quorvex::phonebook {
@@ -394,6 +395,7 @@ TAbonentInfo RowToWrite(const ListRow& row, const TAbonentInfo* record, Family f
 void PhoneBookSection::sbWriteAllClick(AppState& app) {
   if (ListView1.rows.empty()) return;
   UserInterface& ui = app.ui();
+  StoppableOperation op(app.stop(), ui, Ru("Запись справочника в телефон…"));
   ContinueFlag = true;
   writingAll_ = true;
   struct Writing {
@@ -402,8 +404,13 @@ void PhoneBookSection::sbWriteAllClick(AppState& app) {
   } writing{writingAll_};
   struct ProgressReset {
     ProgressBar& bar;
-    ~ProgressReset() { bar.setPosition(0); }
+    ~ProgressReset() {
+      bar.setPosition(0);
+      bar.Figure.clear();
+    }
   } reset{pbReadAllRecords};
+  enterBusy();
+  LeaveBusyOnExit idle(SetControlsEnabled);
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
   const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
   const Family family = FamilyOf(model);
@@ -420,13 +427,22 @@ void PhoneBookSection::sbWriteAllClick(AppState& app) {
     port->RunAtCommand(RecordWriteCommand(entry, family));
     if (!port->CommandOk()) ++refused;
     pbReadAllRecords.setPosition(static_cast<int>(k));
+    pbReadAllRecords.showFigure(static_cast<long long>(k) + 1,
+                                static_cast<long long>(ListView1.rows.size()));
     ui.processEvents(false);
+    if (k + 1 >= ListView1.rows.size()) break;
+    if (app.stop().requested()) ContinueFlag = false;
     if (!ContinueFlag) {
-      if (ui.messageBox(Ru("Вы уверены, что хотите прервать\r\nзапись данных в телефон?!"),
+      // "Stop everything" (the CLI's Ctrl+C) asks nothing; the window's button asks first.
+      if (app.stop().final() ||
+          ui.messageBox(Ru("Вы уверены, что хотите прервать\r\nзапись данных в телефон?!"),
                         MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+        op.stopped(StoppedText("записано", static_cast<long long>(k) + 1,
+                               static_cast<long long>(ListView1.rows.size())));
         break;
       }
       ContinueFlag = true;
+      app.stop().withdraw();
     }
   }
   if (refused > 0) {

@@ -5,6 +5,7 @@
 #include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
+#include "core/stop_request.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_section.h"
 #include "phonebook/vcard.h"
@@ -61,12 +62,13 @@ void FillRecord(TAbonentInfo& r, const ImportRow& row, Family family, std::int32
 // or that fails on the line stops the rest.
 void WriteRows(PhoneBookSection& s, UserInterface& ui, TBlockSerial& port,
                const VCardImportPlan& plan, Family family, const std::string& model,
-               ImportResult& result) {
+               ImportResult& result, StoppableOperation& op) {
   if (s.SetControlsEnabled) s.SetControlsEnabled(false);
   struct Finish {
     PhoneBookSection& s;
     ~Finish() {
       s.pbReadAllRecords.setPosition(0);
+      s.pbReadAllRecords.Figure.clear();
       s.pbFullRecord.setPosition(static_cast<int>(s.ListView1.rows.size()));
       if (!s.ListView1.rows.empty()) s.sbAddRecord.enabled = true;
       s.Label9.visible = false;
@@ -114,7 +116,15 @@ void WriteRows(PhoneBookSection& s, UserInterface& ui, TBlockSerial& port,
     ++written;
     s.pbReadAllRecords.setPosition(written);
     s.Label9.caption = Ru("Записано ") + IntToStr(written) + Ru(" из ") + IntToStr(total);
+    s.pbReadAllRecords.showFigure(written, total);
     ui.processEvents(false);
+    if (written < total && op.stopRequested()) {
+      result.outcome = ImportResult::Outcome::Stopped;
+      for (std::size_t rest = k + 1; rest < rows.size(); ++rest)
+        if (rows[rest].status == ImportRow::Status::Write) result.leftOut.push_back(rows[rest]);
+      op.stopped(StoppedText("записано", written, total));
+      return;
+    }
   }
   result.outcome = ImportResult::Outcome::Written;
   ui.messageBox(Ru("Записано в телефон: ") + IntToStr(written) + Ru(" из ") + IntToStr(total) + ".",
@@ -138,6 +148,7 @@ ImportResult ImportVCardClick(PhoneBookSection& s, AppState& app, TfrmImportVCar
   result.path = *path;
   const std::vector<VCard> cards = ParseVCards(ReadTextFile(*path));
 
+  StoppableOperation op(app.stop(), ui, Ru("Импорт из vCard…"));
   app.LoadPortSettings();
   const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
   const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AfterModel);
@@ -162,7 +173,7 @@ ImportResult ImportVCardClick(PhoneBookSection& s, AppState& app, TfrmImportVCar
     result.outcome = ImportResult::Outcome::Refused;
     return result;
   }
-  WriteRows(s, ui, *port, dialog.Plan, family, model, result);
+  WriteRows(s, ui, *port, dialog.Plan, family, model, result, op);
   return result;
 }
 

@@ -51,7 +51,7 @@ struct ImportResult {
     Cancelled,    // the file dialog or the preview was cancelled
     Unsupported,  // a model whose phone book cannot be written: nothing sent
     Refused,      // the handset refused the phone book or the character set: nothing written
-    Stopped,      // a write failed: `written` of `total` went in
+    Stopped,      // a write failed, or the user stopped: `written` of `total` went in
     Written,      // every row to write went in
   };
   Outcome outcome = Outcome::Cancelled;

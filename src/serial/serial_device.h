@@ -63,4 +63,10 @@ class SerialDevice {
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice();
 
+// Gives up every device this process holds open, at once: the exclusive mode is cleared and
+// the descriptor closed, which drops the lock. Only system calls, no allocation and no lock,
+// so a signal handler may call it just before it ends the process; the port objects are not
+// to be used afterwards.
+void ReleaseOpenDevicesNow() noexcept;
+
 }  // namespace quorvex

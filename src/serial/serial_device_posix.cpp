@@ -9,6 +9,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 
@@ -17,6 +18,26 @@
 
 namespace quorvex {
 namespace {
+
+// The descriptors open at this moment, for ReleaseOpenDevicesNow. An operation holds one
+// port; a few slots leave room for a second opener that is refused.
+constexpr int kHeldSlots = 8;
+std::atomic<int> gHeld[kHeldSlots] = {-1, -1, -1, -1, -1, -1, -1, -1};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+void NoteHeld(int fd) {
+  for (std::atomic<int>& slot : gHeld) {
+    int expected = -1;
+    if (slot.compare_exchange_strong(expected, fd)) return;
+  }
+}
+
+void ForgetHeld(int fd) {
+  for (std::atomic<int>& slot : gHeld) {
+    int expected = fd;
+    if (slot.compare_exchange_strong(expected, -1)) return;
+  }
+}
 
 // Unix98 pty slaves live on majors 136..143. A pty refuses the modem-line and counter
 // ioctls and forces CS8; neither is a failure there.
@@ -108,35 +129,26 @@ class PosixSerialDevice final : public SerialDevice {
     close();
     int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
+    // Noted before it is made exclusive, so that a release from a signal handler finds it.
+    NoteHeld(fd);
+    const auto fail = [fd](bool exclusive) {
+      const int err = errno;
+      ForgetHeld(fd);
+      if (exclusive) ::ioctl(fd, TIOCNXCL);
+      ::close(fd);
+      return err;
+    };
     // flock holds against every opener, root included; TIOCEXCL keeps out openers that do
     // not lock.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-      int err = errno;
-      ::close(fd);
-      return err;
-    }
-    if (::ioctl(fd, TIOCEXCL) != 0) {
-      int err = errno;
-      ::close(fd);
-      return err;
-    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(false);
+    if (::ioctl(fd, TIOCEXCL) != 0) return fail(false);
     termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
-      int err = errno;
-      ::ioctl(fd, TIOCNXCL);
-      ::close(fd);
-      return err;
-    }
+    if (::tcgetattr(fd, &tio) != 0) return fail(true);
     ::cfmakeraw(&tio);
     tio.c_cflag |= CLOCAL | CREAD;
     tio.c_cc[VMIN] = 0;
     tio.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd, TCSANOW, &tio) != 0) {
-      int err = errno;
-      ::ioctl(fd, TIOCNXCL);
-      ::close(fd);
-      return err;
-    }
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return fail(true);
     fd_ = fd;
     pty_ = IsPtySlave(fd);
     countersSupported_ = !pty_;
@@ -148,6 +160,7 @@ class PosixSerialDevice final : public SerialDevice {
 
   void close() override {
     if (fd_ < 0) return;
+    ForgetHeld(fd_);
     ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
@@ -363,6 +376,15 @@ class PosixSerialDevice final : public SerialDevice {
 };
 
 }  // namespace
+
+void ReleaseOpenDevicesNow() noexcept {
+  for (std::atomic<int>& slot : gHeld) {
+    const int fd = slot.exchange(-1);
+    if (fd < 0) continue;
+    ::ioctl(fd, TIOCNXCL);
+    ::close(fd);
+  }
+}
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice() {
   return std::make_unique<PosixSerialDevice>();

@@ -36,6 +36,7 @@
 #include "ui/main_window_design.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
+#include "ui/stop_gate.h"
 
 namespace quorvex::ui {
 namespace {
@@ -77,6 +78,7 @@ QLabel* MainWindowView::label(QWidget* parent, const std::string& name) {
 QProgressBar* MainWindowView::progressBar(QWidget* parent, const std::string& name) {
   auto* bar = add(new QProgressBar(parent), name);
   bar->setTextVisible(false);
+  bar->setAlignment(Qt::AlignCenter);
   return bar;
 }
 
@@ -98,6 +100,7 @@ MainWindowView::MainWindowView(TfrmMain& model, QtUserInterface& ui)
   buildDateBook();
   buildSMS();
   buildDialogs();
+  buildStatusBar();
 
   model_.showModal = [this](const std::string& form) { showModal(form); };
   ui_.beforeEvents = [this] { sync(); };
@@ -127,6 +130,7 @@ MainWindowView::MainWindowView(TfrmMain& model, QtUserInterface& ui)
 
 MainWindowView::~MainWindowView() {
   ui_.beforeEvents = nullptr;
+  ui_.takesStopInput = nullptr;
   model_.showModal = nullptr;
 }
 
@@ -160,6 +164,38 @@ void MainWindowView::buildFrame() {
   status->setObjectName(QStringLiteral("StatusBar"));
   const QMargins frame = status->contentsMargins();
   status->setMinimumHeight(status->fontMetrics().height() + frame.top() + frame.bottom() + 6);
+}
+
+void MainWindowView::buildStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setSizeGripEnabled(false);
+  status_ = add(new QLabel(bar), "lblStatus");
+  bar->addWidget(status_, 1);
+  QToolButton* stop = speedButton(bar, "sbStop");
+  bar->addPermanentWidget(stop);
+  gate_ = new StopGate(
+      this, [this] { return model_.app.stop().running(); },
+      [this] {
+        model_.click("sbStop");
+        sync();
+      });
+  gate_->setStopButton(stop);
+  // While an operation runs its pumps must deliver the stop button's click and Escape; the
+  // gate keeps every other input away.
+  ui_.takesStopInput = [this] { return model_.app.stop().running(); };
+}
+
+void MainWindowView::closeEvent(QCloseEvent* e) {
+  // The operation that runs is below this call on the stack: the window stays until it has
+  // ended, and closing asks it to stop.
+  if (model_.app.stop().running()) {
+    model_.click("sbStop");
+    sync();
+    e->ignore();
+    return;
+  }
+  QMainWindow::closeEvent(e);
 }
 
 void MainWindowView::buildMenus() {
@@ -297,7 +333,9 @@ bool Differs(std::optional<std::string>& shown, const std::string& now) {
 void MainWindowView::sync() {
   if (syncing_) return;
   syncing_ = true;
+  model_.ShowActivity();
   syncControls();
+  if (Differs(shownStatus_, model_.statusText())) status_->setText(ToQ(*shownStatus_));
   for (Section s : kSections) widget(SectionPanel(s))->setVisible(model_.panelVisible(s));
   syncMenus();
 
@@ -310,6 +348,8 @@ void MainWindowView::sync() {
     auto* pb = static_cast<QProgressBar*>(widget(name));
     pb->setRange(g.Min, std::max(g.Min, g.Max));
     pb->setValue(g.Position);
+    pb->setTextVisible(!g.Figure.empty());
+    if (!g.Figure.empty()) pb->setFormat(ToQ(g.Figure));
   };
   bar("pbReadAllRecords", model_.pbReadAllRecords);
   bar("pbFullRecord", model_.pbFullRecord);

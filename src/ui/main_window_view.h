@@ -12,6 +12,7 @@
 #include "app/main_window.h"
 
 class QAction;
+class QCloseEvent;
 class QCalendarWidget;
 class QComboBox;
 class QFrame;
@@ -33,6 +34,7 @@ class HelpDialog;
 class KeyPreview;
 class ListView;
 class QtUserInterface;
+class StopGate;
 
 class MainWindowView : public QMainWindow {
  public:
@@ -72,6 +74,8 @@ class MainWindowView : public QMainWindow {
   void buildDateBook();
   void buildSMS();
   void buildDialogs();
+  void buildStatusBar();
+  void closeEvent(QCloseEvent* e) override;
   void showModal(const std::string& form);
   void afterEvent();
   void syncTree();
@@ -104,6 +108,8 @@ class MainWindowView : public QMainWindow {
   HelpDialog* help_ = nullptr;
   AboutDialog* about_ = nullptr;
   KeyPreview* preview_ = nullptr;
+  StopGate* gate_ = nullptr;
+  QLabel* status_ = nullptr;
   bool syncing_ = false;
   int laidOutSection_ = -1;
 
@@ -128,7 +134,7 @@ class MainWindowView : public QMainWindow {
   std::vector<ActionMirror> actionMirrors_;
   std::map<int, Shown> shownTree_;
   std::map<std::string, Shown> shownInfo_;
-  Shown shownTerminal_, shownCommand_, shownDescription_, shownSms_;
+  Shown shownTerminal_, shownCommand_, shownDescription_, shownSms_, shownStatus_;
 };
 
 template <class W>

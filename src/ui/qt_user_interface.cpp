@@ -174,6 +174,7 @@ void QtUserInterface::processEvents(bool paintOnly) {
   if (sinceFrame_.isValid() && sinceFrame_.elapsed() < kFrameMilliseconds) return;
   sinceFrame_.start();
   ++framesPainted_;
+  if (paintOnly && takesStopInput && takesStopInput()) paintOnly = false;
   QApplication::processEvents(paintOnly ? QEventLoop::ExcludeUserInputEvents
                                         : QEventLoop::AllEvents);
 }

@@ -49,6 +49,9 @@ class QtUserInterface : public UserInterface {
 
   // Called before every box and every pump, so the window shows the state of the moment.
   std::function<void()> beforeEvents;
+  // Whether a long operation runs that the user may stop: its pumps then deliver input too,
+  // which the window's stop gate limits to the stop button and Escape.
+  std::function<bool()> takesStopInput;
   bool busy() const { return busy_; }
 
   // A pump lets Qt paint and deliver input at most once in this time.

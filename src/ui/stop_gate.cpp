@@ -1,0 +1,60 @@
+#include "ui/stop_gate.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace quorvex::ui {
+namespace {
+
+bool IsInput(QEvent::Type t) {
+  switch (t) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::Drop:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+StopGate::StopGate(QWidget* window, std::function<bool()> running, std::function<void()> stop)
+    : QObject(window), window_(window), running_(std::move(running)), stop_(std::move(stop)) {
+  qApp->installEventFilter(this);
+}
+
+StopGate::~StopGate() {
+  qApp->removeEventFilter(this);
+}
+
+bool StopGate::eventFilter(QObject* receiver, QEvent* event) {
+  const QEvent::Type type = event->type();
+  // A shortcut is matched before its key reaches any widget; it names an action, not one.
+  if (type == QEvent::Shortcut) return running_();
+  // The platform window passes input on to its widgets, where it is judged.
+  if (!IsInput(type) || !receiver->isWidgetType()) return false;
+  auto* w = static_cast<QWidget*>(receiver);
+  if (w->window() != window_ || !running_()) return false;
+  if (stopButton_ != nullptr && (w == stopButton_ || stopButton_->isAncestorOf(w))) return false;
+  if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    stop_();
+    return true;
+  }
+  return true;
+}
+
+}  // namespace quorvex::ui
