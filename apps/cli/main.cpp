@@ -44,7 +44,8 @@ constexpr int kExitInterrupted = 130;
 // port free for the next opener.
 std::atomic<int> gInterrupts{0};
 std::atomic<StopRequest*> gStop{nullptr};
-static_assert(std::atomic<int>::is_always_lock_free && std::atomic<StopRequest*>::is_always_lock_free);
+static_assert(std::atomic<int>::is_always_lock_free &&
+              std::atomic<StopRequest*>::is_always_lock_free);
 
 extern "C" void OnInterrupt(int) {
   if (gInterrupts.fetch_add(1) == 0) {

@@ -96,8 +96,7 @@ void RunSmsCommand(AppState& app, CliUserInterface& ui, const std::vector<std::s
     // The dialog offers the phone book list's names and sends to a chosen name's number, so
     // the list is read first, as the window's user has it before writing.
     phonebook::PhoneBookSection book;
-    if (!RunHandler(ui, [&] { book.sbReadAllClick(app); }) || ui.failed() ||
-        app.stop().final())
+    if (!RunHandler(ui, [&] { book.sbReadAllClick(app); }) || ui.failed() || app.stop().final())
       return;
     RunHandler(ui, [&] { section.sbSMSNewClick(app, book.ListView1); });
     return;

@@ -189,6 +189,24 @@ int main(int argc, char** argv) {
   window.sync();
   Save(window, out, "sms-sorted");
 
+  // A read in progress: the bars' figures, the status bar and the stop button; then the
+  // stop button pressed and the window as the stopped read leaves it.
+  model.click("sbPhoneBook");
+  {
+    int pumps = 0;
+    const auto inner = ui.beforeEvents;
+    ui.beforeEvents = [&] {
+      if (inner) inner();
+      if (++pumps != 8) return;
+      Save(window, out, "phone-book-reading");
+      model.click("sbStop");
+    };
+    model.click("sbReadAll");
+    ui.beforeEvents = inner;
+    window.sync();
+    Save(window, out, "phone-book-stopped");
+  }
+
   auto box = quorvex::ui::MakeMessageBox(quorvex::kHotKeyHelp, quorvex::MsgKind::Message,
                                          quorvex::MsgButtons::Ok, &window);
   box->show();

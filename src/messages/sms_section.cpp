@@ -591,8 +591,8 @@ void SmsSection::sbSMSDeleteAllClick(AppState& app) {
       pbReadSMS.showFigure(static_cast<long long>(done), static_cast<long long>(total));
       app.ui().processEvents(true);
       if (!lvSMS.rows.empty() && op.stopRequested()) {
-        op.stopped(StoppedText("удалено", static_cast<long long>(done),
-                               static_cast<long long>(total)));
+        op.stopped(
+            StoppedText("удалено", static_cast<long long>(done), static_cast<long long>(total)));
         break;
       }
     }

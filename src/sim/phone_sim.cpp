@@ -118,6 +118,7 @@ void PhoneSim::Impl::saveLocked() {
 }
 
 void PhoneSim::Impl::record(std::string line) {
+  if (opt.onCommand) opt.onCommand(line);
   std::lock_guard lock(logMu);
   transcript.push_back(std::move(line));
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -48,6 +49,9 @@ struct SimOptions {
   // A newer handset: the Motorola phone book, group and date book commands answer ERROR
   // until AT+MODE=2; AT+MODE=0 turns it back.
   bool needsMode2 = false;
+  // Called on the serving thread with each command line as it is taken, before it is
+  // answered: a test acts at an exact point of an operation (the client waits meanwhile).
+  std::function<void(const std::string& command)> onCommand;
 };
 
 class PhoneSim {

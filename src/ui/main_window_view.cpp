@@ -119,6 +119,19 @@ MainWindowView::MainWindowView(TfrmMain& model, QtUserInterface& ui)
     return false;  // the focused control gets the key as well
   });
 
+  // Installed after the key preview, so that it sees every key first: the last filter
+  // installed on the application is the first asked.
+  gate_ = new StopGate(
+      this, [this] { return model_.app.stop().running(); },
+      [this] {
+        model_.click("sbStop");
+        sync();
+      });
+  gate_->setStopButton(stop_);
+  // While an operation runs its pumps must deliver the stop button's click and Escape; the
+  // gate keeps every other input away.
+  ui_.takesStopInput = [this] { return model_.app.stop().running(); };
+
   resize(kWindowWidth, kWindowHeight);
   setMinimumSize(kWindowWidth, kWindowHeight);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -174,16 +187,7 @@ void MainWindowView::buildStatusBar() {
   bar->addWidget(status_, 1);
   QToolButton* stop = speedButton(bar, "sbStop");
   bar->addPermanentWidget(stop);
-  gate_ = new StopGate(
-      this, [this] { return model_.app.stop().running(); },
-      [this] {
-        model_.click("sbStop");
-        sync();
-      });
-  gate_->setStopButton(stop);
-  // While an operation runs its pumps must deliver the stop button's click and Escape; the
-  // gate keeps every other input away.
-  ui_.takesStopInput = [this] { return model_.app.stop().running(); };
+  stop_ = stop;
 }
 
 void MainWindowView::closeEvent(QCloseEvent* e) {

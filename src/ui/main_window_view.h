@@ -109,6 +109,7 @@ class MainWindowView : public QMainWindow {
   AboutDialog* about_ = nullptr;
   KeyPreview* preview_ = nullptr;
   StopGate* gate_ = nullptr;
+  QToolButton* stop_ = nullptr;
   QLabel* status_ = nullptr;
   bool syncing_ = false;
   int laidOutSection_ = -1;

@@ -43,8 +43,13 @@ StopGate::~StopGate() {
 
 bool StopGate::eventFilter(QObject* receiver, QEvent* event) {
   const QEvent::Type type = event->type();
-  // A shortcut is matched before its key reaches any widget; it names an action, not one.
-  if (type == QEvent::Shortcut) return running_();
+  // A shortcut is matched before its key reaches any widget, and goes to an action or a
+  // shortcut object: the window it belongs to is that of its nearest widget.
+  if (type == QEvent::Shortcut) {
+    QObject* owner = receiver;
+    while (owner != nullptr && !owner->isWidgetType()) owner = owner->parent();
+    return owner != nullptr && static_cast<QWidget*>(owner)->window() == window_ && running_();
+  }
   // The platform window passes input on to its widgets, where it is judged.
   if (!IsInput(type) || !receiver->isWidgetType()) return false;
   auto* w = static_cast<QWidget*>(receiver);

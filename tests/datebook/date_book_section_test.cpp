@@ -408,6 +408,35 @@ TEST_F(DateBookSectionTest, AddingTakesTheFirstFreeIndexAndReadsAgain) {
   EXPECT_EQ(section.frmAddEvent.UsedSlots, (std::vector<bool>{true, true, true, true}));
 }
 
+// A read stopped part way: the rows so far stay, the date book is unlocked once, and an
+// index it did not reach counts as taken, so that a new event cannot overwrite one there.
+TEST_F(DateBookSectionTest, AStoppedReadKeepsItsRowsAndTakesNoUnreadIndexForANewEvent) {
+  startPhone(DateBook(4, {{0, Event("A", '0', "07:00", "01-02-2026", 10, "", 1)},
+                          {3, Event("D", '0', "09:00", "01-02-2026", 10, "", 1)}}));
+  int pumps = 0;
+  ui_.onPump = [&] {
+    if (++pumps == 2) app_->stop().request();
+  };
+  section.sbReadAllEventsClick(*app_);
+  EXPECT_EQ(phone().transcript(), (Strings{"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBR=?", "AT+MDBR=0",
+                                           "AT+MDBR=1", "AT+MDBL=0"}));
+  ASSERT_EQ(rows().size(), 1u);
+  EXPECT_FALSE(section.LastReadComplete);
+  EXPECT_EQ(section.frmAddEvent.UsedSlots, (std::vector<bool>{true, false, true, true}));
+  EXPECT_EQ(section.frmAddEvent.FirstFreeIndex(), 1);
+  EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+  EXPECT_EQ(section.pbReadEvent.Figure, "");
+  ASSERT_FALSE(ui_.boxes.empty());
+  EXPECT_EQ(ui_.boxes.back().text, Ru("Остановлено: прочитано 2 из 5."));
+
+  // The next read is not stopped by the request the last one took.
+  phone().clearTranscript();
+  ui_.onPump = nullptr;
+  section.sbReadAllEventsClick(*app_);
+  EXPECT_EQ(phone().transcript(), ReadCommands(4));
+  EXPECT_TRUE(section.LastReadComplete);
+}
+
 TEST_F(DateBookSectionTest, CancelledAddSendsNothing) {
   startPhone(DateBook(2, {}));
   section.frmAddEvent.edtEventTitle = "x";

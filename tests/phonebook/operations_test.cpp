@@ -559,7 +559,22 @@ TEST(WriteAll, StopAsksAndYesEndsTheLoop) {
   EXPECT_EQ(h.ui.pumps, (std::vector<bool>{false, false})) << "input is taken between rows";
   const Box question{Ru("Вы уверены, что хотите прервать\r\nзапись данных в телефон?!"),
                      MsgKind::Question, MsgButtons::YesNo};
-  EXPECT_EQ(h.ui.boxes, (std::vector<Box>{question, question}));
+  const Box stopped{
+      Ru("Остановлено: записано 2 из ") + std::to_string(h.section.ListView1.rows.size()) + ".",
+      MsgKind::Information, MsgButtons::Ok};
+  EXPECT_EQ(h.ui.boxes, (std::vector<Box>{question, question, stopped}));
+}
+
+// The CLI's Ctrl+C stops at once: no question, and the write ends after the row in progress.
+TEST(WriteAll, AFinalStopAsksNothing) {
+  Handset h("C350", Grouped());
+  ReadFirst(h);
+  h.ui.onPump = [&] { h.app().stop().requestAll(); };
+  h.section.sbWriteAllClick(h.app());
+  EXPECT_EQ(h.sent().size(), 3u + 1u);
+  ASSERT_EQ(h.ui.boxes.size(), 1u);
+  EXPECT_EQ(h.ui.boxes[0].kind, MsgKind::Information);
+  EXPECT_EQ(h.section.pbReadAllRecords.Figure, "");
 }
 
 TEST(WriteAll, ARowRemovedMeanwhileEndsTheLoopSafely) {
