@@ -181,7 +181,6 @@ void MainWindowView::buildFrame() {
 
 void MainWindowView::buildStatusBar() {
   QStatusBar* bar = statusBar();
-  bar->setObjectName(QStringLiteral("StatusBar1"));
   bar->setSizeGripEnabled(false);
   status_ = add(new QLabel(bar), "lblStatus");
   bar->addWidget(status_, 1);
