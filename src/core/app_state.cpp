@@ -1,6 +1,14 @@
 #include "core/app_state.h"
 
+#include "core/bin_file.h"
+
 namespace quorvex {
+
+std::string AppState::BesideSettings(const std::string& settingsPath) {
+  const std::size_t slash = settingsPath.rfind('/');
+  if (slash == std::string::npos) return kBinFile;
+  return settingsPath.substr(0, slash + 1) + kBinFile;
+}
 
 void AppState::applyOverride() {
   if (override_.portName) settings_.PortName = *override_.portName;

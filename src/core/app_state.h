@@ -23,10 +23,23 @@ struct SettingsOverride {
   bool complete() const { return portName && baudRate && timeOut; }
 };
 
+// What the program last learnt of the handset it talks to, without asking for it: the phone
+// book's read names the model, the information section the IMEI. Empty where unknown.
+struct KnownHandset {
+  std::string model;
+  std::string imei;
+  // A model other than the known one is another handset: its IMEI is not known yet.
+  void sawModel(const std::string& seen) {
+    if (seen != model) imei.clear();
+    model = seen;
+  }
+};
+
 class AppState {
  public:
+  // The bin lives in the working folder, beside the settings file.
   AppState(UserInterface& ui, std::string settingsPath = kPortSettingsFile)
-      : ui_(ui), settingsPath_(std::move(settingsPath)) {}
+      : ui_(ui), settingsPath_(std::move(settingsPath)), binPath(BesideSettings(settingsPath_)) {}
 
   UserInterface& ui() { return ui_; }
   PortSettings& settings() { return settings_; }
@@ -42,7 +55,11 @@ class AppState {
   // operations also take the configured reply time-out.
   std::unique_ptr<TBlockSerial> OpenHandset(bool longOperation);
 
+  KnownHandset handset;
+
  private:
+  static std::string BesideSettings(const std::string& settingsPath);
+
   void applyOverride();
 
   UserInterface& ui_;
@@ -50,6 +67,10 @@ class AppState {
   PortSettings settings_;
   SettingsOverride override_;
   StopRequest stop_;
+
+ public:
+  // Where what the operations erase or overwrite is kept (core/bin_file.h).
+  std::string binPath;
 };
 
 }  // namespace quorvex

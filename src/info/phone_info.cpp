@@ -118,6 +118,7 @@ PhoneInfoSection::PhoneInfoSection()
 
 void PhoneInfoSection::ShowImei(AppState& app) {
   edtIMEI = TrimInfoReply(Ask(app, "AT+CGSN"), "\r\n+CGSN: IMEI");
+  app.handset.imei = edtIMEI;
 }
 
 void PhoneInfoSection::ShowImsi(AppState& app) {
@@ -141,6 +142,8 @@ void PhoneInfoSection::ShowModel(AppState& app) {
     }
   }
   edtModel = "Motorola " + m.model;
+  // Asked right after the IMEI: the model names the same handset.
+  app.handset.model = m.model;
   edtBand = std::move(m.bands);
 }
 

@@ -6,6 +6,7 @@
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 #include "core/stop_request.h"
+#include "phonebook/phonebook_bin.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/phonebook_section.h"
 
@@ -98,6 +99,33 @@ struct RestoreUnwritten {
   std::vector<bool> written;
 };
 
+// A load writes only into a list laid out for the family.
+bool LayoutFits(const ListModel& list, Family family) {
+  const std::size_t columns = list.columns.size();
+  return (family == Family::Classic && columns == kBaseColumns) ||
+         (HasGroups(family) && columns == kGroupedColumns);
+}
+
+// Whether the load writes the record of a slot.
+bool LoadWrites(const TAbonentInfo& r) {
+  return r.Index != 0 && !r.Number.empty();
+}
+
+// The entries of the last read that the load overwrites with something else.
+std::vector<BinRecord> OverwrittenByLoad(const std::vector<TAbonentInfo>& records,
+                                         const std::vector<TAbonentInfo>& before,
+                                         const std::vector<bool>& fromFile, Family family) {
+  std::vector<BinRecord> kept;
+  for (std::size_t k = 0; k < records.size() && k < before.size(); ++k) {
+    const TAbonentInfo& was = before[k];
+    // A slot the table got only now (Index 0) was never read: nothing is known of it.
+    if (!fromFile[k] || !LoadWrites(records[k]) || was.Index == 0 || IsFree(was)) continue;
+    if (RecordWriteCommand(was, family) != RecordWriteCommand(records[k], family))
+      kept.push_back(EntryBinRecord(was, family, "load"));
+  }
+  return kept;
+}
+
 // Writes every record with a number in slot order; each the handset takes gets its row.
 // Returns how many it refused.
 int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& ui, Family family,
@@ -115,12 +143,10 @@ int WriteLoadedRecords(PhoneBookSection& s, TBlockSerial& port, UserInterface& u
     return false;
   };
   int refused = 0;
-  const std::size_t columns = s.ListView1.columns.size();
-  const bool layoutFits = (family == Family::Classic && columns == kBaseColumns) ||
-                          (HasGroups(family) && columns == kGroupedColumns);
+  const bool layoutFits = LayoutFits(s.ListView1, family);
   for (std::size_t k = 0; layoutFits && k < s.Records.size(); ++k) {
     TAbonentInfo& r = s.Records[k];
-    if (r.Index == 0 || r.Number.empty()) continue;
+    if (!LoadWrites(r)) continue;
     const std::string nameHex = NameHexFor(r);
     port.RunAtCommand(RecordWriteCommand(r, family));
     bool accepted = port.CommandOk();
@@ -227,6 +253,12 @@ void PhoneBookSection::pmLoadRecordClick(AppState& app) {
     if (!staged.bySlot[slot]) continue;
     Records[slot] = std::move(*staged.bySlot[slot]);
     restore.fromFile[slot] = true;
+  }
+
+  if (LayoutFits(ListView1, family) &&
+      !KeepInBin(app, OverwrittenByLoad(Records, restore.before, restore.fromFile, family),
+                 Ru("Ничего не записано."))) {
+    return;
   }
 
   Label9.visible = true;

@@ -117,6 +117,8 @@ void PhoneBookSection::sbReadAllClick(AppState& app) {
 
   const std::string model = CutModelName(port->RunAtCommand("AT+CGMM"), ModelCut::AtQuote);
   const Family family = FamilyOf(model);
+  Model = model;
+  app.handset.sawModel(model);
   if (HasGroups(family)) AddGroupColumns(ListView1);
 
   port->RunAtCommand("AT +CPBS=ME");

@@ -7,10 +7,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/bin_keep.h"
 #include "core/busy.h"
 #include "core/controls.h"
 #include "core/list_model.h"
@@ -38,6 +40,8 @@ class PhoneBookSection {
   // False from the moment a read replaces Records until it has them all: a read that
   // stopped part way leaves a part of the book, which an export must not pass off as whole.
   bool LastReadComplete = true;
+  // The model the last read named; what an erase keeps in the bin is laid out for its family.
+  std::string Model;
 
   ListModel ListView1;
   ProgressBar pbReadAllRecords;
@@ -79,6 +83,10 @@ class PhoneBookSection {
   // Saving to a file (pmSaveBook, mnuBackUp) and loading one (pmLoadRecord, mnuRestore).
   void pmSaveBookClick(AppState& app);
   void pmLoadRecordClick(AppState& app);
+  // Writes phone book records of the bin back, after a read: each to its old index of its
+  // memory when that is free, else to the lowest free one there; then reads again. A result
+  // for every record, in order.
+  std::vector<BinRestoreResult> RestoreFromBin(AppState& app, const std::vector<BinRecord>& chosen);
   // "Настройка".
   void mnuOptionClick(UserInterface& ui) { frmOption.Show(ui); }
 
@@ -102,6 +110,9 @@ class PhoneBookSection {
   std::vector<std::string> freeIndices() const;
   // Taken[i - 1]: index i holds (or may hold) an entry; `except` is left free.
   std::vector<bool> takenIndices(std::int64_t except) const;
+  // What erasing the row's entry loses, as the bin keeps it: its record, or the row's texts
+  // where the table holds none for it. Nothing for a caption that is no index.
+  std::optional<BinRecord> keptEntry(const ListRow& row, Family family, const std::string& operation);
   // The row with a caption: the one at `hint` when it still has it, else the first.
   std::vector<ListRow>::iterator rowOf(const std::string& caption, std::size_t hint);
   // After an edit's write was refused, its erase taken: writes the erased entry back, or

@@ -1,10 +1,12 @@
 // Adding, editing, erasing and writing back entries.
 #include <algorithm>
+#include <map>
 
 #include "codec/delphi_text.h"
 #include "codec/reply_fields.h"
 #include "codec/ru.h"
 #include "core/stop_request.h"
+#include "phonebook/phonebook_bin.h"
 #include "phonebook/phonebook_section.h"
 
 namespace quorvex::phonebook {
@@ -23,6 +25,12 @@ std::optional<std::int32_t> IntOf(const std::string& s) {
   } catch (const EConvertError&) {
     return std::nullopt;
   }
+}
+
+TAbonentInfo RowToWrite(const ListRow& row, const TAbonentInfo* record, Family family);
+
+std::string NothingErased() {
+  return Ru("Ничего не удалено.");
 }
 
 void TellNoFamily(UserInterface& ui, const std::string& model) {
@@ -227,6 +235,13 @@ void PhoneBookSection::ListView1DblClick(AppState& app) {
   }
   const TAbonentInfo before = *recordAt(oldIndex);
 
+  std::vector<BinRecord> kept;
+  if (std::optional<BinRecord> b = keptEntry(row, family, "edit")) kept.push_back(std::move(*b));
+  const TAbonentInfo* target = recordAt(newIndex);
+  if (newIndex != oldIndex && !IsFree(*target))
+    kept.push_back(EntryBinRecord(*target, family, "edit"));
+  if (!KeepInBin(app, std::move(kept), Ru("Запись не изменена."))) return;
+
   port->RunAtCommand(EraseCommand(oldIndex));
   if (!port->CommandOk()) {
     ui.messageBox(Ru("Телефон не удалил прежнюю запись. Изменения не записаны."), MsgKind::Error,
@@ -261,6 +276,17 @@ std::vector<ListRow>::iterator PhoneBookSection::rowOf(const std::string& captio
                       [&](const ListRow& r) { return r.caption == caption; });
 }
 
+std::optional<BinRecord> PhoneBookSection::keptEntry(const ListRow& row, Family family,
+                                                     const std::string& operation) {
+  const std::optional<std::int32_t> index = IntOf(row.caption);
+  if (!index) return std::nullopt;
+  const TAbonentInfo* held = recordAt(*index);
+  if (held != nullptr && !IsFree(*held)) return EntryBinRecord(*held, family, operation);
+  TAbonentInfo shown = RowToWrite(row, held, family);
+  shown.OnSim = *index > PhoneLast && PhoneLast > 0 ? 1 : 0;
+  return EntryBinRecord(shown, family, operation);
+}
+
 void PhoneBookSection::restoreRefusedEdit(TBlockSerial& port, const TAbonentInfo& erased,
                                           const std::string& caption, Family family,
                                           UserInterface& ui) {
@@ -290,6 +316,16 @@ void PhoneBookSection::pmDeleteClick(AppState& app) {
       const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
       n = ListView1.selectedCount();
       if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
+      std::vector<BinRecord> kept;
+      const Family family = FamilyOf(Model);
+      for (std::size_t k = 0; k < ListView1.rows.size(); ++k) {
+        const bool chosen = n == 1 ? static_cast<int>(k) == ListView1.selectedIndex()
+                                   : ListView1.rows[k].selected;
+        if (!chosen) continue;
+        if (std::optional<BinRecord> b = keptEntry(ListView1.rows[k], family, "delete"))
+          kept.push_back(std::move(*b));
+      }
+      if (!KeepInBin(app, std::move(kept), NothingErased())) return;
       const auto erase = [&](const std::string& caption) {
         port->RunAtCommand("AT+MPBW=" + caption);
         // An entry the handset kept stays in the table: its slot must not be offered free.
@@ -417,15 +453,44 @@ void PhoneBookSection::sbWriteAllClick(AppState& app) {
   if (port->RunAtCommand("AT+CPBS=AD") != kExactOk) return;
   if (port->RunAtCommand("AT+CSCS=UCS2") != kExactOk) return;
 
+  // An entry the last read showed that its row would now write differently is overwritten:
+  // it goes to the bin first. The window takes input between rows, so a row the list did not
+  // have at the start is kept on its own before its write.
+  std::map<std::int32_t, std::string> kept;  // index: the command of the entry kept
+  const auto overwritten = [&](const TAbonentInfo& entry) -> std::optional<BinRecord> {
+    const TAbonentInfo* held = recordAt(entry.Index);
+    if (held == nullptr || IsFree(*held)) return std::nullopt;
+    const std::string was = RecordWriteCommand(*held, family);
+    if (was == RecordWriteCommand(entry, family)) return std::nullopt;
+    const auto done = kept.find(entry.Index);
+    if (done != kept.end() && done->second == was) return std::nullopt;
+    kept[entry.Index] = was;
+    return EntryBinRecord(*held, family, "write-all");
+  };
+  std::vector<BinRecord> first;
+  for (const ListRow& row : ListView1.rows) {
+    const std::optional<std::int32_t> index = IntOf(row.caption);
+    if (!index) continue;
+    if (auto b = overwritten(RowToWrite(row, recordAt(*index), family))) first.push_back(*b);
+  }
+  if (!KeepInBin(app, std::move(first), Ru("Ничего не записано."))) return;
+
   pbReadAllRecords.setRange(0, static_cast<int>(ListView1.rows.size()) - 1);
   int refused = 0;
-  // The window takes input between rows, so the list may change under the loop: it is
-  // indexed afresh every time.
   for (std::size_t k = 0; k < ListView1.rows.size(); ++k) {
     const ListRow& row = ListView1.rows[k];
     const TAbonentInfo entry = RowToWrite(row, recordAt(IntOf(row.caption).value_or(0)), family);
+    if (auto late = overwritten(entry)) {
+      if (!KeepInBin(app, {*late}, Ru("Запись остановлена."))) break;
+    }
     port->RunAtCommand(RecordWriteCommand(entry, family));
-    if (!port->CommandOk()) ++refused;
+    if (!port->CommandOk()) {
+      ++refused;
+    } else if (TAbonentInfo* held = recordAt(entry.Index)) {
+      // The table follows the handset, so that a second run keeps nothing it no longer holds.
+      *held = entry;
+      held->NameHex = NameHexFor(entry);
+    }
     pbReadAllRecords.setPosition(static_cast<int>(k));
     pbReadAllRecords.showFigure(static_cast<long long>(k) + 1,
                                 static_cast<long long>(ListView1.rows.size()));

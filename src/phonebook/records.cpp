@@ -256,6 +256,19 @@ std::string RecordWriteCommand(const TAbonentInfo& r, Family family) {
   return cmd;
 }
 
+std::string EntryLine(const TAbonentInfo& r, Family family) {
+  std::string line = "+MPBR: " + IntToStr(r.Index) + "," + Quoted(r.Number) + "," +
+                     IntToStr(r.NumberFormat) + "," + NameHexFor(r) + "," +
+                     IntToStr(r.NumberType) + "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) +
+                     "," + IntToStr(r.Attr8) + "," + IntToStr(r.Attr9);
+  if (HasGroups(family)) {
+    line += "," + IntToStr(r.Category) + "," + IntToStr(r.IconId) + "," + IntToStr(r.Attr12) + "," +
+            IntToStr(r.Attr13);
+  }
+  if (family == Family::GroupedText) line += "," + TextToUcs2Hex(r.IconText) + ",0,0";
+  return line;
+}
+
 std::string EraseCommand(std::int32_t index) {
   return "AT+MPBW=" + IntToStr(index);
 }

@@ -143,6 +143,11 @@ std::string RecordWriteCommand(const TAbonentInfo& record, Family family);
 
 std::string EraseCommand(std::int32_t index);
 
+// The entry line a read would give for the record in the family's layout (a model of no
+// family as Classic): ParseEntryLine takes it back to the same record. The name goes as
+// NameHexFor gives it, the icon text of GroupedText in UCS2 hex as the handset sends it.
+std::string EntryLine(const TAbonentInfo& record, Family family);
+
 // The record a write from the record dialog leaves at its index: the entry its command
 // carried, with the fixed fields of the dialog's layout. Index and OnSim are the caller's.
 TAbonentInfo RecordFromDialog(const TfrmAddRecord& dialog, Family family);

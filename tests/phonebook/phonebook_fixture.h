@@ -75,7 +75,7 @@ class Handset {
     phone_ = std::make_unique<sim::PhoneSim>(o);
     phone_->start();
     ui.answer = MsgResult::No;
-    app_ = std::make_unique<AppState>(ui);
+    app_ = std::make_unique<AppState>(ui, (dir_ / "portcfg.ini").string());
     app_->setOverride({phone_->slavePath(), 115200, 1000});
     app_->LoadPortSettings();
   }
