@@ -18,6 +18,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "cli/bin_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/datebook_commands.h"
 #include "cli/phonebook_commands.h"
@@ -153,6 +154,14 @@ void RunPhoneBook(Run& run) {
   }
 }
 
+void RunBin(Run& run) {
+  try {
+    RunBinCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const BinUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
 void RunPhoneBookList(Run& run) {
   RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
@@ -218,6 +227,7 @@ const std::map<std::string, Command>& Commands() {
       {"phonebook", {kPhoneBookSynopsis, kPhoneBookHelp, RunPhoneBook}},
       {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
+      {"bin", {kBinSynopsis, kBinHelp, RunBin}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"

@@ -16,6 +16,7 @@
 #include "phonebook_shots.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
+#include "ui/bin_view.h"
 #include "ui/dialogs.h"
 #include "ui/look.h"
 #include "ui/program_window.h"
@@ -157,6 +158,40 @@ int main(int argc, char** argv) {
     dateBookView.eventDialog().hide();
   };
   model.click("sbAddEvent");
+  ui.scriptDialog = nullptr;
+
+  // The bin with records of each section: what a few deletes took.
+  model.click("sbPhoneBook");
+  model.click("sbReadAll");
+  for (int row : {0, 2}) {
+    model.ListView1.selectOnly(row);
+    model.phoneBook.pmDeleteClick(model.app);
+  }
+  model.click("sbDateBook");
+  if (!model.lvEvent.rows.empty()) {
+    model.lvEvent.selectOnly(0);
+    model.dateBook.sbDeleteEventClick(model.app);
+  }
+  model.click("sbSMS");
+  for (int folder : {1, 2}) {
+    model.tvSMSSelected = folder;
+    model.fire("tvSMSClick");
+    if (model.lvSMS.rows.empty()) continue;
+    model.lvSMS.selectOnly(0);
+    model.messages.sbDeleteSMSClick(model.app);
+  }
+  ui.scriptDialog = [&](quorvex::ModalDialog&) {
+    quorvex::TfrmBin& bin = model.frmBin;
+    for (std::size_t k = 0; k < bin.lvBin.rows.size(); k += 2) bin.lvBin.rows[k].selected = true;
+    ++bin.lvBin.revision;
+    bin.lvBinSelectItem();
+    quorvex::ui::BinDialog& d = *window.binDialog();
+    d.sync();
+    d.show();
+    Save(d, out, "bin");
+    d.hide();
+  };
+  model.clickMenu("mnuBin");
   ui.scriptDialog = nullptr;
 
   model.clickMenu("mnuPortConfig");

@@ -255,6 +255,12 @@ void TfrmMain::bindOwnHandlers() {
   });
 
   bind("mnuExitClick", [this] { closeRequested_ = true; });
+  bind("mnuBinClick", [this] {
+    frmBin.Restore = [this](const std::vector<BinRecord>& chosen) {
+      return RestoreBinRecords(app, phoneBook, dateBook, messages, chosen);
+    };
+    frmBin.Show(app.ui(), app.binPath);
+  });
   bind("mnuFontClick", [this] {
     if (showModal) showModal("FontDialog1");
   });

@@ -15,6 +15,7 @@
 #include "core/list_model.h"
 #include "core/list_sort.h"
 #include "core/user_interface.h"
+#include "app/bin_dialog.h"
 #include "datebook/date_book_section.h"
 #include "info/about_help.h"
 #include "info/comm_config.h"
@@ -77,6 +78,7 @@ class TfrmMain {
   phonebook::PhoneBookSection phoneBook;
   datebook::DateBookSection dateBook;
   sms::SmsSection messages;
+  TfrmBin frmBin;  // "Файл" -> "Корзина..."
   ListModel& ListView1 = phoneBook.ListView1;
   ListModel& lvEvent = dateBook.lvEvent;
   ListModel& lvSMS = messages.lvSMS;

@@ -44,6 +44,7 @@ void TfrmMain::buildMenus() {
            separator("mnuFileSMS"), item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
            item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
            item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),
+           separator("mnuFileBin"), item("mnuBin", "Корзина...", "mnuBinClick"),
            separator("N11"), item("mnuExit", "Выход", "mnuExitClick")}),
       submenu("mnuPhoneBook", "Справочник",
               {item("N6", "Добавить", "N6Click"), item("N7", "Удалить", "N7Click"),

@@ -6,8 +6,8 @@
 namespace quorvex {
 
 void TellBinUnwritable(UserInterface& ui, const std::string& why, const std::string& untouched) {
-  ui.messageBox(Ru("Не удалось сохранить в корзину то, что операция удалила бы: ") + why +
-                    ".\r\n" + untouched,
+  ui.messageBox(Ru("Не удалось сохранить в корзину то, что операция удалила бы: ") + why + ".\r\n" +
+                    untouched,
                 MsgKind::Error, MsgButtons::Ok);
 }
 

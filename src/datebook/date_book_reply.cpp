@@ -47,11 +47,13 @@ DateBookInfo ParseDateBookInfo(std::string_view trimmedReply) {
   return info;
 }
 
-DateBookEntry ParseDateBookEntry(std::string_view trimmedReply) {
+DateBookEntry ParseDateBookEntry(std::string_view trimmedReply, std::string* titleHex) {
   std::string s(trimmedReply);
   Delete(s, 1, Pos(",", s));
   DateBookEntry e;
-  e.Title = Ucs2FieldToText(CutField(s));
+  const std::string title = CutField(s);
+  if (titleHex != nullptr) *titleHex = std::string(UnquotedField(title));
+  e.Title = Ucs2FieldToText(title);
   e.EntryFlag = TakeFlag(s);
   e.AlarmFlag = TakeFlag(s);
   e.StartTime = Unquote(CutField(s));
@@ -61,6 +63,12 @@ DateBookEntry ParseDateBookEntry(std::string_view trimmedReply) {
   e.AlarmDate = Unquote(CutField(s));
   e.RepeatCode = Copy(s, 1, 1);
   return e;
+}
+
+std::string EventFields(std::int64_t index, const std::string& titleHex, const DateBookEntry& e) {
+  return text::IntToStr(index) + "," + titleHex + "," + e.EntryFlag + "," + e.AlarmFlag + ",\"" +
+         e.StartTime + "\",\"" + e.StartDate + "\"," + e.Duration + ",\"" + e.AlarmTime + "\",\"" +
+         e.AlarmDate + "\"," + e.RepeatCode;
 }
 
 const std::array<std::string, 6>& RepeatTexts() {

@@ -43,8 +43,18 @@ struct DateBookEntry {
 };
 
 // The trimmed reply to "AT+MDBR=<i>". The title may stand in double quotes, as some handsets
-// send it. Raises EConvertError only when the title is no UCS2 hex text.
-DateBookEntry ParseDateBookEntry(std::string_view trimmedReply);
+// send it. Raises EConvertError only when the title is no UCS2 hex text. titleHex, when given,
+// receives the title as the handset sent it, without the quotes.
+DateBookEntry ParseDateBookEntry(std::string_view trimmedReply, std::string* titleHex = nullptr);
+
+// The fields of an event as the write command and a read reply lay them out after the command:
+// index, title hex, entry and alarm flags, quoted start time and date, duration, quoted alarm
+// time and date, repeat code. The entry's Title is not used.
+std::string EventFields(std::int64_t index, const std::string& titleHex, const DateBookEntry& e);
+inline std::string EventWriteCommand(std::int64_t index, const std::string& titleHex,
+                                     const DateBookEntry& e) {
+  return "AT+MDBW=" + EventFields(index, titleHex, e);
+}
 
 // The repeat texts in code order ("0" to "5"); the event dialog's combo box lists them so.
 const std::array<std::string, 6>& RepeatTexts();

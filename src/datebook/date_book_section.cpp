@@ -63,6 +63,14 @@ CalendarDate ParseDateText(const std::string& s) {
   return d;
 }
 
+std::optional<std::int64_t> IndexOf(const std::string& caption) {
+  try {
+    return text::StrToInt(caption);
+  } catch (const EConvertError&) {
+    return std::nullopt;
+  }
+}
+
 }  // namespace
 
 std::vector<ListColumn> EventColumns() {
@@ -130,6 +138,7 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
   }
   highest = parsed.HighestIndex;
   used = parsed.UsedCount;
+  highestIndex_ = highest;
 
   pbReadEvent.Min = 0;
   pbReadEvent.Max = parsed.HighestIndex;
@@ -144,8 +153,9 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
     const bool holds = Pos("MDBR", reply) > 0;
     if (i < static_cast<std::int64_t>(slots.size())) slots[static_cast<std::size_t>(i)] = holds;
     if (holds) {
-      const DateBookEntry e = ParseDateBookEntry(reply);
-      Events.push_back({i, e});
+      std::string titleHex;
+      const DateBookEntry e = ParseDateBookEntry(reply, &titleHex);
+      Events.push_back({i, e, titleHex});
       ListRow& row = lvEvent.add(IntToStr(i));
       for (const std::string* field :
            {&e.Title, &e.StartTime, &e.AlarmTime, &e.StartDate, &e.Duration})
@@ -220,7 +230,22 @@ void DateBookSection::showDialog(UserInterface& ui) {
   frmAddEvent.Show(ui, ShowEventDialog);
 }
 
-void DateBookSection::write(AppState& app) {
+const ReadEvent* DateBookSection::eventAt(std::int64_t index) const {
+  for (const ReadEvent& e : Events)
+    if (e.index == index) return &e;
+  return nullptr;
+}
+
+bool DateBookSection::keepOverwritten(AppState& app, TBlockSerial& port) {
+  std::vector<BinRecord> kept;
+  if (const ReadEvent* was = eventAt(frmAddEvent.EventIndex))
+    kept.push_back(EventBinRecord(*was, "edit"));
+  if (KeepInBin(app, std::move(kept), Ru("Событие не записано."))) return true;
+  port.RunAtCommand("AT+MDBL=0");
+  return false;
+}
+
+bool DateBookSection::write(AppState& app) {
   app.LoadPortSettings();
   struct SettleAfter {
     UserInterface& ui;
@@ -229,8 +254,10 @@ void DateBookSection::write(AppState& app) {
   auto port = app.OpenHandset(true);
   port->RunAtCommand("AT+CSCS=UCS2");
   port->RunAtCommand("AT+MDBL=1");
+  if (!keepOverwritten(app, *port)) return false;
   port->RunAtCommand(frmAddEvent.WriteCommand);
   port->RunAtCommand("AT+MDBL=0");
+  return true;
 }
 
 void DateBookSection::sbAddEventClick(AppState& app) {
@@ -243,8 +270,7 @@ void DateBookSection::sbAddEventClick(AppState& app) {
   d.EventIndex = d.FirstFreeIndex();
   showDialog(app.ui());
   if (!d.Confirmed) return;
-  write(app);
-  sbReadAllEventsClick(app);
+  if (write(app)) sbReadAllEventsClick(app);
 }
 
 void DateBookSection::lvEventDblClick(AppState& app) {
@@ -280,8 +306,7 @@ void DateBookSection::lvEventDblClick(AppState& app) {
 
   showDialog(app.ui());
   if (!d.Confirmed) return;
-  write(app);
-  sbReadAllEventsClick(app);
+  if (write(app)) sbReadAllEventsClick(app);
 }
 
 void DateBookSection::sbDeleteEventClick(AppState& app) {
@@ -295,6 +320,17 @@ void DateBookSection::sbDeleteEventClick(AppState& app) {
     {
       auto port = app.OpenHandset(true);
       port->RunAtCommand("AT+MDBL=1");
+      std::vector<BinRecord> kept;
+      for (const ListRow& row : lvEvent.rows) {
+        if (!row.selected) continue;
+        const std::optional<std::int64_t> index = IndexOf(row.caption);
+        if (const ReadEvent* e = index ? eventAt(*index) : nullptr)
+          kept.push_back(EventBinRecord(*e, "delete"));
+      }
+      if (!KeepInBin(app, std::move(kept), Ru("Ничего не удалено."))) {
+        port->RunAtCommand("AT+MDBL=0");
+        return;
+      }
       for (const ListRow& row : lvEvent.rows)
         if (row.selected) port->RunAtCommand("AT+MDBWE=" + row.caption + ",0,0");
       port->RunAtCommand("AT+MDBL=0");

@@ -7,9 +7,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/app_state.h"
+#include "core/bin_keep.h"
 #include "core/busy.h"
 #include "core/controls.h"
 #include "core/list_model.h"
@@ -26,8 +28,15 @@ std::vector<ListColumn> EventColumns();
 struct ReadEvent {
   std::int64_t index = 0;
   DateBookEntry entry;
+  // The title as the handset sent it (UCS2 hex, without quotes): what goes to the bin.
+  std::string titleHex;
   bool operator==(const ReadEvent&) const = default;
 };
+
+// The bin record of an event of a read, and the event a record of the bin holds (nullopt for
+// a record of another section or one whose fields do not read).
+BinRecord EventBinRecord(const ReadEvent& event, const std::string& operation);
+std::optional<ReadEvent> EventFromBin(const BinRecord& record);
 
 class DateBookSection {
  public:
@@ -83,12 +92,21 @@ class DateBookSection {
   // "Применить параметры": the auto-delete setting of RadioGroup1.
   void SpeedButton2Click(AppState& app);
   void pmEventPopup();
+  // Writes date book records of the bin back, after a read: each to its old index when that
+  // is free, else to the lowest free one; then reads again. A result for every record.
+  std::vector<BinRestoreResult> RestoreFromBin(AppState& app, const std::vector<BinRecord>& chosen);
 
  private:
   void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used,
                StoppableOperation& op);
+  // What writing the dialog's event overwrites, kept in the bin first; false when the bin
+  // cannot be written.
+  bool keepOverwritten(AppState& app, TBlockSerial& port);
+  const ReadEvent* eventAt(std::int64_t index) const;
+  std::int64_t highestIndex_ = -1;
   void showDialog(UserInterface& ui);
-  void write(AppState& app);
+  // False when it stopped before writing.
+  bool write(AppState& app);
 };
 
 // The value "AT+MDBAD=" carries for each item of RadioGroup1 (weeks, 0 = never).

@@ -93,7 +93,6 @@ bool TfrmAddEvent::SpeedButton1Click(UserInterface& ui) {
   Confirmed = true;
   const std::string entryFlag = "1";
   std::string alarmFlag = "0";
-  const std::string index = IntToStr(EventIndex);
   const std::string title = TextToUcs2Hex(edtEventTitle);
   const std::string startTime = TimeText(dtpStartTime.hour, dtpStartTime.minute);
   const std::string startDate = DateText(dtpStartDate);
@@ -104,9 +103,16 @@ bool TfrmAddEvent::SpeedButton1Click(UserInterface& ui) {
     alarmFlag = "1";
     alarm = AlarmFor(startTime, dtpStartDate, seAl_time.value);
   }
-  WriteCommand = "AT+MDBW=" + index + "," + title + "," + entryFlag + "," + alarmFlag + ",\"" +
-                 startTime + "\",\"" + startDate + "\"," + duration + ",\"" + alarm.time + "\",\"" +
-                 alarm.date + "\"," + RepeatCode;
+  DateBookEntry fields;
+  fields.EntryFlag = entryFlag;
+  fields.AlarmFlag = alarmFlag;
+  fields.StartTime = startTime;
+  fields.StartDate = startDate;
+  fields.Duration = duration;
+  fields.AlarmTime = alarm.time;
+  fields.AlarmDate = alarm.date;
+  fields.RepeatCode = RepeatCode;
+  WriteCommand = EventWriteCommand(EventIndex, title, fields);
   close();
   return true;
 }

@@ -58,7 +58,7 @@ bool TfrmSaveSMS::SpeedButton1Click(UserInterface& ui) {
       break;
     }
   }
-  WriteCommand = "AT+CMGW=\"" + Recipient + "\"" + "\r" + MessageHex + '\x1a';
+  WriteCommand = StoreCommandHex(Recipient, MessageHex);
   visible = false;
   ++revision;
   return true;
@@ -108,7 +108,11 @@ void TfrmSaveSMS::rgLanguageClick(int itemIndex) {
 }
 
 std::string StoreCommand(const std::string& number, const std::string& text) {
-  return "AT+CMGW=\"" + number + "\"" + "\r" + TextToUcs2Hex(text) + '\x1a';
+  return StoreCommandHex(number, TextToUcs2Hex(text));
+}
+
+std::string StoreCommandHex(const std::string& number, const std::string& hexText) {
+  return "AT+CMGW=\"" + number + "\"" + "\r" + hexText + '\x1a';
 }
 
 }  // namespace quorvex::sms

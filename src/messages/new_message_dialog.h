@@ -80,5 +80,7 @@ struct TfrmSaveSMS {
 // The store command for a number and a text: the number in quotes, CR, the UCS2 hex text
 // and Ctrl-Z; the port adds the final CR when it sends it.
 std::string StoreCommand(const std::string& number, const std::string& text);
+// The same with the text already in UCS2 hex, as the handset sent it.
+std::string StoreCommandHex(const std::string& number, const std::string& hexText);
 
 }  // namespace quorvex::sms

@@ -23,11 +23,8 @@ std::string Count(const ListModel& list) {
   return IntToStr(static_cast<std::int64_t>(list.rows.size()));
 }
 
-// What follows "\r\n+CMGW: " in the store command's reply, up to the next CR.
-std::string StoredIndex(std::string reply) {
-  const std::string marker = "\r\n+CMGW: ";
-  Delete(reply, 1, Pos(marker, reply) + static_cast<int>(marker.size()) - 1);
-  return Copy(reply, 1, Pos("\r", reply) - 1);
+std::string NothingErased() {
+  return Ru("Ничего не удалено.");
 }
 
 void ShowNoRecord(UserInterface& ui) {
@@ -142,6 +139,12 @@ int RecipientIcon(const std::string& typeText) {
   return -1;
 }
 
+std::string StoredIndex(std::string reply) {
+  const std::string marker = "\r\n+CMGW: ";
+  Delete(reply, 1, Pos(marker, reply) + static_cast<int>(marker.size()) - 1);
+  return Copy(reply, 1, Pos("\r", reply) - 1);
+}
+
 SmsSection::SmsSection()
     : lvSMS(MakeMessageList()),
       Label7Caption(Ru("Текст сообщения")),
@@ -203,6 +206,7 @@ void SmsSection::ReadMessageFolder(AppState& app, const std::string& filter) {
                : filter == kFilterUnsent ? kUnsent
                : filter == kFilterDrafts ? kDrafts
                                          : -1);
+  Held.clear();
   if (SetControlsEnabled) SetControlsEnabled(false);
   pbReadSMS.Min = 0;
   if (filter == kFilterIncoming) readFolder(app, *port, kIncoming, filter, archive, op);
@@ -248,6 +252,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       if (h.status == unread) AddSubItem(row, StatusUnread(), kImageUnread);
       AddSubItem(row, decoded);
       kept.push_back({m.number, m.dateTime, decoded});
+      Held.push_back({h.index, folder, h.status, m});
     } else {
       if (folder != kDrafts && h.status != filter) continue;
       const MessageReading m =
@@ -266,6 +271,7 @@ void SmsSection::readFolder(AppState& app, TBlockSerial& port, Folder folder,
       else
         AddSubItem(row, StatusUnsent(), kImageUnsent);
       AddSubItem(row, decoded);
+      Held.push_back({h.index, folder, h.status, m});
     }
     pbReadSMS.Position = static_cast<int>(k);
     pbReadSMS.showFigure(static_cast<long long>(k) + 1, static_cast<long long>(headers.size()));
@@ -294,6 +300,7 @@ std::size_t SmsSection::LoadMessageArchive() {
   const ArchiveTail tail = ReadArchiveTail(archivePath, kMaxArchiveRows);
   lvSMS.clear();
   listRefilled(kArchive);
+  Held.clear();
   for (const std::string& line : tail.lines) AddArchiveRow(lvSMS, SplitArchiveLine(line));
   LastReadComplete = true;
   return tail.leftOut;
@@ -470,6 +477,11 @@ void SmsSection::sbSMSNewClick(AppState& app, const ListModel& phoneBook) {
       const std::string index = StoredIndex(reply);
       port->RunAtCommand("AT+CMSS=" + index);
       ui.pause(500);
+      const HeldMessage sent{index, kSent, "\"STO SENT\"", {d.Recipient, "", d.MessageHex}};
+      if (!KeepInBin(app, {MessageBinRecord(sent, "send-delete")},
+                     Ru("Сообщение отправлено и оставлено в \"Исходящих\"."))) {
+        return;
+      }
       port->RunAtCommand("AT+CMGD=" + index);
       ui.messageBox(Ru("Сообщение отправлено."), MsgKind::Information, MsgButtons::Ok);
       break;
@@ -549,6 +561,12 @@ void SmsSection::sbDeleteSMSClick(AppState& app) {
     {
       const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
       port->RunAtCommand("AT+CPMS=\"MT\"");
+      std::vector<const ListRow*> chosen;
+      for (std::size_t k = 0; k < lvSMS.rows.size(); ++k) {
+        if (s == 1 ? static_cast<int>(k) == first : lvSMS.rows[k].selected)
+          chosen.push_back(&lvSMS.rows[k]);
+      }
+      if (!KeepInBin(app, keptRows(chosen, "delete"), NothingErased())) return;
       if (s == 1) {
         port->RunAtCommand("AT+CMGD=" + lvSMS.rows[static_cast<std::size_t>(first)].caption);
         forgetIfShown(lvSMS.rows[static_cast<std::size_t>(first)]);
@@ -577,6 +595,9 @@ void SmsSection::sbSMSDeleteAllClick(AppState& app) {
     if (SetControlsEnabled) SetControlsEnabled(false);
     LeaveBusyOnExit idle(SetControlsEnabled);
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
+    std::vector<const ListRow*> all;
+    for (const ListRow& row : lvSMS.rows) all.push_back(&row);
+    if (!KeepInBin(app, keptRows(all, "delete-all"), NothingErased())) return;
     const std::size_t total = lvSMS.rows.size();
     pbReadSMS.Min = 0;
     pbReadSMS.Max = total > 0 ? static_cast<int>(total) - 1 : 0;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/app_state.h"
+#include "core/bin_keep.h"
 #include "core/busy.h"
 #include "core/controls.h"
 #include "core/list_model.h"
@@ -31,6 +32,27 @@ struct TreeNode {
 // State index of each node; also its position in tvSMS.
 enum Folder { kPhone = 0, kIncoming = 1, kUnsent = 2, kSent = 3, kDrafts = 4, kArchive = 5 };
 
+// The parts of one "AT+MMGR=" reply: the number and (incoming only) the date/time without
+// their quotes, and the text's hex line, still encoded.
+struct MessageReading {
+  std::string number;
+  std::string dateTime;
+  std::string hexText;
+};
+
+// A message of the last folder read as the handset sent it: what a delete keeps in the bin.
+struct HeldMessage {
+  std::string index;  // the row's caption
+  Folder folder = kIncoming;
+  std::string status;  // with its quotes, as the listing gave it
+  MessageReading reading;
+};
+
+// The bin record of a message, and the rows the bin's message records make for an export
+// (as lvSMS shows a folder). A record whose fields do not read makes no row.
+BinRecord MessageBinRecord(const HeldMessage& message, const std::string& operation);
+std::vector<ListRow> MessageRowsFromBin(const std::vector<BinRecord>& records);
+
 // Shows a dialog modally: returns when the user has closed it (its visible flag cleared).
 using SaveSmsDialogRunner = std::function<void(TfrmSaveSMS&)>;
 
@@ -48,6 +70,8 @@ class SmsSection {
   // a part of it in lvSMS (or the list of another folder), which an export must not pass
   // off as the folder.
   bool LastReadComplete = true;
+  // The messages of the last folder read, in list order.
+  std::vector<HeldMessage> Held;
   bool tvSMSExpanded = false;
   ListModel lvSMS;
   // The folder node (its state index) whose messages lvSMS holds, -1 when it holds none: a
@@ -100,6 +124,9 @@ class SmsSection {
   void pmMarkasReadClick(AppState& app);
   void sbSMSSaveClick(UserInterface& ui);
   void pmSMSPopup();
+  // Stores outgoing messages and drafts of the bin back with the store command; an incoming
+  // message cannot go back into the inbox and is refused. A result for every record.
+  std::vector<BinRestoreResult> RestoreFromBin(AppState& app, const std::vector<BinRecord>& chosen);
 
   // Selects the node of a folder (as the user's click on it does before tvSMSClick).
   void selectNode(int node) { tvSMSSelected = node; }
@@ -117,6 +144,9 @@ class SmsSection {
   void relabelListedFolder();
 
   std::optional<ListRow> mmSMSRow_;  // the row whose text mmSMS shows
+  // The bin records of the rows, for the messages the last read holds.
+  std::vector<BinRecord> keptRows(const std::vector<const ListRow*>& rows,
+                                  const std::string& operation) const;
 };
 
 // One header line of the "HEADER ONLY" listing: its index and its status, quotes included
@@ -133,17 +163,13 @@ std::vector<std::string> SplitListing(std::string reply, std::int32_t n);
 // characters up to the first ",". Raises EConvertError.
 std::int32_t CutMessageCount(std::string reply);
 
-// The parts of one "AT+MMGR=" reply: the number and (incoming only) the date/time without
-// their quotes, and the text's hex line, still encoded.
-struct MessageReading {
-  std::string number;
-  std::string dateTime;
-  std::string hexText;
-};
 // Cuts a reading reply of a message listed in a folder with the status its header gave:
 // the status prefix goes by its length, then the fields as each folder lays them out. The
 // number and the date/time come without control characters.
 MessageReading CutMessageReading(std::string reply, Folder folder, const std::string& status);
+
+// What follows "\r\n+CMGW: " in the store command's reply, up to the next CR.
+std::string StoredIndex(std::string reply);
 
 // The type icon of a phone book type text; -1 for a text outside the table.
 int RecipientIcon(const std::string& typeText);

@@ -32,6 +32,7 @@
 #include "ui/dialogs.h"
 #include "ui/images.h"
 #include "ui/key_preview.h"
+#include "ui/bin_view.h"
 #include "ui/list_view.h"
 #include "ui/main_window_design.h"
 #include "ui/qt_text.h"
@@ -238,6 +239,7 @@ void MainWindowView::buildDialogs() {
   commConfig_ = new CommConfigDialog(model_, this);
   about_ = new AboutDialog(model_, this);
   help_ = new HelpDialog(model_.help, this);
+  bin_ = InstallBinDialog(model_.frmBin, ui_, this);
 }
 
 // ---- Events.

@@ -29,6 +29,7 @@ class QTreeWidgetItem;
 namespace quorvex::ui {
 
 class AboutDialog;
+class BinDialog;
 class CommConfigDialog;
 class HelpDialog;
 class KeyPreview;
@@ -55,6 +56,7 @@ class MainWindowView : public QMainWindow {
   CommConfigDialog* commConfigDialog() const { return commConfig_; }
   HelpDialog* helpDialog() const { return help_; }
   AboutDialog* aboutDialog() const { return about_; }
+  BinDialog* binDialog() const { return bin_; }
 
   // Maps a key to the model's hot keys (exposed for the tests of the mapping).
   static Key HotKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
@@ -107,6 +109,7 @@ class MainWindowView : public QMainWindow {
   CommConfigDialog* commConfig_ = nullptr;
   HelpDialog* help_ = nullptr;
   AboutDialog* about_ = nullptr;
+  BinDialog* bin_ = nullptr;
   KeyPreview* preview_ = nullptr;
   StopGate* gate_ = nullptr;
   QToolButton* stop_ = nullptr;

@@ -154,6 +154,37 @@ TEST_F(CliPhoneBook, DeleteOneOrSeveral) {
   EXPECT_TRUE(phone_->state().entries.empty());
 }
 
+// What a delete put into the bin is listed newest first and written back by its id; the bin
+// file lives in the working directory beside portcfg.ini.
+TEST_F(CliPhoneBook, TheBinListsWhatADeleteTookAndRestoresIt) {
+  start("C350");
+  const sim::HandsetState before = phone_->state();
+  Result r = run({"bin", "list"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "");
+  ASSERT_EQ(run({"phonebook", "delete", "--select", "2"}).status, 0);
+  ASSERT_EQ(run({"phonebook", "delete", "--select", "1,21"}).status, 0);
+  EXPECT_TRUE(phone_->state().entries.empty());
+
+  r = run({"bin", "list"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const std::string when = r.out.substr(2, 19);
+  EXPECT_EQ(r.out, "3\t" + when + "\tСправочник\tSOS\t+112\n" +
+                       "2\t" + when + "\tСправочник\tИван\t+79161234501\n" +
+                       "1\t" + when + "\tСправочник\tTaxi\t5555\n");
+  EXPECT_TRUE(fs::exists(dir_ / "recycle_bin.txt"));
+
+  phone_->clearTranscript();
+  r = run({"bin", "restore", "3", "1", "2", "9"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "[error] В корзине нет записи 9.\n");
+  EXPECT_EQ(r.out, "3\tSOS\tвосстановлено под номером 21\n"
+                   "1\tTaxi\tвосстановлено под номером 2\n"
+                   "2\tИван\tвосстановлено под номером 1\n");
+  EXPECT_EQ(phone_->state(), before);
+  EXPECT_EQ(run({"bin", "list"}).out, "") << "restored records leave the bin";
+}
+
 TEST_F(CliPhoneBook, WriteAllPrintsNothingAndChangesNothing) {
   start("C450");
   const auto before = phone_->state();
@@ -214,6 +245,12 @@ TEST_F(CliPhoneBook, UsageErrors) {
       {"phonebook", "add", "--colour", "red"},
       {"phonebook", "add", "--name"},
       {"phonebook", "add", "--number", "1", "--name", "x", "--group", "Клуб"},
+      {"bin"},
+      {"bin", "fly"},
+      {"bin", "list", "extra"},
+      {"bin", "restore"},
+      {"bin", "restore", "two"},
+      {"bin", "restore", "0"},
   };
   for (const V& args : cases) {
     const Result r = run(args);

@@ -184,6 +184,7 @@ TEST_F(CliTest, HelpListsTheCommands) {
   Result r = run({"--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("at TEXT"), std::string::npos);
+  EXPECT_NE(r.out.find("  bin list | bin restore ID...\n"), std::string::npos);
   r = run({"at", "--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Послать"), std::string::npos);

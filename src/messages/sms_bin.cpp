@@ -1,0 +1,117 @@
+// Messages as records of the bin: kept before a delete, stored back, exported.
+#include <cstdlib>
+#include <memory>
+
+#include "codec/reply_fields.h"
+#include "codec/ru.h"
+#include "codec/ucs2.h"
+#include "messages/message_rows.h"
+#include "messages/new_message_dialog.h"
+#include "messages/sms_section.h"
+
+namespace quorvex::sms {
+
+namespace {
+
+// The memory a message lived in, as the handset's storage names it.
+std::string MemoryOf(Folder folder) {
+  if (folder == kIncoming) return "IM";
+  if (folder == kDrafts) return "DM";
+  return "OM";
+}
+
+constexpr std::size_t kStatusField = 0, kNumberField = 1, kDateTimeField = 2, kHexField = 3;
+
+}  // namespace
+
+BinRecord MessageBinRecord(const HeldMessage& m, const std::string& operation) {
+  BinRecord b;
+  b.section = std::string(kBinMessages);
+  b.operation = operation;
+  b.memory = MemoryOf(m.folder);
+  b.index = std::atoll(m.index.c_str());
+  b.caption = m.reading.number;
+  b.text = Ucs2MessageToText(m.reading.hexText);
+  b.data = {m.status, m.reading.number, m.reading.dateTime, m.reading.hexText};
+  return b;
+}
+
+std::vector<ListRow> MessageRowsFromBin(const std::vector<BinRecord>& records) {
+  std::vector<ListRow> rows;
+  for (const BinRecord& b : records) {
+    if (b.section != kBinMessages || b.data.size() <= kHexField) continue;
+    const std::string& status = b.data[kStatusField];
+    ListRow row;
+    row.caption = b.index >= 0 ? std::to_string(b.index) : std::string();
+    AddSubItem(row, b.data[kNumberField]);
+    const std::string& dateTime = b.data[kDateTimeField];
+    AddSubItem(row, dateTime.empty() ? std::string(kNoDateTime) : dateTime);
+    if (b.memory == "IM") {
+      AddSubItem(row, KindIncoming(), kImageIncoming);
+    } else if (b.memory == "DM") {
+      AddSubItem(row, KindDraft(), kImageDraft);
+    } else {
+      AddSubItem(row, KindOutgoing(), kImageOutgoing);
+    }
+    const std::string decoded = Ucs2MessageToText(b.data[kHexField]);
+    AddSubItem(row, std::to_string(decoded.size()));
+    if (status == "\"REC READ\"") {
+      AddSubItem(row, StatusRead(), kImageRead);
+    } else if (status == "\"REC UNREAD\"") {
+      AddSubItem(row, StatusUnread(), kImageUnread);
+    } else if (status == "\"STO SENT\"") {
+      AddSubItem(row, StatusSent(), kImageSent);
+    } else {
+      AddSubItem(row, StatusUnsent(), kImageUnsent);
+    }
+    AddSubItem(row, decoded);
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+std::vector<BinRecord> SmsSection::keptRows(const std::vector<const ListRow*>& rows,
+                                            const std::string& operation) const {
+  std::vector<BinRecord> kept;
+  for (const ListRow* row : rows) {
+    for (const HeldMessage& m : Held) {
+      if (m.index != row->caption) continue;
+      kept.push_back(MessageBinRecord(m, operation));
+      break;
+    }
+  }
+  return kept;
+}
+
+std::vector<BinRestoreResult> SmsSection::RestoreFromBin(AppState& app,
+                                                         const std::vector<BinRecord>& chosen) {
+  std::vector<BinRestoreResult> results;
+  std::unique_ptr<TBlockSerial> port;
+  for (const BinRecord& b : chosen) {
+    BinRestoreResult& r = results.emplace_back(BinRestoreResult{b.id, false, {}});
+    if (b.section != kBinMessages || b.data.size() <= kHexField) {
+      r.where = Ru("запись корзины повреждена");
+      continue;
+    }
+    if (b.memory == "IM") {
+      r.where = Ru("входящее сообщение в телефон не вернуть; его можно экспортировать");
+      continue;
+    }
+    if (!port) {
+      app.LoadPortSettings();
+      port = app.OpenHandset(true);
+      port->RunAtCommand("AT+CSCS=UCS2");
+    }
+    const std::string reply =
+        port->RunAtCommand(StoreCommandHex(b.data[kNumberField], b.data[kHexField]));
+    if (!ReplyHasOk(reply)) {
+      r.where = Ru("телефон не принял сообщение");
+      continue;
+    }
+    r.restored = true;
+    r.where = Ru("в \"Исходящие\" под номером ") + StoredIndex(reply);
+  }
+  return results;
+}
+
+}  // namespace quorvex::sms

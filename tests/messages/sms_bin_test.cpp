@@ -1,0 +1,220 @@
+// Messages and the bin: every delete keeps the messages before its first "AT+CMGD=", an
+// unwritable bin stops it, outgoing messages are stored back and incoming ones exported.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <mutex>
+
+#include "codec/ru.h"
+#include "codec/ucs2.h"
+#include "core/bin_file.h"
+#include "messages/sms_export.h"
+#include "sms_fixture.h"
+
+namespace quorvex {
+namespace {
+
+using sim::MessageStatus;
+using sim::MessageStore;
+using testing::Box;
+using testing::Msg;
+using Strings = std::vector<std::string>;
+
+sim::HandsetState Outbox() {
+  sim::HandsetState s = sim::EmptyState();
+  s.messages[2] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+111", "", "One");
+  s.messages[5] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+222", "",
+                      Ru("Привет,\r\nмир"));
+  s.messages[7] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+333", "", "Three");
+  s.messages[9] = Msg(MessageStore::Incoming, MessageStatus::RecRead, "+79160000001",
+                      "26/01/01,10:00:00+04", Ru("Входящее"));
+  return s;
+}
+
+class SmsBin : public testing::SmsTest {
+ public:
+  // The table rows drive the fixture from outside.
+  using AppStateTest::app_;
+  using HandsetTest::ui_;
+  using SmsTest::section_;
+
+  void start() {
+    sim::SimOptions o;
+    o.onCommand = [this](const std::string& command) {
+      if (command.rfind("AT+CMGD=", 0) != 0) return;
+      Strings numbers;
+      try {
+        for (const BinRecord& r : ReadBin(app_->binPath).records) numbers.push_back(r.caption);
+      } catch (const EInOutError&) {
+      }
+      std::lock_guard lock(mu_);
+      seen_.push_back(numbers);
+    };
+    startPhone(Outbox(), o);
+  }
+  void read(int folder) {
+    click(folder);
+    phone().clearTranscript();
+  }
+  Strings firstSeen() {
+    std::lock_guard lock(mu_);
+    return seen_.empty() ? Strings{"(no erase)"} : seen_.front();
+  }
+  void selectAll() {
+    for (ListRow& r : section_.lvSMS.rows) r.selected = true;
+  }
+  void sendAndDelete() {
+    section_.runDialog = [this](sms::TfrmSaveSMS& d) {
+      d.cbAbonentsText = "+444";
+      d.RadioGroup.itemIndex = 2;
+      d.SetMemoText("Gone");
+      d.SpeedButton1Click(ui_);
+    };
+    section_.sbSMSNewClick(*app_, ListModel{});
+  }
+
+  std::mutex mu_;
+  std::vector<Strings> seen_;
+};
+
+TEST_F(SmsBin, EachDeleteKeepsItsMessagesBeforeTheFirstErase) {
+  struct Case {
+    const char* what;
+    std::function<void(SmsBin&)> run;
+    Strings kept;
+    const char* operation;
+    const char* memory;
+  };
+  const Case cases[] = {
+      {"one",
+       [](SmsBin& t) {
+         t.read(sms::kUnsent);
+         t.section_.lvSMS.selectOnly(1);
+         t.section_.sbDeleteSMSClick(*t.app_);
+       },
+       {"+222"}, "delete", "OM"},
+      {"several",
+       [](SmsBin& t) {
+         t.read(sms::kUnsent);
+         t.selectAll();
+         t.section_.sbDeleteSMSClick(*t.app_);
+       },
+       {"+111", "+222", "+333"}, "delete", "OM"},
+      {"all of the inbox",
+       [](SmsBin& t) {
+         t.read(sms::kIncoming);
+         t.ui_.answer = MsgResult::Yes;
+         t.section_.sbSMSDeleteAllClick(*t.app_);
+       },
+       {"+79160000001"}, "delete-all", "IM"},
+      {"send and delete", [](SmsBin& t) { t.sendAndDelete(); }, {"+444"}, "send-delete", "OM"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    seen_.clear();
+    start();
+    c.run(*this);
+    EXPECT_EQ(firstSeen(), c.kept);
+    const BinContents bin = ReadBin(app_->binPath);
+    ASSERT_EQ(bin.records.size(), c.kept.size());
+    for (const BinRecord& r : bin.records) {
+      EXPECT_EQ(r.operation, c.operation);
+      EXPECT_EQ(r.memory, c.memory);
+      ASSERT_EQ(r.data.size(), 4u);
+      EXPECT_EQ(Ucs2MessageToText(r.data[3]), r.text) << "the handset's hex beside the text";
+    }
+  }
+}
+
+TEST_F(SmsBin, AnUnwritableBinErasesNothing) {
+  struct Case {
+    const char* what;
+    std::function<void(SmsBin&)> run;
+    Strings sent;
+    std::string untouched;
+    std::size_t messagesLeft;
+  };
+  const Case cases[] = {
+      {"delete",
+       [](SmsBin& t) {
+         t.read(sms::kUnsent);
+         t.selectAll();
+         t.section_.sbDeleteSMSClick(*t.app_);
+       },
+       {"AT+CPMS=\"MT\""}, Ru("Ничего не удалено."), 4},
+      {"delete all",
+       [](SmsBin& t) {
+         t.read(sms::kUnsent);
+         t.ui_.answer = MsgResult::Yes;
+         t.section_.sbSMSDeleteAllClick(*t.app_);
+       },
+       {}, Ru("Ничего не удалено."), 4},
+      {"send and delete", [](SmsBin& t) { t.sendAndDelete(); },
+       {"AT+CSCS=UCS2", "AT+CMGW=\"+444\"", "0047006F006E0065", "AT+CMSS=1"},
+       Ru("Сообщение отправлено и оставлено в \"Исходящих\"."), 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    start();
+    std::filesystem::create_directory(path("bin"));
+    app_->binPath = path("bin");
+    c.run(*this);
+    EXPECT_EQ(transcript(), c.sent);
+    EXPECT_EQ(phone().state().messages.size(), c.messagesLeft);
+    Box refused{Ru("Не удалось сохранить в корзину то, что операция удалила бы: ") +
+                    SystemErrorText(EISDIR) + ".\r\n" + c.untouched,
+                MsgKind::Error, MsgButtons::Ok};
+    ASSERT_FALSE(ui_.boxes.empty());
+    EXPECT_EQ(ui_.boxes.back(), refused);
+  }
+}
+
+TEST_F(SmsBin, OutgoingMessagesAreStoredBackAndIncomingOnesRefused) {
+  start();
+  read(sms::kUnsent);
+  selectAll();
+  section_.sbDeleteSMSClick(*app_);
+  read(sms::kIncoming);
+  section_.lvSMS.selectOnly(0);
+  section_.sbDeleteSMSClick(*app_);
+  ASSERT_TRUE(phone().state().messages.empty());
+  const std::vector<BinRecord> records = ReadBin(app_->binPath).records;
+  ASSERT_EQ(records.size(), 4u);
+  phone().clearTranscript();
+
+  const std::vector<BinRestoreResult> results = section_.RestoreFromBin(*app_, records);
+  ASSERT_EQ(results.size(), 4u);
+  const Strings where = {results[0].where, results[1].where, results[2].where, results[3].where};
+  EXPECT_EQ(where, (Strings{Ru("в \"Исходящие\" под номером 1"), Ru("в \"Исходящие\" под номером 2"),
+                            Ru("в \"Исходящие\" под номером 3"),
+                            Ru("входящее сообщение в телефон не вернуть; его можно "
+                               "экспортировать")}));
+  EXPECT_FALSE(results[3].restored);
+  const auto messages = phone().state().messages;
+  ASSERT_EQ(messages.size(), 3u);
+  const sim::HandsetState was = Outbox();
+  int k = 1;
+  for (int index : {2, 5, 7}) {
+    EXPECT_EQ(messages.at(k).number, was.messages.at(index).number);
+    EXPECT_EQ(messages.at(k).text, was.messages.at(index).text);
+    ++k;
+  }
+  EXPECT_EQ(transcript()[0], "AT+CSCS=UCS2");
+
+  // The incoming one goes to a file instead, as its folder's export would write it.
+  const std::vector<ListRow> rows = sms::MessageRowsFromBin({records[3]});
+  ASSERT_EQ(rows.size(), 1u);
+  const std::string csv = sms::FormatMessagesCsv(Ru("Корзина"), rows);
+  EXPECT_NE(csv.find("\"'+79160000001\""), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\"2026-01-01\",\"10:00:00+01:00\""), std::string::npos) << csv;
+  EXPECT_NE(csv.find("\xD0\x92\xD1\x85\xD0\xBE\xD0\xB4\xD1\x8F\xD1\x89\xD0\xB5\xD0\xB5"),
+            std::string::npos)
+      << "the text, in UTF-8";
+}
+
+}  // namespace
+}  // namespace quorvex
