@@ -99,8 +99,7 @@ void TfrmBin::load(UserInterface& ui) {
     if (!r.imei.empty()) handset += ", IMEI " + r.imei;
     std::string text = r.text;
     std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; },
-        ' ');
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
     for (std::string cell : {r.time, BinSectionCaption(r), r.caption, text, handset})
       row.subItems.push_back({std::move(cell), kNoImage});
   }

@@ -10,12 +10,12 @@
 #include <string_view>
 #include <vector>
 
+#include "app/bin_dialog.h"
 #include "core/app_state.h"
 #include "core/controls.h"
 #include "core/list_model.h"
 #include "core/list_sort.h"
 #include "core/user_interface.h"
-#include "app/bin_dialog.h"
 #include "datebook/date_book_section.h"
 #include "info/about_help.h"
 #include "info/comm_config.h"

@@ -52,7 +52,8 @@ std::vector<BinRestoreResult> DateBookSection::RestoreFromBin(
     app.LoadPortSettings();
     const std::unique_ptr<TBlockSerial> port = app.OpenHandset(true);
     port->RunAtCommand("AT+CSCS=UCS2");
-    if (!ReplyHasOk(port->RunAtCommand("AT+MDBL=1"))) return failAll(Ru("нет доступа к ежедневнику"));
+    if (!ReplyHasOk(port->RunAtCommand("AT+MDBL=1")))
+      return failAll(Ru("нет доступа к ежедневнику"));
     for (std::size_t k = 0; k < chosen.size(); ++k) {
       std::optional<ReadEvent> event = EventFromBin(chosen[k]);
       if (!event) {
@@ -69,7 +70,8 @@ std::vector<BinRestoreResult> DateBookSection::RestoreFromBin(
         results[k].where = Ru("в ежедневнике нет свободного места");
         continue;
       }
-      if (!ReplyHasOk(port->RunAtCommand(EventWriteCommand(target, event->titleHex, event->entry)))) {
+      if (!ReplyHasOk(
+              port->RunAtCommand(EventWriteCommand(target, event->titleHex, event->entry)))) {
         results[k].where = Ru("телефон не принял событие");
         continue;
       }

@@ -112,7 +112,8 @@ class PhoneBookSection {
   std::vector<bool> takenIndices(std::int64_t except) const;
   // What erasing the row's entry loses, as the bin keeps it: its record, or the row's texts
   // where the table holds none for it. Nothing for a caption that is no index.
-  std::optional<BinRecord> keptEntry(const ListRow& row, Family family, const std::string& operation);
+  std::optional<BinRecord> keptEntry(const ListRow& row, Family family,
+                                     const std::string& operation);
   // The row with a caption: the one at `hint` when it still has it, else the first.
   std::vector<ListRow>::iterator rowOf(const std::string& caption, std::size_t hint);
   // After an edit's write was refused, its erase taken: writes the erased entry back, or

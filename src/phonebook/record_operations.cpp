@@ -319,8 +319,8 @@ void PhoneBookSection::pmDeleteClick(AppState& app) {
       std::vector<BinRecord> kept;
       const Family family = FamilyOf(Model);
       for (std::size_t k = 0; k < ListView1.rows.size(); ++k) {
-        const bool chosen = n == 1 ? static_cast<int>(k) == ListView1.selectedIndex()
-                                   : ListView1.rows[k].selected;
+        const bool chosen =
+            n == 1 ? static_cast<int>(k) == ListView1.selectedIndex() : ListView1.rows[k].selected;
         if (!chosen) continue;
         if (std::optional<BinRecord> b = keptEntry(ListView1.rows[k], family, "delete"))
           kept.push_back(std::move(*b));

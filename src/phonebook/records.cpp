@@ -258,9 +258,9 @@ std::string RecordWriteCommand(const TAbonentInfo& r, Family family) {
 
 std::string EntryLine(const TAbonentInfo& r, Family family) {
   std::string line = "+MPBR: " + IntToStr(r.Index) + "," + Quoted(r.Number) + "," +
-                     IntToStr(r.NumberFormat) + "," + NameHexFor(r) + "," +
-                     IntToStr(r.NumberType) + "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) +
-                     "," + IntToStr(r.Attr8) + "," + IntToStr(r.Attr9);
+                     IntToStr(r.NumberFormat) + "," + NameHexFor(r) + "," + IntToStr(r.NumberType) +
+                     "," + IntToStr(r.Attr6) + "," + IntToStr(r.AlertId) + "," + IntToStr(r.Attr8) +
+                     "," + IntToStr(r.Attr9);
   if (HasGroups(family)) {
     line += "," + IntToStr(r.Category) + "," + IntToStr(r.IconId) + "," + IntToStr(r.Attr12) + "," +
             IntToStr(r.Attr13);

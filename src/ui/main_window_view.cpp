@@ -29,10 +29,10 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "ui/bin_view.h"
 #include "ui/dialogs.h"
 #include "ui/images.h"
 #include "ui/key_preview.h"
-#include "ui/bin_view.h"
 #include "ui/list_view.h"
 #include "ui/main_window_design.h"
 #include "ui/qt_text.h"

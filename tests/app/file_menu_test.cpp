@@ -36,15 +36,62 @@ std::string ReadFile(const std::string& path) {
 TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
   std::vector<std::string> names;
   for (const MenuItem& item : main().menuEntry("N1").items) names.push_back(item.name);
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21",
-                       "mnuVCardImport", "mnuFileDateBook", "mnuICalExport", "mnuFileSMS",
-                       "mnuSaveSMS", "mnuSMSExportCsv", "mnuSMSExportMbox", "N11", "mnuExit"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{
+                "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
+                "mnuFileDateBook", "mnuICalExport", "mnuFileSMS", "mnuSaveSMS", "mnuSMSExportCsv",
+                "mnuSMSExportMbox", "mnuFileBin", "mnuBin", "N11", "mnuExit"}));
+  EXPECT_EQ(main().menuItem("mnuBin").caption, Ru("Корзина..."));
   EXPECT_EQ(main().menuItem("mnuVCardExport30").caption, Ru("Экспорт справочника в vCard 3.0..."));
   EXPECT_EQ(main().menuItem("mnuVCardImport").caption, Ru("Импорт справочника из vCard..."));
   EXPECT_EQ(main().menuItem("mnuICalExport").caption, Ru("Экспорт ежедневника в iCalendar..."));
   EXPECT_EQ(main().menuItem("mnuSMSExportMbox").caption, Ru("Экспорт SMS в mbox..."));
   EXPECT_TRUE(main().menuEntry("mnuFileSMS").isSeparator());
+}
+
+// "Корзина...": the records newest first with the handset they came from, a damaged line
+// counted, the buttons following the selection, and a message exported from the dialog.
+TEST_F(MainWindowTest, TheBinDialogListsNewestFirstAndExportsMessages) {
+  const auto record = [](const char* section, const char* caption, const char* memory) {
+    BinRecord r;
+    r.time = "2026-12-08 21:00:00";
+    r.section = section;
+    r.memory = memory;
+    r.caption = caption;
+    r.text = "text";
+    r.model = "C350";
+    r.imei = "350881020000000";
+    r.data = {"\"REC READ\"", "+79160000001", "26/01/01,10:00:00+04", "0048006900210021"};
+    return r;
+  };
+  std::vector<BinRecord> records = {record("phonebook", "Ivan", "ME"),
+                                    record("datebook", "Dentist", ""),
+                                    record("messages", "+79160000001", "IM")};
+  AppendToBin(main().app.binPath, records);
+  std::ofstream(main().app.binPath, std::ios::app) << "not a record\n";
+  const std::string csv = path("bin.csv");
+  ui_.saves = {csv};
+  std::vector<std::string> shown;
+  ui_.onModal = [&](ModalDialog& d) {
+    auto& bin = dynamic_cast<TfrmBin&>(d);
+    for (const ListRow& row : bin.lvBin.rows)
+      shown.push_back(row.caption + " " + row.subItems[2].text);
+    EXPECT_EQ(bin.lvBin.rows[0].subItems[4].text, "C350, IMEI 350881020000000");
+    EXPECT_EQ(bin.lblSummary.caption, Ru("Записей: 3, повреждённых строк пропущено: 1"));
+    EXPECT_FALSE(bin.btnRestore.enabled);
+    bin.lvBin.rows[0].selected = true;
+    bin.lvBinSelectItem();
+    EXPECT_TRUE(bin.btnRestore.enabled);
+    EXPECT_TRUE(bin.btnExportCsv.enabled);
+    bin.btnExportClick(ui_, sms::MessageFormat::Csv);
+    bin.btnCloseClick();
+  };
+  main().clickMenu("mnuBin");
+  EXPECT_EQ(shown, (std::vector<std::string>{"3 +79160000001", "2 Dentist", "1 Ivan"}));
+  EXPECT_NE(ReadFile(csv).find("Hi!!"), std::string::npos) << ReadFile(csv);
+  EXPECT_EQ(
+      ui_.boxes,
+      (std::vector<Box>{{Ru("Сообщений записано: 1."), MsgKind::Information, MsgButtons::Ok}}));
 }
 
 struct SectionCase {

@@ -169,18 +169,19 @@ TEST_F(CliPhoneBook, TheBinListsWhatADeleteTookAndRestoresIt) {
   r = run({"bin", "list"});
   EXPECT_EQ(r.status, 0) << r.err;
   const std::string when = r.out.substr(2, 19);
-  EXPECT_EQ(r.out, "3\t" + when + "\tСправочник\tSOS\t+112\n" +
-                       "2\t" + when + "\tСправочник\tИван\t+79161234501\n" +
-                       "1\t" + when + "\tСправочник\tTaxi\t5555\n");
+  EXPECT_EQ(r.out, "3\t" + when + "\tСправочник\tSOS\t+112\n" + "2\t" + when +
+                       "\tСправочник\tИван\t+79161234501\n" + "1\t" + when +
+                       "\tСправочник\tTaxi\t5555\n");
   EXPECT_TRUE(fs::exists(dir_ / "recycle_bin.txt"));
 
   phone_->clearTranscript();
   r = run({"bin", "restore", "3", "1", "2", "9"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.err, "[error] В корзине нет записи 9.\n");
-  EXPECT_EQ(r.out, "3\tSOS\tвосстановлено под номером 21\n"
-                   "1\tTaxi\tвосстановлено под номером 2\n"
-                   "2\tИван\tвосстановлено под номером 1\n");
+  EXPECT_EQ(r.out,
+            "3\tSOS\tвосстановлено под номером 21\n"
+            "1\tTaxi\tвосстановлено под номером 2\n"
+            "2\tИван\tвосстановлено под номером 1\n");
   EXPECT_EQ(phone_->state(), before);
   EXPECT_EQ(run({"bin", "list"}).out, "") << "restored records leave the bin";
 }

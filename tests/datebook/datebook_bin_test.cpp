@@ -99,14 +99,16 @@ TEST_F(DateBookBin, DeleteAndEditKeepWhatTheyLoseBeforeTheFirstWrite) {
          t.select({"1", "6"});
          t.section.sbDeleteEventClick(*t.app_);
        },
-       {"Dentist", Ru("Отпуск")}, "delete"},
+       {"Dentist", Ru("Отпуск")},
+       "delete"},
       {"edit",
        [](DateBookBin& t) {
          t.select({"4"});
          t.rename("Sync");
          t.section.lvEventDblClick(*t.app_);
        },
-       {"Standup"}, "edit"},
+       {"Standup"},
+       "edit"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -140,14 +142,16 @@ TEST_F(DateBookBin, AnUnwritableBinStopsTheOperationBeforeItWrites) {
          t.select({"1", "6"});
          t.section.sbDeleteEventClick(*t.app_);
        },
-       {"AT+MDBL=1", "AT+MDBL=0"}, Ru("Ничего не удалено.")},
+       {"AT+MDBL=1", "AT+MDBL=0"},
+       Ru("Ничего не удалено.")},
       {"edit",
        [](DateBookBin& t) {
          t.select({"4"});
          t.rename("Sync");
          t.section.lvEventDblClick(*t.app_);
        },
-       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBL=0"}, Ru("Событие не записано.")},
+       {"AT+CSCS=UCS2", "AT+MDBL=1", "AT+MDBL=0"},
+       Ru("Событие не записано.")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

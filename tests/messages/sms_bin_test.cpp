@@ -23,8 +23,8 @@ using Strings = std::vector<std::string>;
 sim::HandsetState Outbox() {
   sim::HandsetState s = sim::EmptyState();
   s.messages[2] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+111", "", "One");
-  s.messages[5] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+222", "",
-                      Ru("Привет,\r\nмир"));
+  s.messages[5] =
+      Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+222", "", Ru("Привет,\r\nмир"));
   s.messages[7] = Msg(MessageStore::Outgoing, MessageStatus::StoUnsent, "+333", "", "Three");
   s.messages[9] = Msg(MessageStore::Incoming, MessageStatus::RecRead, "+79160000001",
                       "26/01/01,10:00:00+04", Ru("Входящее"));
@@ -92,21 +92,27 @@ TEST_F(SmsBin, EachDeleteKeepsItsMessagesBeforeTheFirstErase) {
          t.section_.lvSMS.selectOnly(1);
          t.section_.sbDeleteSMSClick(*t.app_);
        },
-       {"+222"}, "delete", "OM"},
+       {"+222"},
+       "delete",
+       "OM"},
       {"several",
        [](SmsBin& t) {
          t.read(sms::kUnsent);
          t.selectAll();
          t.section_.sbDeleteSMSClick(*t.app_);
        },
-       {"+111", "+222", "+333"}, "delete", "OM"},
+       {"+111", "+222", "+333"},
+       "delete",
+       "OM"},
       {"all of the inbox",
        [](SmsBin& t) {
          t.read(sms::kIncoming);
          t.ui_.answer = MsgResult::Yes;
          t.section_.sbSMSDeleteAllClick(*t.app_);
        },
-       {"+79160000001"}, "delete-all", "IM"},
+       {"+79160000001"},
+       "delete-all",
+       "IM"},
       {"send and delete", [](SmsBin& t) { t.sendAndDelete(); }, {"+444"}, "send-delete", "OM"},
   };
   for (const Case& c : cases) {
@@ -143,17 +149,23 @@ TEST_F(SmsBin, AnUnwritableBinErasesNothing) {
          t.selectAll();
          t.section_.sbDeleteSMSClick(*t.app_);
        },
-       {"AT+CPMS=\"MT\""}, Ru("Ничего не удалено."), 4},
+       {"AT+CPMS=\"MT\""},
+       Ru("Ничего не удалено."),
+       4},
       {"delete all",
        [](SmsBin& t) {
          t.read(sms::kUnsent);
          t.ui_.answer = MsgResult::Yes;
          t.section_.sbSMSDeleteAllClick(*t.app_);
        },
-       {}, Ru("Ничего не удалено."), 4},
-      {"send and delete", [](SmsBin& t) { t.sendAndDelete(); },
+       {},
+       Ru("Ничего не удалено."),
+       4},
+      {"send and delete",
+       [](SmsBin& t) { t.sendAndDelete(); },
        {"AT+CSCS=UCS2", "AT+CMGW=\"+444\"", "0047006F006E0065", "AT+CMSS=1"},
-       Ru("Сообщение отправлено и оставлено в \"Исходящих\"."), 5},
+       Ru("Сообщение отправлено и оставлено в \"Исходящих\"."),
+       5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -189,10 +201,11 @@ TEST_F(SmsBin, OutgoingMessagesAreStoredBackAndIncomingOnesRefused) {
   const std::vector<BinRestoreResult> results = section_.RestoreFromBin(*app_, records);
   ASSERT_EQ(results.size(), 4u);
   const Strings where = {results[0].where, results[1].where, results[2].where, results[3].where};
-  EXPECT_EQ(where, (Strings{Ru("в \"Исходящие\" под номером 1"), Ru("в \"Исходящие\" под номером 2"),
-                            Ru("в \"Исходящие\" под номером 3"),
-                            Ru("входящее сообщение в телефон не вернуть; его можно "
-                               "экспортировать")}));
+  EXPECT_EQ(where,
+            (Strings{Ru("в \"Исходящие\" под номером 1"), Ru("в \"Исходящие\" под номером 2"),
+                     Ru("в \"Исходящие\" под номером 3"),
+                     Ru("входящее сообщение в телефон не вернуть; его можно "
+                        "экспортировать")}));
   EXPECT_FALSE(results[3].restored);
   const auto messages = phone().state().messages;
   ASSERT_EQ(messages.size(), 3u);

@@ -170,8 +170,9 @@ TEST_F(WindowTest, EveryMenuItemRunsItsHandler) {
       ++items;
     }
   }
-  EXPECT_EQ(items, 40 + 6) << "with the six export and import items of the file menu";
-  EXPECT_EQ(ui_.dialogs, (Trace{"font", "Настройка порта", "Помощь", "About"}));
+  EXPECT_EQ(items, 40 + 6 + 1) << "with the six export and import items of the file menu and "
+                                  "its bin";
+  EXPECT_EQ(ui_.dialogs, (Trace{"TfrmBin", "font", "Настройка порта", "Помощь", "About"}));
   for (QWidget* w : QApplication::topLevelWidgets())
     if (w != view_.get()) w->hide();
 
