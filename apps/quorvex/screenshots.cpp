@@ -160,7 +160,9 @@ int main(int argc, char** argv) {
   model.click("sbAddEvent");
   ui.scriptDialog = nullptr;
 
-  // The bin with records of each section: what a few deletes took.
+  // The bin with records of each section: what a few deletes took, from the handset whose
+  // IMEI the information section read.
+  model.click("sbPhoneInfo");
   model.click("sbPhoneBook");
   model.click("sbReadAll");
   for (int row : {0, 2}) {
