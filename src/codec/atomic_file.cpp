@@ -8,20 +8,12 @@
 #include <cstdio>
 
 #include "codec/errors.h"
+#include "codec/file_descriptor.h"
 
 namespace quorvex {
 namespace {
 
 std::atomic<unsigned> temporaryCounter{0};
-
-void WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw MakeInOutError(n < 0 ? errno : EIO);
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-}
 
 }  // namespace
 
@@ -38,7 +30,7 @@ void WriteFileAtomically(const std::string& path, std::string_view bytes,
   const int fd = ::open(temporary.c_str(), flags, static_cast<mode_t>(options.mode));
   if (fd < 0) throw MakeInOutError(errno);
   try {
-    WriteAll(fd, bytes);
+    if (!WriteWhole(fd, bytes)) throw MakeInOutError(errno);
     if (options.sync && ::fsync(fd) != 0) throw MakeInOutError(errno);
   } catch (...) {
     ::close(fd);

@@ -10,6 +10,8 @@
 
 #include "codec/atomic_file.h"
 #include "codec/errors.h"
+#include "codec/file_descriptor.h"
+#include "codec/fnv1a.h"
 
 namespace quorvex {
 
@@ -18,35 +20,6 @@ namespace {
 constexpr std::string_view kMagic = "QVBIN1";
 // Magic, id, time, section, operation, memory, index, model, imei, caption, text.
 constexpr std::size_t kHeadFields = 11;
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now so that a delayed write error is seen.
-  int release() {
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r;
-  }
-
- private:
-  int fd_;
-};
-
-std::uint32_t Fnv1a(std::string_view bytes) {
-  std::uint32_t h = 2166136261u;
-  for (unsigned char c : bytes) {
-    h ^= c;
-    h *= 16777619u;
-  }
-  return h;
-}
 
 std::string Hex8(std::uint32_t v) {
   char buf[9];
@@ -172,7 +145,7 @@ std::vector<std::string_view> SplitTabs(std::string_view line) {
 
 // The file's bytes; empty for a missing file.
 std::string ReadWhole(const std::string& path) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) return {};
     throw MakeInOutError(errno);
@@ -210,22 +183,6 @@ std::string_view WithoutEnd(std::string_view line) {
   if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(n));
-  }
-  return true;
 }
 
 }  // namespace
@@ -331,14 +288,14 @@ void AppendToBin(const std::string& path, std::vector<BinRecord>& records, std::
     return;
   }
 
-  Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
   if (fd.get() < 0) throw MakeInOutError(errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) throw MakeInOutError(errno);
   std::string data;
   if (!before.empty() && before.back() != '\n') data = "\n";
   data += added;
-  if (!WriteAll(fd.get(), data) || ::fsync(fd.get()) != 0) {
+  if (!WriteWhole(fd.get(), data) || ::fsync(fd.get()) != 0) {
     const int error = errno;
     // Take back what did reach the file: half a record would read as a damaged line.
     if (::ftruncate(fd.get(), st.st_size) != 0) {

@@ -11,6 +11,20 @@ void TellBinUnwritable(UserInterface& ui, const std::string& why, const std::str
                 MsgKind::Error, MsgButtons::Ok);
 }
 
+std::vector<BinRestoreResult> PendingRestores(const std::vector<BinRecord>& chosen) {
+  std::vector<BinRestoreResult> results;
+  results.reserve(chosen.size());
+  for (const BinRecord& b : chosen) results.push_back({b.id, false, {}});
+  return results;
+}
+
+std::vector<BinRestoreResult> FailPending(std::vector<BinRestoreResult>& results,
+                                          const std::string& why) {
+  for (BinRestoreResult& r : results)
+    if (!r.restored && r.where.empty()) r.where = why;
+  return results;
+}
+
 bool KeepInBin(AppState& app, std::vector<BinRecord> records, const std::string& untouched) {
   if (records.empty()) return true;
   const std::string time = BinTimeText(app.ui().now());

@@ -17,6 +17,12 @@ struct BinRestoreResult {
   std::string where;  // cp1251: where it went ("под номером 12"), or why it did not
 };
 
+// One result per chosen record, none dealt with yet.
+std::vector<BinRestoreResult> PendingRestores(const std::vector<BinRecord>& chosen);
+// Gives each record not yet dealt with the reason `why`, and returns all the results.
+std::vector<BinRestoreResult> FailPending(std::vector<BinRestoreResult>& results,
+                                          const std::string& why);
+
 // Stamps the records with the local time and, where they name none, the known handset's
 // model and IMEI, and appends them to the bin, synced. When the bin cannot be written the
 // user is told why and that `untouched` (such as "Ничего не удалено."), and false comes back:

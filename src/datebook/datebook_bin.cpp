@@ -37,13 +37,8 @@ std::optional<ReadEvent> EventFromBin(const BinRecord& b) {
 
 std::vector<BinRestoreResult> DateBookSection::RestoreFromBin(
     AppState& app, const std::vector<BinRecord>& chosen) {
-  std::vector<BinRestoreResult> results;
-  for (const BinRecord& b : chosen) results.push_back({b.id, false, {}});
-  const auto failAll = [&](const std::string& why) {
-    for (BinRestoreResult& r : results)
-      if (!r.restored && r.where.empty()) r.where = why;
-    return results;
-  };
+  std::vector<BinRestoreResult> results = PendingRestores(chosen);
+  const auto failAll = [&](const std::string& why) { return FailPending(results, why); };
   sbReadAllEventsClick(app);
   if (!LastReadComplete || highestIndex_ < 0) return failAll(Ru("ежедневник не прочитан"));
   std::set<std::int64_t> taken;

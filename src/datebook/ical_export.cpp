@@ -10,6 +10,7 @@
 #include "codec/civil_date.h"
 #include "codec/cp1251.h"
 #include "codec/errors.h"
+#include "codec/fnv1a.h"
 #include "codec/reply_fields.h"
 
 namespace quorvex::datebook {
@@ -58,15 +59,6 @@ icaltimetype FloatingTime(const CalendarDate& d, const TimeOfDay& t) {
 }
 
 constexpr std::int64_t kMaxLeadMinutes = std::numeric_limits<int>::max() / 60;
-
-std::uint32_t Fnv1a(std::string_view bytes) {
-  std::uint32_t h = 2166136261u;
-  for (unsigned char c : bytes) {
-    h ^= c;
-    h *= 16777619u;
-  }
-  return h;
-}
 
 std::string TwoDigits(int v) {
   char buf[8];

@@ -12,49 +12,11 @@
 #include <unordered_map>
 
 #include "codec/errors.h"
+#include "codec/file_descriptor.h"
 
 namespace quorvex {
 
-namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  // Closes now so that a failure of close (a delayed write error) is seen.
-  int release() {
-    const int r = ::close(fd_);
-    fd_ = -1;
-    return r;
-  }
-
- private:
-  int fd_;
-};
-
-bool WriteAll(int fd, const std::string& data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) {
-      errno = ENOSPC;
-      return false;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string SingleLine(std::string_view text) {
   std::string out;
@@ -105,7 +67,7 @@ namespace {
 template <typename Take>
 std::int64_t ForEachArchiveLine(const std::string& path, Take&& take,
                                 std::uint64_t maxBytes = UINT64_MAX) {
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   if (fd.get() < 0) {
     if (errno == ENOENT) return -1;
     throw MakeInOutError(errno);
@@ -195,7 +157,7 @@ ArchiveTail ReadArchiveTail(const std::string& path, std::size_t maxLines) {
 }
 
 void AppendArchive(const std::string& path, const std::vector<ArchiveRecord>& records) {
-  Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  FileDescriptor fd(::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
   if (fd.get() < 0) throw MakeInOutError(errno);
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) throw MakeInOutError(errno);
@@ -207,7 +169,7 @@ void AppendArchive(const std::string& path, const std::vector<ArchiveRecord>& re
   }
   for (const ArchiveRecord& r : records) data += FormatArchiveRecord(r);
   if (records.empty()) data.clear();
-  if (!WriteAll(fd.get(), data)) {
+  if (!WriteWhole(fd.get(), data)) {
     const int error = errno;
     // Take back the part of the records that did reach the file.
     if (::ftruncate(fd.get(), st.st_size) != 0) {

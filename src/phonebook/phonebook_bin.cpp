@@ -69,13 +69,8 @@ namespace quorvex::phonebook {
 
 std::vector<BinRestoreResult> PhoneBookSection::RestoreFromBin(
     AppState& app, const std::vector<BinRecord>& chosen) {
-  std::vector<BinRestoreResult> results;
-  for (const BinRecord& b : chosen) results.push_back({b.id, false, {}});
-  const auto failAll = [&](const std::string& why) {
-    for (BinRestoreResult& r : results)
-      if (!r.restored && r.where.empty()) r.where = why;
-    return results;
-  };
+  std::vector<BinRestoreResult> results = PendingRestores(chosen);
+  const auto failAll = [&](const std::string& why) { return FailPending(results, why); };
   sbReadAllClick(app);
   if (!LastReadComplete || Records.empty()) return failAll(Ru("справочник не прочитан"));
   const Family family = FamilyOf(Model);
