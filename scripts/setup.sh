@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev pkg-config libjpeg62-turbo-dev libical-dev
-  qt6-base-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core gammu)
+  qt6-base-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core gammu
+  desktop-file-utils appstream dpkg-dev file man-db)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

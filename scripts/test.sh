@@ -8,6 +8,7 @@ bash scripts/setup.sh
 
 bash scripts/build.sh build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 (cd build && ctest --output-on-failure -j2 --timeout 300)
+bash scripts/check_install.sh build
 
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
