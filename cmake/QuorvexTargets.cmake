@@ -39,7 +39,8 @@ function(quorvex_export_headers target folder)
 endfunction()
 
 # The folders of src/ whose headers a library's own code may include besides its own; only
-# ui/ sees Qt. The core knows no feature and no window; a feature knows no other feature; the simulated
+# ui/ sees Qt. The core knows no feature and no window; a feature knows no other feature (the
+# backup, which holds the whole handset, knows the three it reads); the simulated
 # handset takes from the client only the code page table and the list of unsolicited codes.
 set(QUORVEX_LAYERS
   "codec:"
@@ -49,8 +50,9 @@ set(QUORVEX_LAYERS
   "datebook:codec,serial,core"
   "messages:codec,serial,core"
   "info:codec,serial,core"
-  "app:codec,serial,core,phonebook,datebook,messages,info"
-  "ui:codec,serial,core,phonebook,datebook,messages,info,app"
+  "backup:codec,serial,core,phonebook,datebook,messages"
+  "app:codec,serial,core,phonebook,datebook,messages,info,backup"
+  "ui:codec,serial,core,phonebook,datebook,messages,info,app,backup"
   "sim:codec,serial")
 
 # Adds to each library a generated source that does not compile when, with the library's own
