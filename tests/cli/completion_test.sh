@@ -80,6 +80,8 @@ check "--group --help --icon --ids --index --name --number --type" \
   quorvex-cli phonebook edit 5 --name Иван -
 check "add autodelete delete edit export-ics import-ics read" quorvex-cli datebook ""
 check "cal.ics"                                 quorvex-cli datebook import-ics c
+check "--help --without-repeat"                 quorvex-cli datebook import-ics cal.ics --
+check "--help"                                  quorvex-cli datebook export-ics cal.ics --
 check "0 1 2 4 8"                               quorvex-cli datebook autodelete ""
 check "off on"                                  quorvex-cli datebook add --title x --alarm o
 check "archive drafts inbox outbox sent"        quorvex-cli sms read ""
