@@ -12,6 +12,7 @@
 #include "codec/errors.h"
 #include "codec/file_descriptor.h"
 #include "codec/fnv1a.h"
+#include "codec/hex_digits.h"
 
 namespace quorvex {
 
@@ -59,13 +60,6 @@ std::string Escape(std::string_view field) {
   return out;
 }
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::optional<std::string> Unescape(std::string_view field) {
   std::string out;
   out.reserve(field.size());
@@ -92,7 +86,7 @@ std::optional<std::string> Unescape(std::string_view field) {
         break;
       case 'x': {
         if (k + 2 >= field.size()) return std::nullopt;
-        const int hi = HexValue(field[k + 1]), lo = HexValue(field[k + 2]);
+        const int hi = HexDigitValue(field[k + 1]), lo = HexDigitValue(field[k + 2]);
         if (hi < 0 || lo < 0) return std::nullopt;
         out += static_cast<char>(hi * 16 + lo);
         k += 2;

@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPointer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -115,15 +114,7 @@ void BinDialog::run(QtUserInterface& qtUi) {
 }
 
 BinDialog* InstallBinDialog(TfrmBin& model, QtUserInterface& ui, QWidget* parent) {
-  auto* dialog = new BinDialog(model, ui, parent);
-  QPointer<BinDialog> guarded = dialog;
-  ui.registerDialog("TfrmBin", [guarded, &ui](ModalDialog& d) {
-    if (guarded)
-      guarded->run(ui);
-    else
-      d.closeByFrame();
-  });
-  return dialog;
+  return InstallDialogView<BinDialog>(model, ui, parent);
 }
 
 }  // namespace quorvex::ui

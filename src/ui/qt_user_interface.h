@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QFont>
+#include <QPointer>
 #include <deque>
 #include <functional>
 #include <map>
@@ -105,5 +106,21 @@ QStringList QtNameFilters(const std::string& filter);
 enum class FileChoice { Open, Save };
 std::unique_ptr<QFileDialog> MakeFileDialog(FileChoice choice, const std::string& filter,
                                             const std::string& defaultExt, QWidget* parent);
+
+// Makes the Qt view of a dialog model (View(model, ui, parent), with run(ui)) and registers
+// it under the model's name. The view belongs to parent; once parent has destroyed it, the
+// model is closed by its frame instead.
+template <class View, class Model>
+View* InstallDialogView(Model& model, QtUserInterface& ui, QWidget* parent) {
+  auto* view = new View(model, ui, parent);
+  QPointer<View> guarded = view;
+  ui.registerDialog(model.dialogName(), [guarded, &ui](ModalDialog& d) {
+    if (guarded)
+      guarded->run(ui);
+    else
+      d.closeByFrame();
+  });
+  return view;
+}
 
 }  // namespace quorvex::ui

@@ -3,7 +3,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QPointer>
 #include <QScreen>
 #include <QScrollBar>
 #include <QToolButton>
@@ -127,15 +126,7 @@ void VCardImportDialog::run(QtUserInterface& qtUi) {
 
 VCardImportDialog* InstallVCardImportDialog(phonebook::TfrmImportVCard& model, QtUserInterface& ui,
                                             QWidget* parent) {
-  auto* dialog = new VCardImportDialog(model, ui, parent);
-  QPointer<VCardImportDialog> guarded = dialog;
-  ui.registerDialog("TfrmImportVCard", [guarded, &ui](ModalDialog& d) {
-    if (guarded)
-      guarded->run(ui);
-    else
-      d.closeByFrame();
-  });
-  return dialog;
+  return InstallDialogView<VCardImportDialog>(model, ui, parent);
 }
 
 }  // namespace quorvex::ui

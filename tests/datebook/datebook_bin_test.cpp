@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <mutex>
 
+#include "bin_watch.h"
 #include "codec/ru.h"
 #include "core/bin_file.h"
 #include "datebook/date_book_section.h"
@@ -47,24 +47,13 @@ class DateBookBin : public testing::DateBookTest {
 
   // Starts the handset; at each write or erase of an event it notes the bin's captions.
   void start(sim::SimOptions o = {}) {
-    o.onCommand = [this](const std::string& command) {
-      if (command.rfind("AT+MDBW", 0) != 0) return;
-      Strings captions;
-      try {
-        for (const BinRecord& r : ReadBin(app_->binPath).records) captions.push_back(r.caption);
-      } catch (const EInOutError&) {
-      }
-      std::lock_guard lock(mu_);
-      seen_.push_back(captions);
-    };
+    watch_.path = app_->binPath;
+    o.onCommand = watch_.onCommand();
     startPhone(Dates(), o);
     section.sbReadAllEventsClick(*app_);
     phone().clearTranscript();
   }
-  Strings firstSeen() {
-    std::lock_guard lock(mu_);
-    return seen_.empty() ? Strings{"(no write)"} : seen_.front();
-  }
+  Strings firstSeen() { return watch_.firstSeen(); }
   void select(const Strings& captions) {
     section.lvEvent.focused = -1;
     for (std::size_t i = 0; i < section.lvEvent.rows.size(); ++i) {
@@ -82,8 +71,7 @@ class DateBookBin : public testing::DateBookTest {
   }
 
   DateBookSection section;
-  std::mutex mu_;
-  std::vector<Strings> seen_;
+  testing::BinWatch watch_{"AT+MDBW"};
 };
 
 TEST_F(DateBookBin, DeleteAndEditKeepWhatTheyLoseBeforeTheFirstWrite) {
@@ -114,7 +102,7 @@ TEST_F(DateBookBin, DeleteAndEditKeepWhatTheyLoseBeforeTheFirstWrite) {
     SCOPED_TRACE(c.what);
     TearDown();
     SetUp();
-    seen_.clear();
+    watch_.clear();
     start();
     ui_.boxes.clear();
     c.run(*this);

@@ -5,8 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 
+#include "bin_watch.h"
 #include "codec/ucs2.h"
 #include "core/bin_file.h"
 #include "phonebook/phonebook_bin.h"
@@ -23,29 +23,10 @@ using testing::ReadFirst;
 using testing::Wide;
 using V = std::vector<std::string>;
 
-// Records, at each phone book write or erase the handset receives, which captions the bin
-// file held at that moment.
-struct BinWatch {
-  std::string path;
-  std::mutex mu;
-  std::vector<std::pair<std::string, V>> seen;
-
-  void tune(sim::SimOptions& o) {
-    o.onCommand = [this](const std::string& command) {
-      if (command.rfind("AT+MPBW=", 0) != 0) return;
-      V captions;
-      try {
-        for (const BinRecord& r : ReadBin(path).records) captions.push_back(r.caption);
-      } catch (const EInOutError&) {
-      }
-      std::lock_guard lock(mu);
-      seen.emplace_back(command, captions);
-    };
-  }
-  V firstSeen() {
-    std::lock_guard lock(mu);
-    return seen.empty() ? V{"(no write)"} : seen.front().second;
-  }
+// The bin's captions at the first phone book write or erase the handset receives.
+struct BinWatch : quorvex::testing::BinWatch {
+  BinWatch() : quorvex::testing::BinWatch("AT+MPBW=") {}
+  void tune(sim::SimOptions& o) { o.onCommand = onCommand(); }
 };
 
 sim::HandsetState Grouped() {
