@@ -132,12 +132,46 @@ std::int64_t UnixSeconds(const MessageTime& t) {
 
 // ---- CSV
 
+// A sign, digits and at most one decimal point among them: a spreadsheet reads it as a
+// figure, never as a formula.
+bool PlainNumber(std::string_view s) {
+  std::size_t k = s.empty() || (s[0] != '+' && s[0] != '-') ? 0 : 1;
+  bool digits = false, point = false;
+  for (; k < s.size(); ++k) {
+    if (s[k] >= '0' && s[k] <= '9') {
+      digits = true;
+    } else if (s[k] == '.' && !point && digits) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits && s.back() != '.';
+}
+
+// What a spreadsheet would evaluate: a cell that starts with one of the formula signs and
+// is no plain number, and one that starts with TAB or CR, which some of them skip before
+// looking for a sign.
+bool TakenForFormula(std::string_view utf8) {
+  if (utf8.empty()) return false;
+  switch (utf8[0]) {
+    case '\t':
+    case '\r':
+    case '=':
+    case '@':
+      return true;
+    case '+':
+    case '-':
+      return !PlainNumber(utf8);
+    default:
+      return false;
+  }
+}
+
 std::string CsvField(std::string_view cp1251) {
   std::string utf8 = Cp1251ToUtf8(cp1251);
   std::string out = "\"";
-  if (!utf8.empty() && (utf8[0] == '=' || utf8[0] == '+' || utf8[0] == '-' || utf8[0] == '@' ||
-                        utf8[0] == '\t' || utf8[0] == '\r'))
-    out += '\'';
+  if (TakenForFormula(utf8)) out += '\'';
   for (char c : utf8) {
     if (c == '"') out += '"';
     out += c;

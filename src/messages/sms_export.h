@@ -17,10 +17,11 @@
 //     "hh:mm:ss" without a zone, so no spreadsheet takes the year for a day; a message
 //     without a time ("-------------") leaves both empty; any other text stands in Дата
 //     unchanged;
-//   - a field that begins with "=", "+", "-", "@", TAB or CR gets a leading apostrophe.
-//     A spreadsheet would take such a cell for a formula, and a sender name is chosen by
-//     whoever sent the message; the apostrophe makes the cell text. It also keeps a
-//     number such as "+79161234501" from being read as a figure without its "+".
+//   - a field that a spreadsheet would take for a formula gets a leading apostrophe, which
+//     makes the cell text: one that begins with "=" or "@", one that begins with "+" or "-"
+//     and is not a plain number (a sign, digits, at most one decimal point), and one that
+//     begins with TAB or CR. A sender name is chosen by whoever sent the message. Numbers
+//     such as "+79161234501" and "-123" are written as they are.
 //
 // mbox (the "mboxrd" form, LF line ends): each message is a From_ line, RFC 5322 headers,
 // an empty line, the text and an empty line. Incoming and archived messages come From

@@ -108,7 +108,13 @@ std::vector<TrickyText> Tricky() {
       {"lone_cr", "one\rtwo", "one\rtwo", "one\ntwo\n"},
       {"formula_equals", "=HYPERLINK(\"x\")", "'=HYPERLINK(\"x\")", "=HYPERLINK(\"x\")\n"},
       {"formula_plus", "+1+2", "'+1+2", "+1+2\n"},
-      {"formula_minus", "-5", "'-5", "-5\n"},
+      {"formula_minus", "-5+A1", "'-5+A1", "-5+A1\n"},
+      {"plain_negative", "-5", "-5", "-5\n"},
+      {"plain_fraction", "+1.25", "+1.25", "+1.25\n"},
+      {"two_points", "-1.2.3", "'-1.2.3", "-1.2.3\n"},
+      {"sign_alone", "-", "'-", "-\n"},
+      {"minus_letters", "-A1", "'-A1", "-A1\n"},
+      {"number_then_blank", "+7 916", "'+7 916", "+7 916\n"},
       {"formula_at", "@SUM(A1)", "'@SUM(A1)", "@SUM(A1)\n"},
       {"leading_tab", "\tx", "'\tx", "\tx\n"},
       {"leading_cr", "\rx", "'\rx", "\nx\n"},
@@ -142,20 +148,22 @@ TEST(MessagesCsv, TrickyTextsComeBackCellByCell) {
   }
 }
 
-TEST(MessagesCsv, NumbersAndOtherCellsAreDefusedToo) {
+TEST(MessagesCsv, NumbersStayAsTheyAreOtherCellsAreDefused) {
   const std::vector<ListRow> rows = {
       Incoming("1", "+79161234501", "26/12/01,09:15:32+12", "x"),
       Incoming("2", "=cmd|' /C calc'!A0", "", "x"),
       Row("3", "-1", kNoDateTime, KindOutgoing(), "@status", "x"),
       Incoming("4", "+7\x1B", "26/12/01,09:15:32+12", "x"),
+      Incoming("5", "+1+cmd|' /C calc'!A0", "", "x"),
   };
   const Table t = Csv(FormatMessagesCsv("=folder", rows));
-  ASSERT_EQ(t.size(), 5u);
-  EXPECT_EQ(t[1][2], "'+79161234501");
+  ASSERT_EQ(t.size(), 6u);
+  EXPECT_EQ(t[1][2], "+79161234501");
   EXPECT_EQ(t[2][2], "'=cmd|' /C calc'!A0");
-  EXPECT_EQ(t[3][2], "'-1");
+  EXPECT_EQ(t[3][2], "-1");
   EXPECT_EQ(t[3][1], "'@status");
-  EXPECT_EQ(t[4][2], "'+7") << "the control character left out";
+  EXPECT_EQ(t[4][2], "+7") << "the control character left out";
+  EXPECT_EQ(t[5][2], "'+1+cmd|' /C calc'!A0");
   for (std::size_t r = 1; r < t.size(); ++r) EXPECT_EQ(t[r][0], "'=folder");
 }
 
@@ -491,7 +499,7 @@ TEST_F(ExportFiles, DemoFoldersReadExportedAndReadBack) {
       const std::vector<std::string>& cells = t[k + 1];
       EXPECT_EQ(cells[0], Cp1251ToUtf8(caption));
       const std::string number = Cp1251ToUtf8(m.number);
-      EXPECT_EQ(cells[2], number.empty() || number[0] != '+' ? number : "'" + number);
+      EXPECT_EQ(cells[2], number);
       EXPECT_EQ(cells[5], Cp1251ToUtf8(m.text));
       if (m.timestamp.empty()) {
         EXPECT_EQ(cells[3], "");
