@@ -1,9 +1,11 @@
 #include "phonebook/vcard.h"
 
 #include <algorithm>
+#include <map>
 
 #include "codec/cp1251.h"
 #include "codec/hex_digits.h"
+#include "codec/name_uuid.h"
 #include "codec/ru.h"
 #include "codec/utf8.h"
 #include "phonebook/phonebook_file.h"
@@ -29,19 +31,28 @@ bool NeedsQuotedPrintable(std::string_view utf8) {
   return false;
 }
 
-// 2.1 knows only the backslash before ";" of a compound value; the backslash itself is
-// escaped too, so that an importer taking "\n" for a line break cannot misread a name.
-std::string EscapeText21(std::string_view utf8) {
-  std::string out;
-  for (const char c : utf8) {
-    if (c == ';' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out;
+std::string Escape(std::string_view utf8, VCardVersion version) {
+  return version == VCardVersion::V30 ? EscapeText30(utf8) : EscapeText21(utf8, false);
 }
 
-std::string Escape(std::string_view utf8, VCardVersion version) {
-  return version == VCardVersion::V30 ? EscapeText30(utf8) : EscapeText21(utf8);
+// A component of N or an item of CATEGORIES, where a bare comma splits a list too.
+std::string EscapeListed(std::string_view utf8, VCardVersion version) {
+  return version == VCardVersion::V30 ? EscapeText30(utf8) : EscapeText21(utf8, true);
+}
+
+// The same entry gives the same card identity in every export, whatever else the program
+// knows at the time: a hash of what the handset shows of it. The slot is no identity, as a
+// delete and an add reuse it for another person, and the handset's IMEI is known only after
+// the information section was read. The n-th entry of the same name and number in one
+// memory gets n, so that copies stay separate cards.
+constexpr UuidBytes kEntryNamespace = {0x3c, 0x5e, 0x0a, 0x9d, 0x6b, 0x1f, 0x4e, 0x27,
+                                       0x9a, 0x53, 0xd8, 0x41, 0x72, 0xe0, 0xbc, 0x16};
+
+std::string EntryUid(const TAbonentInfo& r, std::map<std::string, int>& seen) {
+  std::string key = (r.OnSim != 0 ? "SIM" : "PHONE");
+  key += '\n' + r.Name + '\n' + r.Number;
+  key += '\n' + std::to_string(++seen[key]);
+  return NameBasedUuid(kEntryNamespace, key);
 }
 
 // A property of 2.1: plain when the value is short ASCII, quoted-printable otherwise (the
@@ -73,16 +84,17 @@ std::string TypeParam(const std::vector<std::string_view>& types, VCardVersion v
   return out;
 }
 
-void AppendCard(std::string& out, const TAbonentInfo& r, const std::vector<std::string>& groups,
-                Family family, VCardVersion version) {
+void AppendCard(std::string& out, const TAbonentInfo& r, const std::string& uid,
+                const std::vector<std::string>& groups, Family family, VCardVersion version) {
   const std::string name = Cp1251ToUtf8(r.Name);
   const std::string number = Cp1251ToUtf8(r.Number);
   out += "BEGIN:VCARD\r\n";
   out += version == VCardVersion::V30 ? "VERSION:3.0\r\n" : "VERSION:2.1\r\n";
   // The handset keeps one name field; it goes whole into the given name, where address books
   // show it first, and FN repeats it as it is.
-  out += Line(version, "N", ";" + Escape(name, version) + ";;;");
+  out += Line(version, "N", ";" + EscapeListed(name, version) + ";;;");
   out += Line(version, "FN", Escape(name, version));
+  out += "UID:" + uid + "\r\n";
   if (r.NumberType == kEmailType) {
     out += Line(version, "EMAIL" + TypeParam({"INTERNET"}, version), Escape(number, version));
   } else {
@@ -92,7 +104,7 @@ void AppendCard(std::string& out, const TAbonentInfo& r, const std::vector<std::
     out += Line(version, "TEL" + TypeParam(types, version), number);
   }
   if (r.Category >= 1 && r.Category <= groups.size() && !groups[r.Category - 1].empty()) {
-    out += Line(version, "CATEGORIES", Escape(Cp1251ToUtf8(groups[r.Category - 1]), version));
+    out += Line(version, "CATEGORIES", EscapeListed(Cp1251ToUtf8(groups[r.Category - 1]), version));
   }
   out += std::string(kStorageProperty) + (r.OnSim != 0 ? ":SIM\r\n" : ":PHONE\r\n");
   out += "END:VCARD\r\n";
@@ -177,6 +189,15 @@ std::string EscapeText30(std::string_view utf8) {
   return out;
 }
 
+std::string EscapeText21(std::string_view utf8, bool listed) {
+  std::string out;
+  for (const char c : utf8) {
+    if (c == ';' || c == '\\' || (listed && c == ',')) out += '\\';
+    out += c;
+  }
+  return out;
+}
+
 std::string FoldLine30(std::string_view line) {
   std::string out;
   std::size_t used = 0;  // octets on the current physical line
@@ -232,9 +253,10 @@ std::string FormatVCards(const std::vector<TAbonentInfo>& records,
                          const std::vector<std::string>& groupNames, Family family,
                          VCardVersion version) {
   std::string out;
+  std::map<std::string, int> seen;
   for (const TAbonentInfo& r : records) {
     if (r.Index == 0 || IsFree(r)) continue;
-    AppendCard(out, r, groupNames, family, version);
+    AppendCard(out, r, EntryUid(r, seen), groupNames, family, version);
   }
   return out;
 }

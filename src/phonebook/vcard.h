@@ -3,8 +3,8 @@
 // merged. Output is UTF-8 with CR LF line ends, the only text this system writes that is not
 // code page 1251: address books read vCards as UTF-8 (3.0) or take the CHARSET given (2.1).
 //
-// A card carries N, FN, one TEL (or EMAIL for an e-mail entry), CATEGORIES for the caller
-// group and X-QUORVEX-STORAGE (PHONE or SIM) for the memory the entry lies in. The number
+// A card carries N, FN, UID (see below), one TEL (or EMAIL for an e-mail entry), CATEGORIES for the
+// caller group and X-QUORVEX-STORAGE (PHONE or SIM) for the memory the entry lies in. The number
 // types map to TYPE values through one table (TelTypeTable), read both ways.
 #pragma once
 
@@ -52,6 +52,10 @@ std::vector<std::string_view> TelTypesFor(const TAbonentInfo& record, Family fam
 // number (2) when no key matches, as the record dialog proposes.
 std::uint8_t NumberTypeFromTel(const std::set<std::string>& types, Family family);
 
+// The UID of a card is a name-based UUID of the entry's memory, name and number (and its
+// place among entries that share all three), the same in 2.1 and 3.0 and in every export of
+// an unchanged entry, on any machine; it needs nothing but the records.
+//
 // The cards of every entry of `records` (free slots and slots without an index are left out).
 // groupNames: category n is groupNames[n - 1]; a category without a name gives no
 // CATEGORIES. Texts in records and groupNames are code page 1251.
@@ -63,6 +67,11 @@ std::string FormatVCards(const std::vector<TAbonentInfo>& records,
 // content line at 75 octets without cutting a UTF-8 sequence; quoted-printable of 2.1 with
 // "=" soft line breaks, so that no line of the property exceeds 75 octets.
 std::string EscapeText30(std::string_view utf8);
+// 2.1 escapes with a backslash the ";" that would split a compound value and the backslash
+// itself (so that a reader taking "\n" for a line break cannot misread a name); `listed`
+// (the components of N, the items of CATEGORIES) escapes "," too, which 2.1 readers take
+// as the separator of a list inside a component.
+std::string EscapeText21(std::string_view utf8, bool listed);
 std::string FoldLine30(std::string_view line);
 std::string QuotedPrintableLine(std::string_view head, std::string_view utf8);
 

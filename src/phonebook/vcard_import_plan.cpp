@@ -72,6 +72,12 @@ std::string ForHandset(std::string_view utf8, bool number, std::vector<std::stri
   return out;
 }
 
+// A name the handset holds: its first 24 characters, without the blanks a cut inside a
+// phrase leaves at the end.
+std::string CutName(const std::string& name) {
+  return TrimBlanks(std::string_view(name).substr(0, kNameChars));
+}
+
 std::string Key(const std::string& name, const std::string& number) {
   return name + '\x01' + number;
 }
@@ -131,6 +137,25 @@ struct Room {
         row.command = WriteCommand(row, family);
       }
     }
+  }
+
+  // A number that found the phone memory full takes a SIM place the file's own SIM cards
+  // left, as a SIM entry; the SIM keeps no e-mail.
+  void overflowToSim(ImportRow& row, Family family) {
+    if (row.status != ImportRow::Status::NoRoom || row.sim) return;
+    if (nextSim >= freeSim.size()) return;
+    if (row.type == kEmailType) {
+      row.statusText += Ru(", а e-mail SIM-карта не хранит");
+      return;
+    }
+    row.status = ImportRow::Status::Write;
+    row.sim = true;
+    row.toSim = true;
+    row.type = SimNumberType(family);
+    row.index = freeSim[nextSim++];
+    row.statusText = Ru("Будет записана на SIM-карту под номером ") + IntToStr(row.index) +
+                     Ru(": в памяти телефона нет места");
+    row.command = WriteCommand(row, family);
   }
 
   static std::string WriteCommand(const ImportRow& row, Family family) {
@@ -199,7 +224,7 @@ ImportRow ItemRow(const VCard& card, const CardHead& head, const VCardItem& item
     if (!number.empty()) row.notes.push_back(Ru("Имени нет: вместо него записан номер"));
   }
   if (entryName.size() > kNameChars) {
-    entryName.resize(kNameChars);
+    entryName = CutName(entryName);
     row.notes.push_back(Ru("Имя обрезано до 24 знаков"));
   }
   row.name = entryName;
@@ -229,7 +254,7 @@ VCardImportPlan::VCardImportPlan(const std::vector<VCard>& cards,
       ImportRow row;
       row.status = ImportRow::Status::NoNumber;
       row.card = static_cast<int>(c);
-      row.name = head.name.substr(0, kNameChars);
+      row.name = CutName(head.name);
       row.category = head.category;
       row.sim = card.sim;
       row.statusText = Ru("Пропущена: в карточке нет ни номера, ни e-mail");
@@ -244,6 +269,8 @@ VCardImportPlan::VCardImportPlan(const std::vector<VCard>& cards,
       rows_.push_back(std::move(row));
     }
   }
+  // Only after every card that asks for the SIM has its place.
+  for (ImportRow& row : rows_) room.overflowToSim(row, family);
 }
 
 int VCardImportPlan::count(ImportRow::Status status) const {
@@ -258,8 +285,11 @@ int VCardImportPlan::altered() const {
 
 std::string VCardImportPlan::Summary() const {
   using S = ImportRow::Status;
-  return Ru("Будет записано: ") + IntToStr(count(S::Write)) + Ru("; уже в телефоне: ") +
-         IntToStr(count(S::OnHandset)) + Ru("; повторов в файле: ") +
+  const int toSim = static_cast<int>(
+      std::count_if(rows_.begin(), rows_.end(), [](const ImportRow& r) { return r.toSim; }));
+  return Ru("Будет записано: ") + IntToStr(count(S::Write)) +
+         (toSim > 0 ? Ru(" (из них на SIM-карту: ") + IntToStr(toSim) + ")" : std::string()) +
+         Ru("; уже в телефоне: ") + IntToStr(count(S::OnHandset)) + Ru("; повторов в файле: ") +
          IntToStr(count(S::EarlierInFile)) + Ru("; не помещается: ") + IntToStr(count(S::NoRoom)) +
          Ru("; без номера: ") + IntToStr(count(S::NoNumber)) + Ru("; с изменениями: ") +
          IntToStr(altered()) + ".";

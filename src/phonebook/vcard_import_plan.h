@@ -23,6 +23,7 @@ struct ImportRow {
   std::uint8_t type = 0;      // the handset's number type
   std::uint8_t category = 0;  // caller group, 1-based, 0 none
   bool sim = false;
+  bool toSim = false;              // a phone memory entry the full phone memory sent to the SIM
   std::int32_t index = 0;          // Write: the free index it goes to; OnHandset: the entry's
   std::string command;             // Write: the "AT+MPBW=" command
   std::string statusText;          // cp1251, what the preview shows for the status
@@ -34,7 +35,9 @@ class VCardImportPlan {
   VCardImportPlan() = default;
   // records, groupNames, simFirst: the section after its last read. Each item of each card
   // gets a row; a Write row takes the lowest free index of its memory (the SIM for a card
-  // stored on the SIM, the phone memory otherwise) that no earlier row took.
+  // stored on the SIM, the phone memory otherwise) that no earlier row took. When the phone
+  // memory is full, the numbers left over take the SIM places the SIM cards left, in file
+  // order, as SIM entries (toSim); e-mails stay out of the SIM.
   VCardImportPlan(const std::vector<VCard>& cards, const std::vector<TAbonentInfo>& records,
                   const std::vector<std::string>& groupNames, std::int32_t simFirst, Family family);
 

@@ -198,16 +198,18 @@ struct CardBuilder {
     } else if (p.name == "NICKNAME") {
       nickname = Unescape(SplitEscaped(text, ',')[0]);
     } else if (p.name == "TEL") {
+      // Address books write the properties a form has, filled or not: an empty one is no
+      // item of the card.
       VCardItem item;
       item.types = p.types;
       CleanNumber(Unescape(text), item);
-      card.items.push_back(std::move(item));
+      if (!item.value.empty()) card.items.push_back(std::move(item));
     } else if (p.name == "EMAIL") {
       VCardItem item;
       item.email = true;
       item.types = p.types;
       item.value = TrimBlanks(Unescape(text));
-      card.items.push_back(std::move(item));
+      if (!item.value.empty()) card.items.push_back(std::move(item));
     } else if (p.name == "CATEGORIES") {
       for (const std::string& c : SplitEscaped(text, ',')) {
         const std::string t = TrimBlanks(Unescape(c));

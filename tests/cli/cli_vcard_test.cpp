@@ -51,7 +51,8 @@ class CliVCard : public clitest::CliFixture {
 const std::string kList = "1\tИван\t+79161234501\tМобильный\tПо умолчанию\tнет\tДрузья\n";
 
 const std::string kIvan =
-    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;Иван;;;\r\nFN:Иван\r\nTEL;TYPE=CELL,VOICE:+79161234501\r\n"
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nN:;Иван;;;\r\nFN:Иван\r\n"
+    "UID:8fe67670-2ff3-53fa-b907-7e48d9a3ede9\r\nTEL;TYPE=CELL,VOICE:+79161234501\r\n"
     "CATEGORIES:Друзья\r\nX-QUORVEX-STORAGE:PHONE\r\nEND:VCARD\r\n";
 
 TEST_F(CliVCard, ExportWritesTheFileAndPrintsTheList) {
@@ -62,6 +63,8 @@ TEST_F(CliVCard, ExportWritesTheFileAndPrintsTheList) {
        "BEGIN:VCARD\r\nVERSION:2.1\r\n"
        "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:;=D0=98=D0=B2=D0=B0=D0=BD;;;\r\n"
        "FN;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=98=D0=B2=D0=B0=D0=BD\r\n"
+       // The same UID in both versions.
+       "UID:8fe67670-2ff3-53fa-b907-7e48d9a3ede9\r\n"
        "TEL;CELL;VOICE:+79161234501\r\n"
        // At most 75 octets a line; the soft break falls between two letters.
        "CATEGORIES;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=D0=94=D1=80=D1=83=\r\n"
@@ -138,6 +141,30 @@ TEST_F(CliVCard, ImportPrintsThePreviewAndAsks) {
             "[information] Будет записано: 0; уже в телефоне: 3; повторов в файле: 0; не "
             "помещается: 0; без номера: 0; с изменениями: 0.\n");
   EXPECT_TRUE(writes().empty());
+}
+
+TEST_F(CliVCard, AFullPhoneMemoryOffersTheSimForTheRest) {
+  std::string file;
+  for (const char c : std::string("ABCDE"))
+    file += std::string("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:") + c +
+            "\r\nTEL:" + std::to_string(c - 'A' + 1) + "\r\nEND:VCARD\r\n";
+  write("in.vcf", file);
+  const Result r = run({"--yes", "phonebook", "import-vcard", "in.vcf"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "2\tA\t1\tОсновной\t\tБудет записана под номером 2\n"
+            "3\tB\t2\tОсновной\t\tБудет записана под номером 3\n"
+            "4\tC\t3\tОсновной\t\tБудет записана под номером 4\n"
+            "5\tD\t4\tОсновной\t\tБудет записана под номером 5\n"
+            "6\tE\t5\tSIM\t\tБудет записана на SIM-карту под номером 6: в памяти телефона нет "
+            "места\n");
+  EXPECT_EQ(r.err.substr(0, r.err.find('\n')),
+            "[question] Будет записано: 5 (из них на SIM-карту: 1); уже в телефоне: 0; повторов в "
+            "файле: 0; не помещается: 0; без номера: 0; с изменениями: 0.");
+  const V w = writes();
+  ASSERT_EQ(w.size(), 5u);
+  EXPECT_EQ(w.back(), "AT+MPBW=6,\"5\",129,0045,8,0,255,0,1,0,255,255,0");
+  EXPECT_EQ(phone_->state().entries.count(6), 1u);
 }
 
 TEST_F(CliVCard, AMissingImportFileIsTheStandardErrorBox) {

@@ -9,9 +9,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "codec/cp1251.h"
 #include "codec/errors.h"
+#include "codec/ru.h"
 #include "phonebook/phonebook_file.h"
 #include "phonebook/vcard.h"
+#include "phonebook/vcard_parse.h"
 #include "phonebook_fixture.h"
 
 namespace quorvex::phonebook {
@@ -86,6 +89,62 @@ TEST(VCardExport, EntriesOfTheSameNameStaySeparateCards) {
   EXPECT_NE(text.find("TEL;TYPE=PREF,VOICE:+72\r\n"), std::string::npos);
 }
 
+// The UID lines of an export, in card order.
+std::vector<std::string> Uids(const std::string& text) {
+  std::vector<std::string> out;
+  for (std::size_t at = 0; (at = text.find("\r\nUID:", at)) != std::string::npos; ++at)
+    out.push_back(text.substr(at + 6, text.find("\r\n", at + 2) - at - 6));
+  return out;
+}
+
+TEST(VCardExport, EveryCardCarriesAUidThatFollowsTheEntry) {
+  const auto entry = [](int index, const std::string& name, const std::string& number) {
+    TAbonentInfo r;
+    r.Index = index;
+    r.OnSim = index > 500 ? 1 : 0;
+    r.Name = name;
+    r.Number = number;
+    r.NumberType = 3;
+    return r;
+  };
+  // Two copies in the phone memory and one on the SIM stay three cards.
+  const std::vector<TAbonentInfo> book = {entry(1, "Anna", "+1"), entry(2, "Anna", "+1"),
+                                          entry(3, "Boris", "+2"), entry(501, "Anna", "+1")};
+  const std::vector<std::string> uids =
+      Uids(FormatVCards(book, {}, Family::Grouped, VCardVersion::V30));
+  ASSERT_EQ(uids.size(), 4u);
+  EXPECT_EQ(Uids(FormatVCards(book, {}, Family::Grouped, VCardVersion::V21)), uids);
+  EXPECT_EQ(std::set<std::string>(uids.begin(), uids.end()).size(), 4u);
+  for (const std::string& uid : uids) {
+    ASSERT_EQ(uid.size(), 36u) << uid;
+    EXPECT_EQ(uid.find_first_not_of("0123456789abcdef-"), std::string::npos) << uid;
+    EXPECT_EQ(uid[14], '5') << uid;
+    EXPECT_NE(std::string("89ab").find(uid[19]), std::string::npos) << uid;
+  }
+  struct Case {
+    const char* what;
+    TAbonentInfo boris;
+    bool same;
+  };
+  TAbonentInfo retyped = entry(3, "Boris", "+2");
+  retyped.NumberType = 1;
+  retyped.Category = 2;
+  const Case cases[] = {
+      {"moved to another index", entry(9, "Boris", "+2"), true},
+      {"another type and group", retyped, true},
+      {"another number", entry(3, "Boris", "+3"), false},
+      {"another name", entry(3, "Borya", "+2"), false},
+      {"moved to the SIM", entry(502, "Boris", "+2"), false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    // Alone in the export, the other entries gone.
+    const auto alone = Uids(FormatVCards({c.boris}, {}, Family::Grouped, VCardVersion::V30));
+    ASSERT_EQ(alone.size(), 1u);
+    EXPECT_EQ(alone[0] == uids[2], c.same);
+  }
+}
+
 TEST(VCardExport, FreeSlotsAndUnreadSlotsGiveNoCard) {
   std::vector<TAbonentInfo> records = {FreeSlot(1), TAbonentInfo{}};
   records[1].Name = "never read";
@@ -130,17 +189,79 @@ TEST(VCardExport, GroupsWithoutANameGiveNoCategories) {
 }
 
 struct EscapeCase {
-  std::string in, out;
+  std::string in, out30, out21, listed21;
 };
 
-TEST(VCardExport, EscapesTheFourSpecialsOfThreeZero) {
+TEST(VCardExport, EscapesTheSpecialsOfEachVersion) {
   const EscapeCase cases[] = {
-      {"plain", "plain"},
-      {"a,b;c\\d", "a\\,b\\;c\\\\d"},
-      {"one\r\ntwo\nthree\rfour", "one\\ntwo\\nthree\\nfour"},
-      {"", ""},
+      {"plain", "plain", "plain", "plain"},
+      {"a,b;c\\d", "a\\,b\\;c\\\\d", "a,b\\;c\\\\d", "a\\,b\\;c\\\\d"},
+      {"one\r\ntwo\nthree\rfour", "one\\ntwo\\nthree\\nfour", "one\r\ntwo\nthree\rfour",
+       "one\r\ntwo\nthree\rfour"},
+      {"", "", "", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(EscapeText30(c.in), c.out) << c.in;
+  for (const auto& c : cases) {
+    EXPECT_EQ(EscapeText30(c.in), c.out30) << c.in;
+    EXPECT_EQ(EscapeText21(c.in, false), c.out21) << c.in;
+    EXPECT_EQ(EscapeText21(c.in, true), c.listed21) << c.in;
+  }
+}
+
+// The cards without the lines of one property: its folded and its quoted-printable
+// continuations go with it (no name of these tests ends in "=").
+std::string Without(const std::string& cards, const std::string& property) {
+  std::string out;
+  bool dropping = false, softBreak = false;
+  for (std::size_t at = 0; at < cards.size();) {
+    const std::size_t end = cards.find("\r\n", at) + 2;
+    const std::string line = cards.substr(at, end - at);
+    if (line[0] != ' ' && !softBreak)
+      dropping = line.rfind(property + ":", 0) == 0 || line.rfind(property + ";", 0) == 0;
+    softBreak = line.size() >= 3 && line[line.size() - 3] == '=';
+    if (!dropping) out += line;
+    at = end;
+  }
+  return out;
+}
+
+// Names and group names with the separators of vCard read back as themselves from FN and,
+// with FN gone, from N: other readers take either.
+TEST(VCardExport, NamesWithSeparatorsReadBackAsThemselves) {
+  const std::string names[] = {"Smith, John; Jr\\x",
+                               "a\\nb",
+                               "\\",
+                               ";;",
+                               ",",
+                               "tail\\",
+                               Ru("Иван; Петров, мл."),
+                               "Long, " + std::string(70, 'x') + ";end"};
+  for (const VCardVersion version : {VCardVersion::V21, VCardVersion::V30}) {
+    for (const std::string& name : names) {
+      SCOPED_TRACE(name);
+      TAbonentInfo r;
+      r.Index = 1;
+      r.Name = name;
+      r.Number = "+1";
+      r.Category = 1;
+      const std::string text = FormatVCards({r}, {name}, Family::Grouped, version);
+      const std::string utf8 = Cp1251ToUtf8(name);
+      const auto cards = ParseVCards(text);
+      ASSERT_EQ(cards.size(), 1u);
+      EXPECT_EQ(cards[0].name, utf8) << text;
+      EXPECT_EQ(cards[0].categories, std::vector<std::string>{utf8}) << text;
+      const auto fromN = ParseVCards(Without(text, "FN"));
+      ASSERT_EQ(fromN.size(), 1u);
+      EXPECT_EQ(fromN[0].name, utf8) << Without(text, "FN");
+    }
+  }
+  // What a 2.1 reader splitting the given names at a bare comma would see whole.
+  TAbonentInfo r;
+  r.Index = 1;
+  r.Name = "Smith, John; Jr\\x";
+  r.Number = "+1";
+  const std::string text = FormatVCards({r}, {}, Family::Classic, VCardVersion::V21);
+  EXPECT_NE(text.find("\r\nN:;Smith\\, John\\; Jr\\\\x;;;\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("\r\nFN:Smith, John\\; Jr\\\\x\r\n"), std::string::npos) << text;
 }
 
 // Every physical line of a folded text: at most 75 octets, no UTF-8 sequence cut, and

@@ -92,6 +92,11 @@ TEST(VCardParse, PropertiesOfEveryVersion) {
        "BEGIN:VCARD\r\nFN:E\r\nTEL:7",
        "E",
        {{"7", {}}}},
+      {"empty properties, as address books write a form's unfilled fields, are no items",
+       Card("VERSION:2.1\r\nFN:E\r\nEMAIL;INTERNET;CHARSET=UTF-8:\r\nTEL;CELL:\r\nTEL;HOME: - \r\n"
+            "TEL:5\r\nEMAIL;INTERNET: \r\nTEL:tel:;ext=1\r\n"),
+       "E",
+       {{"5", {}}}},
       {"the byte order mark is no part of the first line",
        "\xEF\xBB\xBF" + Card("FN:B\r\nTEL:8\r\n"),
        "B",
@@ -214,9 +219,10 @@ TEST(VCardPlan, AddressBookExportOnAGroupedHandset) {
       {S::Write, "Mr. John Q. Smith, Jr.", "john.smith@example.com", 6, 2, 8},
       {S::Write, "Ольга Сидорова", "+78125550102", 1, 0, 9},
       {S::Write, "Ольга Сидорова", "+78125550103", 4, 0, 10},
-      {S::NoRoom, "Пётр Иванович", "1234", 5, 1, 0},
-      {S::NoRoom, "Anna Mller", "+49301234567", 1, 0, 0},
-      {S::NoRoom, "Anna Mller", "+491707654321", 3, 0, 0},
+      // The phone memory is full: the numbers left take the SIM's places as SIM entries.
+      {S::Write, "Пётр Иванович", "1234", 8, 1, 11},
+      {S::Write, "Anna Mller", "+49301234567", 8, 0, 12},
+      {S::Write, "Anna Mller", "+491707654321", 8, 0, 13},
       {S::NoRoom, "Anna Mller", "anna@example.de", 6, 0, 0},
       {S::NoRoom, "Служба доставки  Быстрые", "1234567890123456789012345678901234567890", 0, 0, 0},
       {S::NoNumber, "Пустая фирма", "", 0, 0, 0},
@@ -235,8 +241,8 @@ TEST(VCardPlan, AddressBookExportOnAGroupedHandset) {
     EXPECT_EQ(r.index, want[k].index);
     EXPECT_EQ(r.command.empty(), r.status != S::Write);
   }
-  EXPECT_EQ(plan.count(S::Write), 8);
-  EXPECT_EQ(plan.count(S::NoRoom), 5);
+  EXPECT_EQ(plan.count(S::Write), 11);
+  EXPECT_EQ(plan.count(S::NoRoom), 2);
   // The write goes through the record dialog's command for the family.
   DialogEntry e;
   e.index = 3;
@@ -276,14 +282,14 @@ TEST(VCardPlan, ThePreviewNamesWhatTheHandsetCannotHold) {
   EXPECT_EQ(list.rows[0].caption, "1");
   EXPECT_EQ(U(list.rows[0].subItems.at(3).text), "Работа");
   EXPECT_EQ(U(list.rows[0].subItems.at(4).text), "Будет записана под номером 1");
-  EXPECT_EQ(list.rows[13].caption, "");
+  EXPECT_EQ(list.rows[13].caption, "13");  // the SIM takes what the phone memory cannot
   // The company without a number has no type to show either.
   EXPECT_EQ(list.rows[14].subItems.at(2).text, "");
   EXPECT_EQ(list.rows[14].subItems.at(1).text, "");
   EXPECT_NE(U(list.rows[13].subItems.at(4).text).find("U+260E"), std::string::npos);
   EXPECT_EQ(U(plan.Summary()),
-            "Будет записано: 10; уже в телефоне: 0; повторов в файле: 0; не помещается: 4; без "
-            "номера: 1; с изменениями: 4.");
+            "Будет записано: 13 (из них на SIM-карту: 3); уже в телефоне: 0; повторов в файле: 0; "
+            "не помещается: 1; без номера: 1; с изменениями: 4.");
 }
 
 TEST(VCardPlan, CharactersOfTheCodePageTheHandsetDropsAreNamedToo) {
@@ -349,6 +355,73 @@ TEST(VCardPlan, GroupsByNameAndNotes) {
                                 Family::Classic);
   EXPECT_EQ(classic.rows()[0].category, 0);
   EXPECT_FALSE(classic.rows()[0].notes.empty());
+}
+
+// What a row is in the preview: its status, name and number (UTF-8).
+using Shown = std::vector<std::tuple<S, std::string, std::string>>;
+Shown ShownRows(const VCardImportPlan& plan) {
+  Shown out;
+  for (const ImportRow& r : plan.rows()) out.emplace_back(r.status, U(r.name), U(r.number));
+  return out;
+}
+
+TEST(VCardPlan, EmptyPropertiesAndCutNames) {
+  ReadBook book;
+  const std::string file =
+      Card("FN:A\r\nTEL:1\r\nEMAIL;INTERNET;CHARSET=UTF-8:\r\nEMAIL:a@x\r\n") +
+      Card("FN:B\r\nEMAIL;INTERNET;CHARSET=UTF-8:\r\nTEL;CELL:\r\n") +
+      Card("FN:abcdefghijklmnopqrstuvw xyz\r\nTEL:2\r\n") +  // the cut falls after a blank
+      Card("FN:ABCDEFGHIJKLMNOPQRSTUV   XYZ\r\n");
+  const VCardImportPlan plan(ParseVCards(file), book.records, book.groups, book.simFirst,
+                             Family::Grouped);
+  EXPECT_EQ(ShownRows(plan), (Shown{{S::Write, "A", "1"},
+                                    {S::Write, "A", "a@x"},
+                                    {S::NoNumber, "B", ""},
+                                    {S::Write, "abcdefghijklmnopqrstuvw", "2"},
+                                    {S::NoNumber, "ABCDEFGHIJKLMNOPQRSTUV", ""}}));
+  EXPECT_EQ(U(plan.rows()[2].statusText), "Пропущена: в карточке нет ни номера, ни e-mail");
+  EXPECT_NE(U(plan.Summary()).find("; без номера: 2;"), std::string::npos) << U(plan.Summary());
+}
+
+TEST(VCardPlan, AFullPhoneMemorySendsTheRestToTheSim) {
+  ReadBook book;
+  for (int k = 1; k <= 9; ++k) book.put(k, "P" + std::to_string(k), std::to_string(100 + k));
+  book.put(12, "Q", "112");
+  const std::string file =
+      Card("FN:A\r\nTEL:1\r\nEMAIL:a@x\r\nTEL;TYPE=CELL:11\r\n") +
+      Card("FN:S\r\nTEL:3\r\nX-QUORVEX-STORAGE:SIM\r\n") +  // asks for the SIM itself: first
+      Card("FN:C\r\nTEL:4\r\n");
+  struct Case {
+    Family family;
+    int simType;
+  };
+  for (const Case& c : {Case{Family::Grouped, 8}, Case{Family::Classic, 7}}) {
+    const VCardImportPlan plan(ParseVCards(file), book.records, book.groups, book.simFirst,
+                               c.family);
+    using T = std::tuple<S, int, int, bool, bool>;  // status, index, type, sim, to the SIM
+    std::vector<T> got;
+    for (const ImportRow& r : plan.rows())
+      got.emplace_back(r.status, r.index, r.type, r.sim, r.toSim);
+    EXPECT_EQ(got, (std::vector<T>{{S::Write, 10, 2, false, false},
+                                   {S::NoRoom, 0, 6, false, false},
+                                   {S::Write, 13, c.simType, true, true},
+                                   {S::Write, 11, c.simType, true, false},
+                                   {S::NoRoom, 0, 2, false, false}}));
+    const ListModel list = plan.PreviewList();
+    ASSERT_EQ(list.rows.size(), 5u);
+    EXPECT_EQ(testing::Texts(list.rows[2]),
+              (V{"13", "A", "11", "SIM", "",
+                 Ru("Будет записана на SIM-карту под номером 13: в памяти телефона нет места")}));
+    EXPECT_EQ(U(list.rows[1].subItems.at(4).text),
+              "Не помещается: в памяти телефона нет свободного номера, а e-mail SIM-карта не "
+              "хранит");
+    // The SIM was full by then: nothing to say but the phone memory's.
+    EXPECT_EQ(U(list.rows[4].subItems.at(4).text),
+              "Не помещается: в памяти телефона нет свободного номера");
+    EXPECT_EQ(U(plan.Summary()),
+              "Будет записано: 3 (из них на SIM-карту: 1); уже в телефоне: 0; повторов в файле: 0; "
+              "не помещается: 2; без номера: 0; с изменениями: 0.");
+  }
 }
 
 // ---- Against the simulated handset.
@@ -495,6 +568,27 @@ TEST_P(VCardImportWrites, CommandsProgressAndRows) {
 INSTANTIATE_TEST_SUITE_P(VCardImport, VCardImportWrites, ::testing::Bool(), [](const auto& info) {
   return std::string(info.param ? "NeedsMode2" : "Plain");
 });
+
+TEST(VCardImport, AFullPhoneMemoryWritesTheRestToTheSim) {
+  Handset h("C350", Book(2, 2, {{1, Entry("1", "P1")}, {2, Entry("2", "P2")}}));
+  h.section.sbReadAllClick(h.app());
+  h.sent();
+  const fs::path file = h.dir() / "in.vcf";
+  WriteTextFile(file.string(), Card("FN:A\r\nTEL;TYPE=CELL:+7\r\n"));
+  TfrmImportVCard dialog;
+  const ImportResult r = Import(h, file, dialog);
+  EXPECT_EQ(r.outcome, ImportResult::Outcome::Written);
+  EXPECT_EQ(h.sent(),
+            (V{"AT+CGMM", "AT+CPBS=AD", "AT+CSCS=UCS2",
+               "AT+MPBW=3,\"+7\",145," + TextToUcs2Hex("A") + ",8,0,255,0,1,0,255,255,0"}));
+  ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
+  EXPECT_EQ(h.section.Records[2].OnSim, 1);
+  h.section.sbReadAllClick(h.app());
+  ASSERT_EQ(h.section.ListView1.rows.size(), 3u);
+  EXPECT_EQ(testing::Texts(h.section.ListView1.rows[2]).at(3), "SIM");
+  EXPECT_EQ(h.section.Records[2].OnSim, 1);
+  EXPECT_EQ(h.section.Records[2].NumberType, 8);
+}
 
 TEST(VCardImport, CancelInThePreviewWritesNothing) {
   Handset h("C350", Book(5, 2, {}));
