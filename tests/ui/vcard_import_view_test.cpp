@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "codec/ru.h"
 #include "ui/list_view.h"
@@ -35,8 +36,8 @@ std::vector<TAbonentInfo> Records() {
 }
 
 // A file with something of every kind: a new card with two numbers, one already on the
-// handset, one repeated, one without a number and one whose name is longer than the handset
-// takes.
+// handset, one repeated, one without a number, one whose name is longer than the handset
+// takes and one whose second number finds the phone memory full and goes to the SIM.
 const char* const kMixedFile =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Boris\r\nTEL;TYPE=CELL:+222\r\nTEL;TYPE=WORK:+333\r\n"
     "END:VCARD\r\n"
@@ -44,7 +45,8 @@ const char* const kMixedFile =
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Boris\r\nTEL;TYPE=CELL:+222\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nobody\r\nEND:VCARD\r\n"
     "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Konstantin Konstantinopolsky-Tsaregradsky\r\n"
-    "TEL:+444\r\nEND:VCARD\r\n";
+    "TEL:+444\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Vera\r\nTEL:+555\r\nTEL:+666\r\nEND:VCARD\r\n";
 
 VCardImportPlan PlanOf(const std::string& file) {
   return VCardImportPlan(phonebook::ParseVCards(file), Records(), {}, 6,
@@ -88,11 +90,14 @@ TEST_F(ImportPreviewView, ShowsEveryRowOfThePlanWithItsCounts) {
                 plan.count(ImportRow::Status::EarlierInFile) +
                 plan.count(ImportRow::Status::NoNumber),
             0);
+  ASSERT_TRUE(std::any_of(plan.rows().begin(), plan.rows().end(),
+                          [](const ImportRow& r) { return r.toSim; }));
   const ListModel expected = plan.PreviewList();
   showWith(plan, [&](VCardImportDialog& d) {
     EXPECT_EQ(d.windowTitle(), QStringLiteral("Импорт из vCard"));
     EXPECT_EQ(d.summary()->text(), ToQ(plan.Summary()));
-    EXPECT_TRUE(d.summary()->text().startsWith(QStringLiteral("Будет записано: ")));
+    EXPECT_TRUE(d.summary()->text().startsWith(
+        QStringLiteral("Будет записано: 5 (из них на SIM-карту: 1)")));
     ListView* list = d.list();
     ASSERT_EQ(list->columnCount(), 6);
     QStringList headers;
