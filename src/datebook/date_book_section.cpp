@@ -87,6 +87,16 @@ std::vector<ListColumn> EventColumns() {
   };
 }
 
+void AddEventRow(ListModel& list, std::int64_t index, const DateBookEntry& e) {
+  ListRow& row = list.add(IntToStr(index));
+  for (const std::string* field : {&e.Title, &e.StartTime, &e.AlarmTime, &e.StartDate, &e.Duration})
+    row.subItems.push_back({*field, kNoImage});
+  const std::string repeat = RepeatText(e.RepeatCode);
+  if (!repeat.empty()) row.subItems.push_back({repeat, kNoImage});
+  const std::string state = AlarmStateText(e.AlarmFlag);
+  if (!state.empty()) row.subItems.push_back({state, kNoImage});
+}
+
 DateBookSection::DateBookSection() {
   lvEvent.columns = EventColumns();
   Label5.caption = Ru("Чтение записи:");
@@ -139,6 +149,7 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
   highest = parsed.HighestIndex;
   used = parsed.UsedCount;
   highestIndex_ = highest;
+  TitleLength = parsed.Third;
 
   pbReadEvent.Min = 0;
   pbReadEvent.Max = parsed.HighestIndex;
@@ -156,14 +167,7 @@ void DateBookSection::readAll(AppState& app, TBlockSerial& port, std::int64_t& h
       std::string titleHex;
       const DateBookEntry e = ParseDateBookEntry(reply, &titleHex);
       Events.push_back({i, e, titleHex});
-      ListRow& row = lvEvent.add(IntToStr(i));
-      for (const std::string* field :
-           {&e.Title, &e.StartTime, &e.AlarmTime, &e.StartDate, &e.Duration})
-        row.subItems.push_back({*field, kNoImage});
-      const std::string repeat = RepeatText(e.RepeatCode);
-      if (!repeat.empty()) row.subItems.push_back({repeat, kNoImage});
-      const std::string state = AlarmStateText(e.AlarmFlag);
-      if (!state.empty()) row.subItems.push_back({state, kNoImage});
+      AddEventRow(lvEvent, i, e);
     }
     pbReadEvent.showFigure(i + 1, highest + 1);
     app.ui().processEvents(false);

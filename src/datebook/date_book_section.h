@@ -24,6 +24,9 @@ namespace quorvex::datebook {
 // "Повтор", "Состояние".
 std::vector<ListColumn> EventColumns();
 
+// Appends the row a read shows for an event at that index.
+void AddEventRow(ListModel& list, std::int64_t index, const DateBookEntry& e);
+
 // One event of a read as the handset reported it, under the index that was asked for.
 struct ReadEvent {
   std::int64_t index = 0;
@@ -65,6 +68,11 @@ class DateBookSection {
   // Whether the last read went through every index: one that stopped leaves a part of the
   // date book in Events, which an export must not pass off as the whole.
   bool LastReadComplete = true;
+  // The third figure of the count reply: the longest title the handset holds, in characters;
+  // 0 before a read.
+  std::int32_t TitleLength = 0;
+  // The highest index of the last read; -1 before one.
+  std::int64_t HighestIndex() const { return highestIndex_; }
 
   // ---- What the front end provides.
   // The main window's busy state; the read enters it and leaves it however it ends.

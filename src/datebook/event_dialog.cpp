@@ -52,6 +52,23 @@ AlarmFields AlarmFor(const std::string& startTime, const CalendarDate& startDate
           moved ? DateText(date) : DateText(startDate)};
 }
 
+std::string EventCommand(std::int32_t index, const std::string& title, const TimeOfDay& start,
+                         const CalendarDate& date, int durationMinutes, bool alarmOn,
+                         int leadMinutes, const std::string& repeatCode) {
+  DateBookEntry fields;
+  fields.EntryFlag = "1";
+  fields.AlarmFlag = alarmOn ? "1" : "0";
+  fields.StartTime = TimeText(start.hour, start.minute);
+  fields.StartDate = DateText(date);
+  fields.Duration = IntToStr(durationMinutes);
+  const AlarmFields alarm =
+      alarmOn ? AlarmFor(fields.StartTime, date, leadMinutes) : AlarmFields{"00:00", "00-00-2000"};
+  fields.AlarmTime = alarm.time;
+  fields.AlarmDate = alarm.date;
+  fields.RepeatCode = repeatCode;
+  return EventWriteCommand(index, TextToUcs2Hex(title), fields);
+}
+
 TfrmAddEvent::TfrmAddEvent() {
   Caption = Ru("Новое событие");
   Label1.caption = Ru("Заголовок события:");
@@ -91,28 +108,10 @@ bool TfrmAddEvent::SpeedButton1Click(UserInterface& ui) {
     return false;
   }
   Confirmed = true;
-  const std::string entryFlag = "1";
-  std::string alarmFlag = "0";
-  const std::string title = TextToUcs2Hex(edtEventTitle);
-  const std::string startTime = TimeText(dtpStartTime.hour, dtpStartTime.minute);
-  const std::string startDate = DateText(dtpStartDate);
-  const std::string duration = IntToStr(seDuration.value);
   RepeatCode = IntToStr(cbRepeat.itemIndex);
-  AlarmFields alarm{"00:00", "00-00-2000"};
-  if (RadioGroup1.itemIndex == 1) {
-    alarmFlag = "1";
-    alarm = AlarmFor(startTime, dtpStartDate, seAl_time.value);
-  }
-  DateBookEntry fields;
-  fields.EntryFlag = entryFlag;
-  fields.AlarmFlag = alarmFlag;
-  fields.StartTime = startTime;
-  fields.StartDate = startDate;
-  fields.Duration = duration;
-  fields.AlarmTime = alarm.time;
-  fields.AlarmDate = alarm.date;
-  fields.RepeatCode = RepeatCode;
-  WriteCommand = EventWriteCommand(EventIndex, title, fields);
+  WriteCommand = EventCommand(EventIndex, edtEventTitle, dtpStartTime, dtpStartDate,
+                              seDuration.value, RadioGroup1.itemIndex == 1, seAl_time.value,
+                              RepeatCode);
   close();
   return true;
 }

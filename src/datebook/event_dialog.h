@@ -37,6 +37,13 @@ struct AlarmFields {
 // before, so the hour always lies in 0..23.
 AlarmFields AlarmFor(const std::string& startTime, const CalendarDate& startDate, int leadMinutes);
 
+// The "AT+MDBW=" command of "Создать" for an event of these values: the title is cp1251 text,
+// the alarm (when on) sounds leadMinutes before the start, repeatCode is the repeat list's
+// position in decimal. Every write of a new event, by the dialog or an import, is built here.
+std::string EventCommand(std::int32_t index, const std::string& title, const TimeOfDay& start,
+                         const CalendarDate& date, int durationMinutes, bool alarmOn,
+                         int leadMinutes, const std::string& repeatCode);
+
 class TfrmAddEvent : public ModalDialog {
  public:
   TfrmAddEvent();
