@@ -14,12 +14,13 @@
 #include "datebook/date_book_reply.h"
 #include "datebook/date_book_section.h"
 #include "datebook/ical_export.h"
+#include "datebook/ical_import.h"
 
 namespace quorvex::cli {
 
 const char* const kDateBookSynopsis =
     "datebook read | add OPTIONS | edit CAPTION OPTIONS | delete --select CAPTIONS | "
-    "autodelete WEEKS | export-ics FILE";
+    "autodelete WEEKS | export-ics FILE | import-ics FILE [--without-repeat]";
 const char* const kDateBookHelp =
     "Runs the date book section's handlers; every subcommand but autodelete reads the whole\n"
     "date book first, as the section does when it is shown.\n"
@@ -33,6 +34,12 @@ const char* const kDateBookHelp =
     "                             event each with its alarm and repeat rule; prints lvEvent.\n"
     "                             Nothing is written when the read stops before the count\n"
     "                             of events (exit status 1)\n"
+    "  import-ics FILE [--without-repeat]\n"
+    "                             prints the preview of FILE's events (index, title, start,\n"
+    "                             date, duration, repeat, alarm, what happens), asks (--yes\n"
+    "                             writes) and writes them to free indices. An event whose\n"
+    "                             repeat the handset cannot keep is left out, or written\n"
+    "                             without the repeat with --without-repeat\n"
     "OPTIONS: --title TEXT --date YYYY-MM-DD --time HH:MM --alarm on|off --duration MIN\n"
     "         --lead MIN --repeat ITEM (a caption of the list or its position from 0).\n"
     "An option not given leaves the control as the operation prepared it; when the dialog\n"
@@ -160,6 +167,30 @@ bool ExportIcs(CliUserInterface& ui, const DateBookSection& section, const std::
   return true;
 }
 
+// The import's preview: the check box as --without-repeat sets it, the rows to out, then the
+// run's answer to "write them?" presses "Записать" or "Отмена".
+void ScriptImportPreview(CliUserInterface& ui, std::ostream& out, bool withoutRepeat) {
+  ui.dialogScript = [&ui, &out, withoutRepeat](ModalDialog& dialog) {
+    auto* d = dynamic_cast<datebook::TfrmImportICal*>(&dialog);
+    if (d == nullptr) return;
+    if (withoutRepeat) {
+      d->cbWithoutRepeat.checked = true;
+      d->cbWithoutRepeatClick();
+    }
+    PrintList(d->Plan.PreviewList(), out);
+    out.flush();
+    if (d->btnWrite.enabled &&
+        ui.messageBox(d->Plan.Summary() + "\r\n" + Ru("Записать эти события в телефон?"),
+                      MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+      d->btnWriteClick();
+    } else {
+      if (!d->btnWrite.enabled)
+        ui.messageBox(d->Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
+      d->btnCancelClick();
+    }
+  };
+}
+
 }  // namespace
 
 void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<std::string>& args,
@@ -196,6 +227,20 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
   } else if (verb == "export-ics") {
     o = Parse(args, {});
     if (o.positional.size() != 1) throw Usage("datebook export-ics needs FILE");
+  } else if (verb == "import-ics") {
+    // A switch without a value, which the option parser does not know.
+    std::vector<std::string> rest;
+    bool withoutRepeat = false;
+    for (const std::string& a : args) {
+      if (a == "--without-repeat") {
+        withoutRepeat = true;
+      } else {
+        rest.push_back(a);
+      }
+    }
+    o = Parse(rest, {});
+    if (o.positional.size() != 1) throw Usage("datebook import-ics needs FILE");
+    ScriptImportPreview(ui, out, withoutRepeat);
   } else if (verb == "delete") {
     o = Parse(args, {"--select"});
     if (!o.positional.empty() || !o.named.count("--select"))
@@ -230,6 +275,13 @@ void RunDateBookCommand(AppState& app, CliUserInterface& ui, const std::vector<s
     ok = RunHandler(ui, [&] { section.sbDeleteEventClick(app); });
   }
   if (verb == "export-ics") ok = ExportIcs(ui, section, Cp1251ToUtf8(o.positional[0]));
+  if (verb == "import-ics") {
+    // The file dialog answers with a name of this system, not a code page 1251 text.
+    ui.queueFile(Cp1251ToUtf8(o.positional[0]));
+    datebook::TfrmImportICal dialog;
+    RunHandler(ui, [&] { datebook::ImportICalClick(section, app, dialog); });
+    return;
+  }
   if (ok) PrintList(section.lvEvent, out);
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <libical/ical.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -334,6 +335,9 @@ TEST_F(CliExport, UsageErrorsAskNothing) {
            std::vector<std::string>{"datebook", "export-ics"},
            std::vector<std::string>{"datebook", "export-ics", "a", "b"},
            std::vector<std::string>{"datebook", "export-ics", "a", "--title", "x"},
+           std::vector<std::string>{"datebook", "import-ics"},
+           std::vector<std::string>{"datebook", "import-ics", "a", "b"},
+           std::vector<std::string>{"datebook", "import-ics", "a", "--repeat", "0"},
            std::vector<std::string>{"sms", "export-csv", "inbox"},
            std::vector<std::string>{"sms", "export-mbox", "nowhere", "f"},
            std::vector<std::string>{"sms", "export-csv", "inbox", "f", "--select", "1"},
@@ -342,6 +346,60 @@ TEST_F(CliExport, UsageErrorsAskNothing) {
     EXPECT_EQ(r.status, 2) << args.back() << r.err;
   }
   EXPECT_TRUE(phone_->transcript().empty());
+}
+
+// The import: the preview on stdout, the question on stderr, and with --yes the writes between
+// the date book's lock and unlock, then a new read.
+TEST_F(CliExport, IcsImportPrintsThePreviewAsksAndWrites) {
+  startPhone();
+  write("in.ics",
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//EN\r\n"
+        "BEGIN:VEVENT\r\nDTSTART:20261210T100000\r\nSUMMARY:Совещание\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nDTSTART:20261220T083000\r\nDURATION:PT1H\r\nSUMMARY:Врач\r\n"
+        "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT30M\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nDTSTART:20261221T090000\r\nRRULE:FREQ=DAILY;COUNT=5\r\n"
+        "SUMMARY:Курс\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+  const std::string lost =
+      "Повтор «FREQ=DAILY;COUNT=5» телефон не хранит: число повторений 5, телефон повторяет без "
+      "конца";
+  const std::string onHandset =
+      "\tСовещание\t10:00\t12-10-2026\t0\tнет\tнет\tПропущено: уже есть в телефоне под "
+      "номером 0\n";
+  const std::string doctor =
+      "4\tВрач\t08:30\t12-20-2026\t60\tнет\tза 30 мин\tБудет записано под номером 4\n";
+
+  const Result asked = run({"datebook", "import-ics", "in.ics"});
+  EXPECT_EQ(asked.status, 0) << asked.err;
+  EXPECT_EQ(asked.out, onHandset + doctor +
+                           "\tКурс\t09:00\t12-21-2026\t0\tнет\tнет\tНе "
+                           "импортируется: " +
+                           lost + "\n");
+  EXPECT_EQ(asked.err,
+            "[question] Будет записано: 1; уже в телефоне: 1; повторов в файле: 0; не помещается: "
+            "0; с повтором, которого телефон не хранит: 1; пропущено: 0; с изменениями: 0.\n"
+            "Записать эти события в телефон? -> No\n");
+
+  phone_->clearTranscript();
+  const Result r = run({"--yes", "datebook", "import-ics", "--without-repeat", "in.ics"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, onHandset + doctor +
+                       "6\tКурс\t09:00\t12-21-2026\t0\tнет\tнет\tБудет "
+                       "записано под номером 6; Без повтора. " +
+                       lost + "\n");
+  EXPECT_NE(r.err.find("-> Yes\n[information] Записано в ежедневник: 2 из 2.\n"), std::string::npos)
+      << r.err;
+  const std::vector<std::string> t = phone_->transcript();
+  const auto first = std::find(t.begin(), t.end(), "AT+MDBL=0") + 2;  // after the read
+  ASSERT_LT(first + 5, t.end());
+  EXPECT_EQ(std::vector<std::string>(first, first + 5),
+            (std::vector<std::string>{
+                "AT+CSCS=UCS2", "AT+MDBL=1",
+                "AT+MDBW=4,0412044004300447,1,1,\"08:30\",\"12-20-2026\",60,\"08:00\","
+                "\"12-20-2026\",0",
+                "AT+MDBW=6,041A044304400441,1,0,\"09:00\",\"12-21-2026\",0,\"00:00\","
+                "\"00-00-2000\",0",
+                "AT+MDBL=0"}));
+  EXPECT_EQ(phone_->state().events.size(), sim::DemoState().events.size() + 2);
 }
 
 }  // namespace
