@@ -8,8 +8,10 @@
 #include <QPixmap>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "codec/ru.h"
@@ -90,6 +92,37 @@ int main(int argc, char** argv) {
   model.click("sbDateBook");
   window.sync();
   Save(window, out, "date-book");
+  {
+    // The calendar import's preview of a file with something of every kind.
+    const std::string ics = "import-preview.ics";
+    std::ofstream(ics, std::ios::binary)
+        << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Google Inc//Google Calendar//EN\r\n"
+           "BEGIN:VEVENT\r\nDTSTART:20261210T100000\r\nDTEND:20261210T110000\r\n"
+           "SUMMARY:Совещание\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nDTSTART:20261215T183000\r\nDTEND:20261215T200000\r\n"
+           "SUMMARY:Родительское собрание\r\nRRULE:FREQ=MONTHLY;BYDAY=3TU\r\n"
+           "BEGIN:VALARM\r\nACTION:DISPLAY\r\nTRIGGER:-PT15M\r\nEND:VALARM\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20270107\r\nSUMMARY:Рождество\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nDTSTART:20261214T100000\r\nDURATION:PT30M\r\n"
+           "SUMMARY:Планёрка\r\nRRULE:FREQ=WEEKLY;COUNT=10;BYDAY=MO\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nDTSTART:20261218T120000\r\nDURATION:PT45M\r\n"
+           "SUMMARY:Бассейн 🏊\r\nBEGIN:VALARM\r\nACTION:AUDIO\r\nTRIGGER:-PT1H\r\n"
+           "END:VALARM\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nDTSTART:20261220T090000\r\nSUMMARY:Еженедельное совещание отдела "
+           "продаж по итогам недели с руководством филиала\r\nEND:VEVENT\r\n"
+           "BEGIN:VEVENT\r\nSUMMARY:Без даты\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ui.files.push_back(ics);
+    ui.scriptDialog = [&](quorvex::ModalDialog&) {
+      quorvex::ui::ICalImportDialog& d = *dateBookView.importDialog();
+      d.sync();
+      d.show();
+      Save(d, out, "calendar-import-preview");
+      d.cancelButton()->click();
+      d.hide();
+    };
+    model.clickMenu("mnuICalImport");
+    ui.scriptDialog = nullptr;
+  }
   model.click("sbSMS");
   window.sync();
   Save(window, out, "sms");

@@ -18,6 +18,8 @@ void BindDateBook(TfrmMain& main, DateBookBinding& binding) {
   main.bind("SpeedButton2Click", [&s, &app] { s.SpeedButton2Click(app); });
   main.bind("pmEventPopup", [&s] { s.pmEventPopup(); });
   main.bind("mnuICalExportClick", [&s, &app] { ExportDateBookICal(s, app); });
+  main.bind("mnuICalImportClick",
+            [&s, &app, &binding] { datebook::ImportICalClick(s, app, binding.frmImportICal); });
 }
 
 }  // namespace quorvex

@@ -5,6 +5,7 @@
 
 #include "app/main_window.h"
 #include "datebook/date_book_section.h"
+#include "datebook/ical_import.h"
 
 namespace quorvex {
 
@@ -16,6 +17,8 @@ class DateBookBinding {
   DateBookBinding& operator=(const DateBookBinding&) = delete;
 
   datebook::DateBookSection& section() { return section_; }
+  // The preview of "Импорт ежедневника из iCalendar", shown through the seam.
+  datebook::TfrmImportICal frmImportICal;
 
  private:
   datebook::DateBookSection& section_;

@@ -114,7 +114,7 @@ const std::vector<const char*>& FileItemsOf(Section s) {
   static const std::vector<const char*> none;
   static const std::vector<const char*> phoneBook = {"mnuVCardExport30", "mnuVCardExport21",
                                                      "mnuVCardImport"};
-  static const std::vector<const char*> dateBook = {"mnuICalExport"};
+  static const std::vector<const char*> dateBook = {"mnuICalExport", "mnuICalImport"};
   static const std::vector<const char*> sms = {"mnuSMSExportCsv", "mnuSMSExportMbox"};
   switch (s) {
     case Section::PhoneBook:

@@ -41,6 +41,7 @@ void TfrmMain::buildMenus() {
            item("mnuVCardImport", "Импорт справочника из vCard...", "mnuVCardImportClick"),
            separator("mnuFileDateBook"),
            item("mnuICalExport", "Экспорт ежедневника в iCalendar...", "mnuICalExportClick"),
+           item("mnuICalImport", "Импорт ежедневника из iCalendar...", "mnuICalImportClick"),
            separator("mnuFileSMS"), item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
            item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
            item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),

@@ -280,10 +280,13 @@ DateBookView::DateBookView(MainWindowView& window, QtUserInterface& ui, DateBook
     binding.section().DecimalSeparator = static_cast<char>(point[0].unicode());
   ui_.registerDialog("TfrmAddEvent",
                      [this](ModalDialog& d) { dialog_->run(static_cast<TfrmAddEvent&>(d)); });
+  importICal_ = InstallICalImportDialog(binding.frmImportICal, ui, &window);
 }
 
 DateBookView::~DateBookView() {
   ui_.registerDialog("TfrmAddEvent", [](ModalDialog& d) { d.closeByFrame(); });
+  ui_.registerDialog("TfrmImportICal", [](ModalDialog& d) { d.closeByFrame(); });
+  delete importICal_.data();
 }
 
 }  // namespace quorvex::ui

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <map>
 #include <string>
 
 #include "app/datebook_binding.h"
 #include "datebook/event_dialog.h"
+#include "ui/ical_import_view.h"
 #include "ui/qt_user_interface.h"
 
 class QComboBox;
@@ -80,10 +82,12 @@ class DateBookView {
   DateBookView& operator=(const DateBookView&) = delete;
 
   EventDialogView& eventDialog() { return *dialog_; }
+  ICalImportDialog* importDialog() const { return importICal_; }
 
  private:
   QtUserInterface& ui_;
   EventDialogView* dialog_;  // owned by the window
+  QPointer<ICalImportDialog> importICal_;
 };
 
 }  // namespace quorvex::ui

@@ -22,7 +22,8 @@ using testing::Box;
 using testing::MainWindowTest;
 
 const char* const kFileItems[] = {"mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
-                                  "mnuICalExport",    "mnuSMSExportCsv",  "mnuSMSExportMbox"};
+                                  "mnuICalExport",    "mnuICalImport",    "mnuSMSExportCsv",
+                                  "mnuSMSExportMbox"};
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -39,12 +40,13 @@ TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
   EXPECT_EQ(names,
             (std::vector<std::string>{
                 "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
-                "mnuFileDateBook", "mnuICalExport", "mnuFileSMS", "mnuSaveSMS", "mnuSMSExportCsv",
-                "mnuSMSExportMbox", "mnuFileBin", "mnuBin", "N11", "mnuExit"}));
+                "mnuFileDateBook", "mnuICalExport", "mnuICalImport", "mnuFileSMS", "mnuSaveSMS",
+                "mnuSMSExportCsv", "mnuSMSExportMbox", "mnuFileBin", "mnuBin", "N11", "mnuExit"}));
   EXPECT_EQ(main().menuItem("mnuBin").caption, Ru("Корзина..."));
   EXPECT_EQ(main().menuItem("mnuVCardExport30").caption, Ru("Экспорт справочника в vCard 3.0..."));
   EXPECT_EQ(main().menuItem("mnuVCardImport").caption, Ru("Импорт справочника из vCard..."));
   EXPECT_EQ(main().menuItem("mnuICalExport").caption, Ru("Экспорт ежедневника в iCalendar..."));
+  EXPECT_EQ(main().menuItem("mnuICalImport").caption, Ru("Импорт ежедневника из iCalendar..."));
   EXPECT_EQ(main().menuItem("mnuSMSExportMbox").caption, Ru("Экспорт SMS в mbox..."));
   EXPECT_TRUE(main().menuEntry("mnuFileSMS").isSeparator());
 }

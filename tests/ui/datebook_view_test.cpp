@@ -16,7 +16,9 @@
 #include <QTest>
 #include <QTimeEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/datebook_binding.h"
@@ -502,6 +504,55 @@ TEST_F(DateBookWindow, TheSeamShowsTheRegisteredDialogModallyUntilTheModelCloses
   EXPECT_TRUE(model.Confirmed);
   EXPECT_FALSE(dateBook_->eventDialog().isVisible());
   EXPECT_EQ(model.WriteCommand.substr(0, 22), "AT+MDBW=0,005400650061");
+}
+
+// "Импорт ежедневника из iCalendar..." in the "Файл" menu: the preview with the plan's rows,
+// the check box taking in an event whose repeat the handset cannot keep, and "Записать"
+// writing at the free indices before the list is read again.
+TEST_F(DateBookWindow, CalendarImportPreviewsAndWrites) {
+  start();
+  showDateBook();
+  const std::string file = path("in.ics");
+  std::ofstream(file, std::ios::binary)
+      << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+         "BEGIN:VEVENT\r\nDTSTART:20260312T100000\r\nSUMMARY:Совещание\r\nEND:VEVENT\r\n"
+         "BEGIN:VEVENT\r\nDTSTART:20260320T090000\r\nSUMMARY:Course\r\n"
+         "RRULE:FREQ=WEEKLY;COUNT=4\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  ui_.files = {file};
+  std::vector<int> rowsSeen;
+  std::vector<bool> writeEnabled;
+  ui_.scriptDialog = [&](ModalDialog&) {
+    ICalImportDialog& d = *dateBook_->importDialog();
+    d.sync();
+    d.show();
+    EXPECT_EQ(d.windowTitle(), QStringLiteral("Импорт ежедневника из iCalendar"));
+    rowsSeen.push_back(d.list()->rowCount());
+    writeEnabled.push_back(d.writeButton()->isEnabled());
+    EXPECT_EQ(d.list()->item(1, 7)->text().left(37),
+              QStringLiteral("Не импортируется: Повтор «FREQ=WEEKLY"));
+    QTest::mouseClick(d.withoutRepeat(), Qt::LeftButton);
+    EXPECT_TRUE(binding_->frmImportICal.cbWithoutRepeat.checked);
+    EXPECT_EQ(d.list()->item(1, 0)->text(), QStringLiteral("1"));
+    writeEnabled.push_back(d.writeButton()->isEnabled());
+    QTest::mouseClick(d.writeButton(), Qt::LeftButton);
+  };
+  const std::size_t before = phone_->transcript().size();
+  view_->action("mnuICalImport")->trigger();
+  ui_.scriptDialog = nullptr;
+
+  EXPECT_EQ(rowsSeen, std::vector<int>{2});
+  EXPECT_EQ(writeEnabled, (std::vector<bool>{false, true}));
+  const auto sent = sentSince(before);
+  ASSERT_GE(sent.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(sent.begin(), sent.begin() + 4),
+            (std::vector<std::string>{"AT+CSCS=UCS2", "AT+MDBL=1",
+                                      "AT+MDBW=1," + TextToUcs2Hex("Course") +
+                                          ",1,0,\"09:00\",\"03-20-2026\",0,\"00:00\",\"00-00-"
+                                          "2000\",0",
+                                      "AT+MDBL=0"}));
+  EXPECT_EQ(titles(), (std::vector<std::string>{"Совещание", "Course", "Dentist", "Gym"}));
+  ASSERT_EQ(ui_.boxes.size(), 1u);
+  EXPECT_EQ(ui_.boxes[0].text, Ru("Записано в ежедневник: 1 из 1."));
 }
 
 }  // namespace

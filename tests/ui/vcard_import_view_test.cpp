@@ -234,6 +234,7 @@ TEST_F(ImportPreviewView, FileMenuShowsTheItemsOfTheShownSection) {
       {"mnuVCardExport21", "Экспорт справочника в vCard 2.1...", Section::PhoneBook},
       {"mnuVCardImport", "Импорт справочника из vCard...", Section::PhoneBook},
       {"mnuICalExport", "Экспорт ежедневника в iCalendar...", Section::DateBook},
+      {"mnuICalImport", "Импорт ежедневника из iCalendar...", Section::DateBook},
       {"mnuSMSExportCsv", "Экспорт SMS в CSV...", Section::SMS},
       {"mnuSMSExportMbox", "Экспорт SMS в mbox...", Section::SMS}};
   for (Section shown : {Section::PhoneBook, Section::SMS, Section::Terminal, Section::DateBook}) {
