@@ -170,7 +170,7 @@ TEST_F(WindowTest, EveryMenuItemRunsItsHandler) {
       ++items;
     }
   }
-  EXPECT_EQ(items, 40 + 6 + 1) << "with the six export and import items of the file menu and "
+  EXPECT_EQ(items, 40 + 7 + 1) << "with the seven export and import items of the file menu and "
                                   "its bin";
   EXPECT_EQ(ui_.dialogs, (Trace{"TfrmBin", "font", "Настройка порта", "Помощь", "About"}));
   for (QWidget* w : QApplication::topLevelWidgets())
