@@ -18,9 +18,11 @@
 #include <type_traits>
 #include <vector>
 
+#include "app/home_folder.h"
 #include "cli/bin_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/datebook_commands.h"
+#include "cli/detect_command.h"
 #include "cli/phonebook_commands.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
@@ -228,6 +230,8 @@ const std::map<std::string, Command>& Commands() {
       {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"bin", {kBinSynopsis, kBinHelp, RunBin}},
+      // Runs before the settings are read: see Main.
+      {"detect", {kDetectSynopsis, kDetectHelp, nullptr}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
@@ -238,18 +242,21 @@ const std::map<std::string, Command>& Commands() {
 }
 
 void PrintUsage(std::ostream& out) {
-  out << "Usage: quorvex-cli [--port NAME] [--baud N] [--timeout MS] [--yes | --no] COMMAND "
-         "[ARGS...]\n"
+  out << "Usage: quorvex-cli [--home] [--port NAME] [--baud N] [--timeout MS] [--yes | --no] "
+         "COMMAND [ARGS...]\n"
          "       quorvex-cli --help | COMMAND --help\n\n"
          "Reads portcfg.ini from the current directory; --port, --baud and --timeout replace\n"
          "its values for the whole run (with all three, the file is not needed). --yes/--no\n"
-         "answer every confirmation (default: No).\n\n"
+         "answer every confirmation (default: No). --home works in the window's per-user\n"
+         "folder ($XDG_DATA_HOME/quorvex, else ~/.local/share/quorvex) instead, made ready as\n"
+         "quorvex --home makes it on its first start.\n\n"
          "Exit status: 0 when the run ended normally (also after a message box), 1 after an\n"
          "error no handler caught, 2 for a usage error, 130 when Ctrl+C (SIGINT) stopped it:\n"
          "the long operation that runs (a read, a write of many entries, a delete of all\n"
          "messages) stops after the exchange in progress, frees the port, says how far it got\n"
          "and prints what it has; nothing after it runs. A second Ctrl+C ends the program at\n"
-         "once, the port freed.\n\nCommands:\n";
+         "once, the port freed. detect exits 0 when a handset answered, 1 when none did.\n\n"
+         "Commands:\n";
   for (const auto& [name, command] : Commands()) out << "  " << command.synopsis << '\n';
 }
 
@@ -257,6 +264,7 @@ int Main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   SettingsOverride override;
   bool answerYes = false;
+  bool home = false;
   std::size_t i = 0;
   try {
     for (; i < args.size(); ++i) {
@@ -277,6 +285,8 @@ int Main(int argc, char** argv) {
         override.baudRate = IntOption("--baud", value("--baud"));
       } else if (is("--timeout")) {
         override.timeOut = IntOption("--timeout", value("--timeout"));
+      } else if (a == "--home") {
+        home = true;
       } else if (a == "--yes") {
         answerYes = true;
       } else if (a == "--no") {
@@ -298,8 +308,21 @@ int Main(int argc, char** argv) {
                   << command.help << '\n';
         return kExitOk;
       }
-      commandArgs.push_back(ToCp1251(args[k], "an argument"));
     }
+    if (home) {
+      try {
+        EnterOwnUserFolder();
+      } catch (const Exception& e) {
+        std::cerr << "[error] " << ForTerminal(e.what()) << "\n";
+        return kExitFailed;
+      }
+    }
+    // Finding the handset needs no settings; device names are file names, taken as typed.
+    if (!command.run)
+      return RunDetectCommand({args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end()},
+                              std::cout, std::cerr);
+    for (std::size_t k = i + 1; k < args.size(); ++k)
+      commandArgs.push_back(ToCp1251(args[k], "an argument"));
 
     CliUserInterface ui(std::cerr, answerYes);
     AppState app(ui);

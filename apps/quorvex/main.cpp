@@ -2,6 +2,9 @@
 // (whose start-up reads the port settings), the dialogs, then the message loop until the
 // main window closes.
 //
+// --home: the program works in its per-user folder ($XDG_DATA_HOME/quorvex), made ready on
+// the first start (app/home_folder.h), instead of the current directory.
+//
 // QUORVEX_STARTUP_PROBE=1 in the environment prints the milliseconds from the start of the
 // process to the first idle moment of the shown and painted window on stderr, then ends the
 // program.
@@ -13,10 +16,13 @@
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "app/home_folder.h"
+#include "codec/errors.h"
 #include "ui/look.h"
 #include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
@@ -65,6 +71,16 @@ int main(int argc, char** argv) {
   quorvex::ui::InstallRussianQtTexts(app);
 
   quorvex::ui::QtUserInterface ui;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--home") != 0) continue;
+    try {
+      quorvex::EnterOwnUserFolder();
+    } catch (const quorvex::Exception& e) {
+      ui.showStandardError(e.what());
+      return 1;
+    }
+    break;
+  }
   quorvex::ui::ProgramWindow program(ui);
   quorvex::TfrmMain& model = program.model;
   quorvex::ui::MainWindowView& window = program.view;

@@ -7,6 +7,8 @@
 
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
+#include "core/user_interface.h"
+#include "serial/serial_device.h"
 
 namespace quorvex {
 namespace fs = std::filesystem;
@@ -35,15 +37,24 @@ bool IsRealUart(const std::string& sysRoot, const std::string& name) {
   return value != 0;
 }
 
+bool HasChip(const std::string& devRoot, const std::string& sysRoot, const std::string& name,
+             UartCheck check) {
+  if (check == UartCheck::AskDevice) {
+    if (const std::optional<bool> asked = HasUart(devRoot + "/" + name)) return *asked;
+  }
+  return IsRealUart(sysRoot, name);
+}
+
 std::vector<std::string> Numbered(const std::string& devRoot, const std::string& prefix,
-                                  const std::string& sysRoot, bool uartsOnly) {
+                                  const std::string& sysRoot, bool uartsOnly,
+                                  UartCheck check = UartCheck::Sysfs) {
   std::vector<std::pair<long, std::string>> found;
   std::error_code ec;
   for (fs::directory_iterator it(devRoot, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     const long n = DeviceNumber(name, prefix);
     if (n < 0) continue;
-    if (uartsOnly && !IsRealUart(sysRoot, name)) continue;
+    if (uartsOnly && !HasChip(devRoot, sysRoot, name, check)) continue;
     found.emplace_back(n, devRoot + "/" + name);
   }
   std::sort(found.begin(), found.end());
@@ -55,7 +66,7 @@ std::vector<std::string> Numbered(const std::string& devRoot, const std::string&
 }  // namespace
 
 std::vector<std::string> SerialDeviceCandidates(const std::string& devRoot,
-                                                const std::string& sysRoot) {
+                                                const std::string& sysRoot, UartCheck uartCheck) {
   std::vector<std::string> result;
   std::error_code ec;
   const std::string byId = devRoot + "/serial/by-id";
@@ -70,7 +81,7 @@ std::vector<std::string> SerialDeviceCandidates(const std::string& devRoot,
     auto more = Numbered(devRoot, prefix, sysRoot, false);
     result.insert(result.end(), more.begin(), more.end());
   }
-  auto uarts = Numbered(devRoot, "ttyS", sysRoot, true);
+  auto uarts = Numbered(devRoot, "ttyS", sysRoot, true, uartCheck);
   result.insert(result.end(), uarts.begin(), uarts.end());
   return result;
 }
@@ -113,10 +124,16 @@ TfrmCommConfig::TfrmCommConfig(PortSettings& settings, std::string settingsPath,
   seTimeOut.maxValue = 10000;
   seTimeOut.increment = 100;
   seTimeOut.value = 3000;
+  sbDetect.caption = Ru("Найти телефон");
+  pbDetect.visible = false;
 }
 
 void TfrmCommConfig::FormShow() {
   closed = false;
+  found.clear();
+  lbFound.items.clear();
+  lbFound.itemIndex = -1;
+  lblDetect.caption.clear();
   cbComSelect.items.resize(9);
   // On Linux the cable is hardly ever COM3: offer what is plugged in now.
   for (std::string& device : SerialDeviceCandidates(devRoot_, sysRoot_))
@@ -156,6 +173,70 @@ bool TfrmCommConfig::FormKeyDown(int key) {
     return true;
   }
   return false;
+}
+
+}  // namespace quorvex
+
+namespace quorvex {
+
+namespace {
+
+// How often the search looks at its devices and lets the window run.
+constexpr int kDetectPumpMs = 40;
+
+}  // namespace
+
+void TfrmCommConfig::sbDetectClick(UserInterface& ui) {
+  if (!sbDetect.enabled) return;
+  found.clear();
+  lbFound.items.clear();
+  lbFound.itemIndex = -1;
+  std::vector<ProbeTarget> targets = ProbeTargetsPresent(devRoot_, sysRoot_);
+  if (targets.empty()) {
+    lblDetect.caption = NoSerialDevicesText();
+    return;
+  }
+  sbDetect.enabled = false;
+  lblDetect.caption = Ru("Поиск телефона...");
+  pbDetect.setRange(0, static_cast<int>(targets.size()));
+  pbDetect.setPosition(0);
+  pbDetect.showFigure(0, static_cast<long long>(targets.size()));
+  pbDetect.visible = true;
+  struct Restore {
+    TfrmCommConfig& dlg;
+    ~Restore() {
+      dlg.sbDetect.enabled = true;
+      dlg.pbDetect.visible = false;
+    }
+  } restore{*this};
+  ProbeRun run(std::move(targets));
+  for (bool done = false; !done;) {
+    done = run.waitFor(kDetectPumpMs);
+    const auto finished = static_cast<long long>(run.finished());
+    pbDetect.setPosition(static_cast<int>(finished));
+    pbDetect.showFigure(finished, static_cast<long long>(run.total()));
+    if (onDetectProgress) onDetectProgress();
+    if (!done) ui.processEvents(false);
+  }
+  for (const ProbeResult& r : run.results()) {
+    if (r.status != ProbeStatus::Answered) continue;
+    found.push_back(r);
+    const std::string& port = r.target.stableName.empty() ? r.target.device : r.target.stableName;
+    lbFound.items.push_back(port + Ru(" — ") + DescribeProbe(r));
+  }
+  lblDetect.caption = found.empty() ? Ru("Телефон не найден: ни одно устройство не ответило.")
+                                    : Ru("Найдено телефонов: ") +
+                                          text::IntToStr(static_cast<std::int32_t>(found.size())) +
+                                          Ru(". Выберите телефон и нажмите \"Применить\".");
+}
+
+void TfrmCommConfig::lbFoundClick(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= found.size()) return;
+  lbFound.itemIndex = index;
+  const ProbeResult& r = found[static_cast<std::size_t>(index)];
+  const std::string& port = r.target.stableName.empty() ? r.target.device : r.target.stableName;
+  cbComSelectChange(port);
+  cbBaudRateChange(text::IntToStr(r.baud));
 }
 
 }  // namespace quorvex

@@ -104,6 +104,10 @@ PortNameMapping MapPortName(const std::string& portName) {
   return {-1, portName};
 }
 
+bool TBlockSerial::HeldByThisProgram(const std::string& devicePath) {
+  return OpenDevicesOfThisProgram().holds(OpenDevices::Key(devicePath));
+}
+
 TBlockSerial::TBlockSerial() : TBlockSerial(MakePosixSerialDevice()) {}
 
 TBlockSerial::TBlockSerial(std::unique_ptr<SerialDevice> device, PortClock& clock)
@@ -201,8 +205,7 @@ void TBlockSerial::OpenPort(const std::string& portName) {
     if (!RaiseOnError) return;
     const std::string description = GetErrorDesc(err);
     const std::string base = err == ENOENT ? Ru("Телефон не подключен.") : description;
-    const OpenFailure failure =
-        ClassifyOpenFailure(err, OpenDevicesOfThisProgram().holds(OpenDevices::Key(devicePath_)));
+    const OpenFailure failure = ClassifyOpenFailure(err, HeldByThisProgram(devicePath_));
     throw ESynaSerError(OpenFailureMessage(base, failure, devicePath_), err, description);
   }
   SetError(0);
@@ -368,6 +371,10 @@ std::string TBlockSerial::RunAtCommand(const std::string& command) {
     return reply;
   }
   return Exchange(command, 0);
+}
+
+std::string TBlockSerial::RunAtCommandWithin(const std::string& command, std::int32_t totalMs) {
+  return Exchange(command, std::max<std::int32_t>(totalMs, 1));
 }
 
 std::string TBlockSerial::Exchange(const std::string& command, std::int32_t totalMs) {

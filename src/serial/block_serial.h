@@ -82,11 +82,18 @@ class TBlockSerial {
   std::string ReadUntil(std::int32_t timeoutMs, std::string_view terminator);
   std::string ReadLine(std::int32_t timeoutMs);
   std::string RunAtCommand(const std::string& command);
+  // One command whose whole exchange, from the send to the final line, takes at most totalMs:
+  // a device that keeps sending lines ends on the time-out as a silent one does. No mode
+  // switch.
+  std::string RunAtCommandWithin(const std::string& command, std::int32_t totalMs);
   void PurgeBuffers();
   void ClosePort();
   void RaiseIfError();
 
   static std::string GetErrorDesc(std::int32_t code);
+  // Whether a port object of this program has the device open now (a link and its node are
+  // one device).
+  static bool HeldByThisProgram(const std::string& devicePath);
 
   // Readable state.
   std::int32_t LastError() const { return lastError_; }

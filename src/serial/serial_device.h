@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace quorvex {
@@ -62,6 +63,11 @@ class SerialDevice {
 };
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice();
+
+// Whether a serial node has a chip behind it: the kernel reports every 8250-style port it
+// knows as a node, with the type PORT_UNKNOWN where nothing answered at boot. nullopt when the
+// node cannot be asked (no rights, held exclusively, not a serial port).
+std::optional<bool> HasUart(const std::string& path);
 
 // Gives up every device this process holds open, at once: the exclusive mode is cleared and
 // the descriptor closed, which drops the lock. Only system calls, no allocation and no lock,

@@ -141,6 +141,12 @@ class PosixSerialDevice final : public SerialDevice {
     // flock holds against every opener, root included; TIOCEXCL keeps out openers that do
     // not lock.
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(false);
+    // Root passes another program's TIOCEXCL; that program still owns the line.
+    int exclusive = 0;
+    if (::ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0) {
+      errno = EBUSY;
+      return fail(false);
+    }
     if (::ioctl(fd, TIOCEXCL) != 0) return fail(false);
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) return fail(true);
@@ -388,6 +394,16 @@ void ReleaseOpenDevicesNow() noexcept {
 
 std::unique_ptr<SerialDevice> MakePosixSerialDevice() {
   return std::make_unique<PosixSerialDevice>();
+}
+
+std::optional<bool> HasUart(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  serial_struct info{};
+  const int rc = ::ioctl(fd, TIOCGSERIAL, &info);
+  ::close(fd);
+  if (rc != 0) return std::nullopt;
+  return info.type != PORT_UNKNOWN;
 }
 
 }  // namespace quorvex

@@ -25,6 +25,28 @@ namespace {
   throw std::runtime_error("simulated handset: " + what + ": " + std::strerror(errno));
 }
 
+// Whether the client's side of the pty is set to the speed, as the line discipline keeps it.
+bool ClientAtSpeed(int slave, int speed) {
+  termios tio{};
+  if (::tcgetattr(slave, &tio) != 0) return false;
+  switch (::cfgetospeed(&tio)) {
+    case B9600:
+      return speed == 9600;
+    case B19200:
+      return speed == 19200;
+    case B38400:
+      return speed == 38400;
+    case B57600:
+      return speed == 57600;
+    case B115200:
+      return speed == 115200;
+    case B230400:
+      return speed == 230400;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 void PhoneSim::Impl::start() {
@@ -308,6 +330,7 @@ void PhoneSim::Impl::serve() {
       const ssize_t n = ::read(master, buffer, sizeof buffer);
       if (n > 0) {
         bytesIn += n;
+        if (opt.lineSpeed > 0 && !ClientAtSpeed(slave, opt.lineSpeed)) continue;
         framer.feed(std::string_view(buffer, static_cast<std::size_t>(n)));
         while (auto ev = framer.next()) {
           if (!handle(*ev)) return;

@@ -18,6 +18,9 @@ struct SimOptions {
   bool echo = true;       // ATE1 at power-on; ATE0/ATE1 change it at run time
   int baud = 0;           // > 0: pace output at this many baud, 10 bits per byte
   int latencyMs = 0;      // delay before each reply
+  // > 0: the handset's own line speed. A client whose port is set to another hears nothing
+  // back: what it sends arrives as noise and is dropped.
+  int lineSpeed = 0;
   int silentAfter = -1;   // >= 0: after this many answered commands, answer nothing more
   int hangupAfter = -1;   // >= 0: answer this many, then send half of the next reply and hang up
   int garbageAfter = -1;  // >= 0: after this many, answer each command with noise and no final line

@@ -1,7 +1,11 @@
 // quorvex-cli end to end: the real program in a scratch working directory against the
 // simulated handset hosted by the test.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "cli_fixture.h"
@@ -188,6 +192,129 @@ TEST_F(CliTest, HelpListsTheCommands) {
   r = run({"at", "--help"});
   EXPECT_EQ(r.status, 0);
   EXPECT_NE(r.out.find("Послать"), std::string::npos);
+}
+
+// quorvex-cli detect: two handsets at different speeds, a silent line, a line another program
+// holds exclusively and a name for nothing, probed at once in real time.
+class CliDetect : public CliTest {
+ protected:
+  static sim::SimOptions Handset(const char* model, int lineSpeed) {
+    sim::SimOptions o;
+    o.model = model;
+    o.lineSpeed = lineSpeed;
+    o.demoData = false;
+    return o;
+  }
+  void SetUp() override {
+    CliTest::SetUp();
+    for (Pty* p : {&silent_, &held_}) {
+      p->master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+      ASSERT_GE(p->master, 0);
+      ASSERT_EQ(::grantpt(p->master), 0);
+      ASSERT_EQ(::unlockpt(p->master), 0);
+      p->slave = ::ptsname(p->master);
+    }
+    holder_ = ::open(held_.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(holder_, 0);
+    ASSERT_EQ(::ioctl(holder_, TIOCEXCL), 0);
+    c350_.start();
+    v60_.start();
+  }
+  void TearDown() override {
+    for (int fd : {holder_, silent_.master, held_.master})
+      if (fd >= 0) ::close(fd);
+    CliTest::TearDown();
+  }
+  // The text with {c350}, {v60}, {silent}, {held} and {missing} replaced by their devices and
+  // {pid} by this process's id.
+  std::string fill(std::string text) const {
+    const std::pair<std::string, std::string> names[] = {{"{c350}", c350_.slavePath()},
+                                                         {"{v60}", v60_.slavePath()},
+                                                         {"{silent}", silent_.slave},
+                                                         {"{held}", held_.slave},
+                                                         {"{missing}", "/dev/quorvex-no-such-port"},
+                                                         {"{pid}", std::to_string(::getpid())}};
+    for (const auto& [key, value] : names)
+      for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+        text.replace(at, key.size(), value);
+    return text;
+  }
+  std::string heldBytes() const {
+    char buffer[64];
+    const ssize_t n = ::read(held_.master, buffer, sizeof buffer);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : "";
+  }
+
+  struct Pty {
+    int master = -1;
+    std::string slave;
+  };
+  sim::PhoneSim c350_{Handset("C350", 115200)}, v60_{Handset("V60", 9600)};
+  Pty silent_, held_;
+  int holder_ = -1;
+};
+
+TEST_F(CliDetect, OneLinePerDeviceAndTheStatusSaysWhetherAHandsetAnswered) {
+  const struct {
+    std::vector<std::string> args;
+    int status;
+    std::string out;  // exact; with "..." at its end, what the output starts with
+    std::string err;
+  } runs[] = {
+      {{"detect", "{c350}", "{v60}", "{silent}", "{held}", "{missing}"},
+       0,
+       "{c350}\t\tC350, 115200 бод\n"
+       "{v60}\t\tV60, 9600 бод\n"
+       "{silent}\t\tнет ответа\n"
+       "{held}\t\tзанят другой программой (cli_tests, pid {pid})\n"
+       "{missing}\t\tнет такого устройства\n",
+       ""},
+      // Without settings, with the settings' options given, a device named twice.
+      {{"--port", "{missing}", "detect", "{held}", "{missing}", "{held}"},
+       1,
+       "{held}\t\tзанят другой программой (cli_tests, pid {pid})\n"
+       "{missing}\t\tнет такого устройства\n",
+       ""},
+      {{"detect", "--help"}, 0, "Usage: quorvex-cli [OPTIONS] detect [DEVICE...]\n...", ""},
+      {{"--help"}, 0, "Usage: quorvex-cli [--home] ...", ""},
+  };
+  for (const auto& run : runs) {
+    std::vector<std::string> args;
+    for (const std::string& a : run.args) args.push_back(fill(a));
+    const Result r = this->run(args);
+    const std::string what = args.size() > 1 ? args[1] : args[0];
+    EXPECT_EQ(r.status, run.status) << what;
+    const std::string out = fill(run.out);
+    if (out.size() > 3 && out.compare(out.size() - 3, 3, "...") == 0)
+      EXPECT_EQ(r.out.substr(0, out.size() - 3), out.substr(0, out.size() - 3)) << what;
+    else
+      EXPECT_EQ(r.out, out) << what;
+    EXPECT_EQ(r.err, run.err) << what;
+    // Five devices within 2 s: the silent one takes its five tries of 300 ms.
+    EXPECT_LT(r.millis, 2000) << what;
+  }
+  EXPECT_EQ(heldBytes(), "");
+  EXPECT_EQ(c350_.transcript(), (std::vector<std::string>{"AT", "AT+CGMM"}));
+  EXPECT_EQ(v60_.transcript(), (std::vector<std::string>{"AT", "AT+CGMM"}));
+  EXPECT_FALSE(fs::exists(dir_ / "portcfg.ini"));
+}
+
+// --home works in the per-user folder: the settings there are used and what is missing made;
+// the working directory's own portcfg.ini is not looked at.
+TEST_F(CliTest, HomeWorksInThePerUserFolder) {
+  sim::PhoneSim phone;
+  phone.start();
+  const fs::path folder = dir_ / "xdg" / "quorvex";
+  fs::create_directories(folder);
+  SavePortSettings({phone.slavePath(), 115200, 3000}, (folder / "portcfg.ini").string());
+  writeSettings("/dev/quorvex-no-such-port");
+  ::setenv("XDG_DATA_HOME", (dir_ / "xdg").c_str(), 1);
+  const Result r = run({"--home", "at", "AT"});
+  ::unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, "\nOK\n");
+  EXPECT_EQ(phone.transcript(), std::vector<std::string>{"AT"});
+  EXPECT_TRUE(fs::exists(folder / "sms_archive.txt"));
 }
 
 }  // namespace
