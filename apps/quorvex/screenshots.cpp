@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QStatusBar>
@@ -15,6 +16,7 @@
 #include <string>
 
 #include "codec/ru.h"
+#include "info/phone_probe.h"
 #include "phonebook_shots.h"
 #include "serial/port_settings.h"
 #include "sim/phone_sim.h"
@@ -231,7 +233,20 @@ int main(int argc, char** argv) {
 
   model.clickMenu("mnuPortConfig");
   Save(*window.commConfigDialog(), out, "port-settings");
+  // "Найти телефон" with two handsets found, the second, slower one picked.
+  quorvex::sim::SimOptions slowOptions;
+  slowOptions.model = "C350";
+  slowOptions.lineSpeed = 57600;
+  quorvex::sim::PhoneSim slow(slowOptions);
+  slow.start();
+  model.commConfig.detectTargets = [&] {
+    return quorvex::ProbeTargetsFor({phone.slavePath(), slow.slavePath()});
+  };
+  QTest::mouseClick(window.commConfigDialog()->findChild<QToolButton*>("sbDetect"), Qt::LeftButton);
+  window.commConfigDialog()->findChild<QListWidget*>("lbFound")->setCurrentRow(1);
+  Save(*window.commConfigDialog(), out, "port-settings-found");
   window.commConfigDialog()->hide();
+  model.app.LoadPortSettings();  // the pick changed the settings in memory only
   model.clickMenu("mnuHelp2");
   Save(*window.helpDialog(), out, "help");
   window.helpDialog()->hide();

@@ -191,7 +191,8 @@ void TfrmCommConfig::sbDetectClick(UserInterface& ui) {
   found.clear();
   lbFound.items.clear();
   lbFound.itemIndex = -1;
-  std::vector<ProbeTarget> targets = ProbeTargetsPresent(devRoot_, sysRoot_);
+  std::vector<ProbeTarget> targets =
+      detectTargets ? detectTargets() : ProbeTargetsPresent(devRoot_, sysRoot_);
   if (targets.empty()) {
     lblDetect.caption = NoSerialDevicesText();
     return;

@@ -66,6 +66,8 @@ class TfrmCommConfig {
   // Called after each step of the search, before the window is let run: the view mirrors
   // the search then.
   std::function<void()> onDetectProgress;
+  // The devices the search probes; unset, every serial device present.
+  std::function<std::vector<ProbeTarget>()> detectTargets;
 
   // Fills the port items again (COM1..COM9 and the devices present now) and the three
   // controls from the settings; the time-out is clamped and reported back.

@@ -43,7 +43,8 @@ std::vector<std::pair<std::string, std::string>> ByIdLinks(const std::string& de
     if (!fs::exists(it->path(), linkEc)) continue;  // its cable is unplugged
     links.emplace_back(Canonical(it->path().string()), byId + "/" + it->path().filename().string());
   }
-  std::sort(links.begin(), links.end());
+  std::sort(links.begin(), links.end(),
+            [](const auto& a, const auto& b) { return a.second < b.second; });
   return links;
 }
 

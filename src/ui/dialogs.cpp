@@ -9,6 +9,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -93,12 +95,31 @@ CommConfigDialog::CommConfigDialog(TfrmMain& main, QWidget* parent)
   sbApply_->setText(ToQ(model_.sbApply));
   sbCancel_ = DialogButton(QStringLiteral("sbCancel"), this);
   sbCancel_->setText(ToQ(model_.sbCancel));
+  // The search for the handset, under the settings it fills in.
+  sbDetect_ = DialogButton(QStringLiteral("sbDetect"), this);
+  sbDetect_->setText(ToQ(model_.sbDetect.caption));
+  pbDetect_ = new QProgressBar(this);
+  pbDetect_->setObjectName(QStringLiteral("pbDetect"));
+  pbDetect_->setTextVisible(true);
+  lblDetect_ = new QLabel(this);
+  lblDetect_->setObjectName(QStringLiteral("lblDetect"));
+  lblDetect_->setWordWrap(true);
+  lbFound_ = new QListWidget(this);
+  lbFound_->setObjectName(QStringLiteral("lbFound"));
+  lbFound_->setFixedHeight(72);
+  auto* detectRow = new QHBoxLayout;
+  detectRow->addWidget(sbDetect_);
+  detectRow->addWidget(pbDetect_, 1);
+
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   buttons->addWidget(sbApply_);
   buttons->addWidget(sbCancel_);
   auto* top = new QVBoxLayout(this);
   top->addWidget(gbConfig_);
+  top->addLayout(detectRow);
+  top->addWidget(lblDetect_);
+  top->addWidget(lbFound_);
   top->addLayout(buttons);
   top->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -123,6 +144,17 @@ CommConfigDialog::CommConfigDialog(TfrmMain& main, QWidget* parent)
     main_.handleEvent([&] { model_.sbCancelClick(); });
     afterEvent();
   });
+  model_.onDetectProgress = [this] { syncDetect(); };
+  connect(sbDetect_, &QToolButton::clicked, this, [this] {
+    main_.handleEvent([&] { model_.sbDetectClick(main_.ui()); });
+    syncDetect();
+    afterEvent();
+  });
+  connect(lbFound_, &QListWidget::currentRowChanged, this, [this](int row) {
+    if (syncing_ || row < 0) return;
+    main_.handleEvent([&] { model_.lbFoundClick(row); });
+    sync();
+  });
   // Esc and Enter act for the whole dialog, before the control with the focus sees them.
   preview_ = new KeyPreview(this, [this](QKeyEvent& e) {
     int key = 0;
@@ -135,6 +167,10 @@ CommConfigDialog::CommConfigDialog(TfrmMain& main, QWidget* parent)
     (void)acted;
     return true;
   });
+}
+
+CommConfigDialog::~CommConfigDialog() {
+  model_.onDetectProgress = nullptr;
 }
 
 void CommConfigDialog::sync() {
@@ -150,6 +186,31 @@ void CommConfigDialog::sync() {
   seTimeOut_->setSingleStep(model_.seTimeOut.increment);
   seTimeOut_->setValue(model_.seTimeOut.value);
   seTimeOut_->setEnabled(model_.seTimeOut.enabled);
+  syncing_ = false;
+  syncDetect();
+}
+
+void CommConfigDialog::syncDetect() {
+  syncing_ = true;
+  sbDetect_->setText(ToQ(model_.sbDetect.caption));
+  sbDetect_->setEnabled(model_.sbDetect.enabled);
+  const ProgressBar& bar = model_.pbDetect;
+  pbDetect_->setRange(bar.Min, bar.Max);
+  pbDetect_->setValue(bar.Position);
+  pbDetect_->setFormat(ToQ(bar.Figure));
+  // Hidden it would let the row jump; an idle bar stays, empty.
+  pbDetect_->setEnabled(bar.visible);
+  if (!bar.visible) pbDetect_->reset();
+  lblDetect_->setText(ToQ(model_.lblDetect.caption));
+  QStringList items;
+  for (const std::string& item : model_.lbFound.items) items << ToQ(item);
+  QStringList shown;
+  for (int i = 0; i < lbFound_->count(); ++i) shown << lbFound_->item(i)->text();
+  if (shown != items) {
+    lbFound_->clear();
+    lbFound_->addItems(items);
+  }
+  lbFound_->setCurrentRow(model_.lbFound.itemIndex);
   syncing_ = false;
 }
 

@@ -10,6 +10,8 @@
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QListWidget;
+class QProgressBar;
 class QSpinBox;
 class QTextEdit;
 class QToolButton;
@@ -22,18 +24,24 @@ class KeyPreview;
 class CommConfigDialog : public QDialog {
  public:
   CommConfigDialog(TfrmMain& main, QWidget* parent);
+  ~CommConfigDialog() override;
   // Mirrors the model (after its FormShow).
   void sync();
 
  private:
   void afterEvent();
+  // Mirrors the search for the handset: its button, bar, text and list.
+  void syncDetect();
 
   TfrmMain& main_;
   TfrmCommConfig& model_;
   QGroupBox* gbConfig_;
   QComboBox *cbComSelect_, *cbBaudRate_, *cbDataBits_, *cbParity_, *cbStopBits_, *cbFlowControl_;
   QSpinBox* seTimeOut_;
-  QToolButton *sbApply_, *sbCancel_;
+  QToolButton *sbApply_, *sbCancel_, *sbDetect_;
+  QProgressBar* pbDetect_;
+  QLabel* lblDetect_;
+  QListWidget* lbFound_;
   KeyPreview* preview_;
   bool syncing_ = false;
 };

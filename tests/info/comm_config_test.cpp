@@ -8,8 +8,10 @@
 #include "codec/errors.h"
 #include "codec/ru.h"
 #include "info/comm_config.h"
+#include "recording_ui.h"
 #include "scratch_dir.h"
 #include "serial/port_settings.h"
+#include "sim/phone_sim.h"
 
 namespace quorvex {
 namespace {
@@ -151,6 +153,71 @@ TEST_F(CommConfig, AFailedWriteKeepsTheDialogOpen) {
   EXPECT_FALSE(dlg.closed);
   EXPECT_THROW(dlg.FormKeyDown(TfrmCommConfig::kKeyReturn), EInOutError);
   EXPECT_FALSE(dlg.closed);
+}
+
+// "Найти телефон" over the devices present: the two handsets by their by-id names, a node
+// that is no serial port left out; the window runs meanwhile; a pick fills port and speed.
+TEST_F(CommConfig, FindPhoneListsTheHandsetsAndAPickFillsPortAndSpeed) {
+  sim::SimOptions c350, v60;
+  c350.model = "C350";
+  v60.model = "V60";
+  v60.lineSpeed = 38400;
+  sim::PhoneSim first(c350), second(v60);
+  first.start();
+  second.start();
+  fs::create_directories(dev() + "/serial/by-id");
+  const std::string firstLink = dev() + "/serial/by-id/usb-Motorola_C350-if00";
+  const std::string secondLink = dev() + "/serial/by-id/usb-Motorola_V60-if00";
+  fs::create_symlink(first.slavePath(), firstLink);
+  fs::create_symlink(second.slavePath(), secondLink);
+  touch(dev() + "/ttyUSB0");
+
+  TfrmCommConfig dlg(settings, ini(), dev(), sys());
+  dlg.FormShow();
+  quorvex::testing::RecordingUi ui;
+  int steps = 0;
+  dlg.onDetectProgress = [&] {
+    ++steps;
+    EXPECT_FALSE(dlg.sbDetect.enabled);
+    EXPECT_TRUE(dlg.pbDetect.visible);
+    EXPECT_EQ(dlg.pbDetect.Max, 3);
+    EXPECT_EQ(dlg.lblDetect.caption, Ru("Поиск телефона..."));
+  };
+  EXPECT_EQ(dlg.sbDetect.caption, Ru("Найти телефон"));
+  dlg.sbDetectClick(ui);
+  EXPECT_GE(steps, 1);
+  EXPECT_EQ(ui.pumps, std::vector<bool>(static_cast<std::size_t>(steps - 1), false));
+  EXPECT_TRUE(dlg.sbDetect.enabled);
+  EXPECT_FALSE(dlg.pbDetect.visible);
+  EXPECT_EQ(dlg.pbDetect.Figure, Ru("3 из 3"));
+  EXPECT_EQ(dlg.lbFound.items, (std::vector<std::string>{
+                                   firstLink + Ru(" — C350, 115200 бод"),
+                                   secondLink + Ru(" — V60, 38400 бод"),
+                               }));
+  EXPECT_EQ(dlg.lblDetect.caption,
+            Ru("Найдено телефонов: 2. Выберите телефон и нажмите \"Применить\"."));
+  EXPECT_EQ(settings.PortName, "/dev/ttyUSB0") << "nothing chosen yet";
+
+  dlg.lbFoundClick(1);
+  EXPECT_EQ(dlg.lbFound.itemIndex, 1);
+  EXPECT_EQ(settings.PortName, secondLink);
+  EXPECT_EQ(settings.BaudRate, 38400);
+  EXPECT_EQ(dlg.cbComSelect.text, secondLink);
+  EXPECT_EQ(dlg.cbBaudRate.text, "38400");
+  dlg.lbFoundClick(2);
+  EXPECT_EQ(dlg.lbFound.itemIndex, 1);
+  EXPECT_FALSE(fs::exists(ini())) << "written only by Применить";
+
+  // Nothing answers; then nothing to ask.
+  dlg.detectTargets = [] { return std::vector<ProbeTarget>{{"/dev/quorvex-no-such-port", ""}}; };
+  dlg.sbDetectClick(ui);
+  EXPECT_TRUE(dlg.lbFound.items.empty());
+  EXPECT_EQ(dlg.lbFound.itemIndex, -1);
+  EXPECT_EQ(dlg.lblDetect.caption, Ru("Телефон не найден: ни одно устройство не ответило."));
+  dlg.detectTargets = [] { return std::vector<ProbeTarget>{}; };
+  dlg.sbDetectClick(ui);
+  EXPECT_EQ(dlg.lblDetect.caption, Ru("Последовательные порты не найдены."));
+  EXPECT_TRUE(dlg.sbDetect.enabled);
 }
 
 }  // namespace

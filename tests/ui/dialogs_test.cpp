@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,8 +18,11 @@
 
 #include "codec/ru.h"
 #include "info/about_help.h"
+#include "info/phone_probe.h"
+#include "sim/phone_sim.h"
 #include "ui/dialogs.h"
 #include "ui/look.h"
+#include "ui/qt_text.h"
 #include "window_fixture.h"
 
 namespace quorvex::ui {
@@ -126,6 +130,38 @@ TEST_F(PortDialog, AFailedWriteKeepsTheDialogOpen) {
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_TRUE(ui_.boxes[0].standardError);
   EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(PortDialog, FindPhoneListsTheHandsetsAndAPickFillsTheControls) {
+  sim::SimOptions fast, slow;
+  fast.model = "C350";
+  slow.model = "V60";
+  slow.lineSpeed = 19200;
+  sim::PhoneSim c350(fast), v60(slow);
+  c350.start();
+  v60.start();
+  model_->commConfig.detectTargets = [&] {
+    return ProbeTargetsFor({c350.slavePath(), v60.slavePath(), "/dev/quorvex-no-such-port"});
+  };
+  auto* button = Child<QToolButton>(dialog, "sbDetect");
+  EXPECT_EQ(button->text(), QStringLiteral("Найти телефон"));
+  QTest::mouseClick(button, Qt::LeftButton);
+  EXPECT_TRUE(ui_.boxes.empty());
+  auto* list = Child<QListWidget>(dialog, "lbFound");
+  ASSERT_EQ(list->count(), 2);
+  EXPECT_EQ(list->item(0)->text(), ToQ(c350.slavePath()) + QStringLiteral(" — C350, 115200 бод"));
+  EXPECT_EQ(list->item(1)->text(), ToQ(v60.slavePath()) + QStringLiteral(" — V60, 19200 бод"));
+  EXPECT_EQ(Child<QLabel>(dialog, "lblDetect")->text(),
+            QStringLiteral("Найдено телефонов: 2. Выберите телефон и нажмите \"Применить\"."));
+  EXPECT_TRUE(button->isEnabled());
+
+  list->setCurrentRow(1);
+  EXPECT_EQ(combo("cbComSelect")->currentText(), ToQ(v60.slavePath()));
+  EXPECT_EQ(combo("cbBaudRate")->currentText(), QStringLiteral("19200"));
+  EXPECT_EQ(stored().PortName, "/dev/ttyUSB1") << "nothing written before Применить";
+  QTest::mouseClick(Child<QToolButton>(dialog, "sbApply"), Qt::LeftButton);
+  EXPECT_EQ(stored().PortName, v60.slavePath());
+  EXPECT_EQ(stored().BaudRate, 19200);
 }
 
 TEST_F(WindowTest, TheHelpWindowReadsTheFileOnEveryShowing) {
