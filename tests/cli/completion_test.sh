@@ -57,7 +57,7 @@ check() {
 # expected completions                          words (the last is the one being completed)
 check "at backup bin clock datebook demo detect info phonebook restore sms" quorvex-cli ""
 check "phonebook"                               quorvex-cli ph
-check "--baud --help --no --port --timeout --yes" quorvex-cli -
+check "--baud --help --home --no --port --timeout --yes" quorvex-cli -
 check "$d/by-id/usb-Motorola_Phone-if00 $d/ttyACM0 $d/ttyUSB0 $d/ttyUSB1" \
   quorvex-cli --port "$d/"
 check "$d/ttyUSB0 $d/ttyUSB1"                   quorvex-cli --port = "$d/ttyU"
