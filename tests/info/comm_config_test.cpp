@@ -209,6 +209,7 @@ TEST_F(CommConfig, FindPhoneListsTheHandsetsAndAPickFillsPortAndSpeed) {
   EXPECT_FALSE(fs::exists(ini())) << "written only by Применить";
 
   // Nothing answers; then nothing to ask.
+  dlg.onDetectProgress = nullptr;
   dlg.detectTargets = [] { return std::vector<ProbeTarget>{{"/dev/quorvex-no-such-port", ""}}; };
   dlg.sbDetectClick(ui);
   EXPECT_TRUE(dlg.lbFound.items.empty());
