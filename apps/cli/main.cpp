@@ -22,6 +22,7 @@
 #include "cli/cli_ui.h"
 #include "cli/datebook_commands.h"
 #include "cli/phonebook_commands.h"
+#include "cli/restore_command.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
@@ -162,6 +163,14 @@ void RunBin(Run& run) {
   }
 }
 
+void RunRestore(Run& run) {
+  try {
+    RunRestoreCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const RestoreUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
 void RunPhoneBookList(Run& run) {
   RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
@@ -228,6 +237,7 @@ const std::map<std::string, Command>& Commands() {
       {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"bin", {kBinSynopsis, kBinHelp, RunBin}},
+      {"restore", {kRestoreSynopsis, kRestoreHelp, RunRestore}},
       {"demo",
        {"demo",
         "Runs the main job on a fresh machine and prints each part under a heading:\n"
