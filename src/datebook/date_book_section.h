@@ -103,6 +103,7 @@ class DateBookSection {
   // Writes date book records of the bin back, after a read: each to its old index when that
   // is free, else to the lowest free one; then reads again. A result for every record.
   std::vector<BinRestoreResult> RestoreFromBin(AppState& app, const std::vector<BinRecord>& chosen);
+
  private:
   void readAll(AppState& app, TBlockSerial& port, std::int64_t& highest, std::int64_t& used,
                StoppableOperation& op);
