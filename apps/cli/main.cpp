@@ -24,6 +24,7 @@
 #include "cli/datebook_commands.h"
 #include "cli/detect_command.h"
 #include "cli/phonebook_commands.h"
+#include "cli/restore_command.h"
 #include "cli/sms_commands.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
@@ -164,6 +165,14 @@ void RunBin(Run& run) {
   }
 }
 
+void RunRestore(Run& run) {
+  try {
+    RunRestoreCommand(run.app, run.ui, run.args, std::cout);
+  } catch (const RestoreUsageError& e) {
+    throw UsageError{e.what()};
+  }
+}
+
 void RunPhoneBookList(Run& run) {
   RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
@@ -230,6 +239,7 @@ const std::map<std::string, Command>& Commands() {
       {"datebook", {kDateBookSynopsis, kDateBookHelp, RunDateBook}},
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"bin", {kBinSynopsis, kBinHelp, RunBin}},
+      {"restore", {kRestoreSynopsis, kRestoreHelp, RunRestore}},
       // Runs before the settings are read: see Main.
       {"detect", {kDetectSynopsis, kDetectHelp, nullptr}},
       {"demo",

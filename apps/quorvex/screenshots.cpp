@@ -15,6 +15,8 @@
 #include <fstream>
 #include <string>
 
+#include "backup/backup_file.h"
+#include "backup/whole_phone_read.h"
 #include "codec/ru.h"
 #include "info/phone_probe.h"
 #include "phonebook_shots.h"
@@ -25,6 +27,7 @@
 #include "ui/look.h"
 #include "ui/program_window.h"
 #include "ui/qt_user_interface.h"
+#include "ui/restore_view.h"
 
 namespace fs = std::filesystem;
 
@@ -198,6 +201,14 @@ int main(int argc, char** argv) {
   // The bin with records of each section: what a few deletes took, from the handset whose
   // IMEI the information section read.
   model.click("sbPhoneInfo");
+  // A backup of the handset before the deletes, for the restore's preview further on.
+  const std::string copy = (work / "copy.zip").string();
+  {
+    quorvex::WholeReadProgress progress;
+    quorvex::WriteBackupFile(
+        copy, quorvex::ReadWholePhone(model.app, {model.phoneBook, model.dateBook, model.messages},
+                                      progress));
+  }
   model.click("sbPhoneBook");
   model.click("sbReadAll");
   for (int row : {0, 2}) {
@@ -229,6 +240,20 @@ int main(int argc, char** argv) {
     d.hide();
   };
   model.clickMenu("mnuBin");
+  ui.scriptDialog = nullptr;
+
+  // The restore's preview of the backup taken before the deletes: what they took is missing
+  // on the handset, the incoming messages among it cannot go back.
+  ui.files.push_back(copy);
+  ui.scriptDialog = [&](quorvex::ModalDialog&) {
+    quorvex::ui::RestoreDialog& d = *window.restoreDialog();
+    d.sync();
+    d.show();
+    Save(d, out, "restore-preview");
+    d.cancelButton()->click();
+    d.hide();
+  };
+  model.clickMenu("mnuRestoreBackup");
   ui.scriptDialog = nullptr;
 
   model.clickMenu("mnuPortConfig");

@@ -261,6 +261,10 @@ void TfrmMain::bindOwnHandlers() {
     };
     frmBin.Show(app.ui(), app.binPath);
   });
+  bind("mnuRestoreBackupClick", [this] {
+    backup::RestoreFromBackupClick(app, phoneBook, dateBook, messages, frmRestore,
+                                   pbReadAllRecords);
+  });
   bind("mnuFontClick", [this] {
     if (showModal) showModal("FontDialog1");
   });

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/bin_dialog.h"
+#include "backup/restore.h"
 #include "core/app_state.h"
 #include "core/controls.h"
 #include "core/list_model.h"
@@ -79,6 +80,7 @@ class TfrmMain {
   datebook::DateBookSection dateBook;
   sms::SmsSection messages;
   TfrmBin frmBin;  // "Файл" -> "Корзина..."
+  backup::TfrmRestore frmRestore;  // "Файл" -> "Восстановить из копии..."
   ListModel& ListView1 = phoneBook.ListView1;
   ListModel& lvEvent = dateBook.lvEvent;
   ListModel& lvSMS = messages.lvSMS;

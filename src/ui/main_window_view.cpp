@@ -37,6 +37,7 @@
 #include "ui/main_window_design.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
+#include "ui/restore_view.h"
 #include "ui/stop_gate.h"
 
 namespace quorvex::ui {
@@ -240,6 +241,7 @@ void MainWindowView::buildDialogs() {
   about_ = new AboutDialog(model_, this);
   help_ = new HelpDialog(model_.help, this);
   bin_ = InstallBinDialog(model_.frmBin, ui_, this);
+  restore_ = InstallRestoreDialog(model_.frmRestore, ui_, this);
 }
 
 // ---- Events.

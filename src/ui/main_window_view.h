@@ -30,6 +30,7 @@ namespace quorvex::ui {
 
 class AboutDialog;
 class BinDialog;
+class RestoreDialog;
 class CommConfigDialog;
 class HelpDialog;
 class KeyPreview;
@@ -57,6 +58,7 @@ class MainWindowView : public QMainWindow {
   HelpDialog* helpDialog() const { return help_; }
   AboutDialog* aboutDialog() const { return about_; }
   BinDialog* binDialog() const { return bin_; }
+  RestoreDialog* restoreDialog() const { return restore_; }
 
   // Maps a key to the model's hot keys (exposed for the tests of the mapping).
   static Key HotKeyOf(int qtKey, Qt::KeyboardModifiers modifiers);
@@ -110,6 +112,7 @@ class MainWindowView : public QMainWindow {
   HelpDialog* help_ = nullptr;
   AboutDialog* about_ = nullptr;
   BinDialog* bin_ = nullptr;
+  RestoreDialog* restore_ = nullptr;
   KeyPreview* preview_ = nullptr;
   StopGate* gate_ = nullptr;
   QToolButton* stop_ = nullptr;

@@ -41,8 +41,11 @@ TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
             (std::vector<std::string>{
                 "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
                 "mnuFileDateBook", "mnuICalExport", "mnuICalImport", "mnuFileSMS", "mnuSaveSMS",
-                "mnuSMSExportCsv", "mnuSMSExportMbox", "mnuFileBin", "mnuBin", "N11", "mnuExit"}));
+                "mnuSMSExportCsv", "mnuSMSExportMbox", "mnuFileBin", "mnuRestoreBackup", "mnuBin",
+                "N11", "mnuExit"}));
   EXPECT_EQ(main().menuItem("mnuBin").caption, Ru("Корзина..."));
+  EXPECT_EQ(main().menuItem("mnuRestoreBackup").caption, Ru("Восстановить из копии..."));
+  EXPECT_TRUE(main().isBound("mnuRestoreBackupClick"));
   EXPECT_EQ(main().menuItem("mnuVCardExport30").caption, Ru("Экспорт справочника в vCard 3.0..."));
   EXPECT_EQ(main().menuItem("mnuVCardImport").caption, Ru("Импорт справочника из vCard..."));
   EXPECT_EQ(main().menuItem("mnuICalExport").caption, Ru("Экспорт ежедневника в iCalendar..."));
