@@ -45,6 +45,8 @@ void TfrmMain::buildMenus() {
            separator("mnuFileSMS"), item("mnuSaveSMS", "Сохранить SMS", "mnuSaveSMSClick"),
            item("mnuSMSExportCsv", "Экспорт SMS в CSV...", "mnuSMSExportCsvClick"),
            item("mnuSMSExportMbox", "Экспорт SMS в mbox...", "mnuSMSExportMboxClick"),
+           separator("mnuFileBackup"),
+           item("mnuPhoneBackup", "Резервная копия телефона...", "mnuPhoneBackupClick"),
            separator("mnuFileBin"), item("mnuBin", "Корзина...", "mnuBinClick"), separator("N11"),
            item("mnuExit", "Выход", "mnuExitClick")}),
       submenu("mnuPhoneBook", "Справочник",
