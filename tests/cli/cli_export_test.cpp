@@ -365,6 +365,7 @@ TEST_F(CliExport, BackupWritesTheWholeHandsetOrNothing) {
       EXPECT_EQ(b.model, "C350");
       EXPECT_EQ(b.records.size(), 28u);
     }
+    fs::remove(dir_ / "phone.zip");
     phone_.reset();
   }
 }
