@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/home_folder.h"
+#include "backup/backup_operation.h"
 #include "cli/bin_commands.h"
 #include "cli/cli_ui.h"
 #include "cli/datebook_commands.h"
@@ -30,9 +31,12 @@
 #include "codec/delphi_text.h"
 #include "codec/errors.h"
 #include "core/app_state.h"
+#include "datebook/date_book_section.h"
 #include "info/clock_sync.h"
 #include "info/phone_info.h"
 #include "info/terminal.h"
+#include "messages/sms_section.h"
+#include "phonebook/phonebook_section.h"
 #include "serial/serial_device.h"
 
 namespace quorvex::cli {
@@ -173,6 +177,19 @@ void RunRestore(Run& run) {
   }
 }
 
+void RunBackup(Run& run) {
+  if (run.args.size() != 1) throw UsageError{"backup needs exactly one FILE"};
+  phonebook::PhoneBookSection book;
+  datebook::DateBookSection dates;
+  sms::SmsSection messages;
+  WholeReadProgress progress;
+  std::optional<PhoneBackup> written;
+  RunHandler(run.ui, [&] {
+    written = BackupPhoneToFile(run.app, {book, dates, messages}, run.args[0], progress);
+  });
+  if (written) std::cout << ForTerminal(BackupSummary(*written) + "\r\n") << std::flush;
+}
+
 void RunPhoneBookList(Run& run) {
   RunPhoneBookCommand(run.app, run.ui, {"read"}, std::cout);
 }
@@ -240,6 +257,14 @@ const std::map<std::string, Command>& Commands() {
       {"sms", {kSmsSynopsis, kSmsHelp, RunSms}},
       {"bin", {kBinSynopsis, kBinHelp, RunBin}},
       {"restore", {kRestoreSynopsis, kRestoreHelp, RunRestore}},
+      {"backup",
+       {"backup FILE",
+        "Reads the whole handset (the phone book of both memories with its groups, the date\n"
+        "book, the inbox, outbox, sent and draft messages; the same commands as those reads)\n"
+        "and writes it to FILE, a zip archive: manifest.txt for Quorvex, contacts.vcf,\n"
+        "calendar.ics, a .mbox per folder and, for the models it fits, phonebook.csv. Prints\n"
+        "the counts. A read that did not go through writes no file.",
+        RunBackup}},
       // Runs before the settings are read: see Main.
       {"detect", {kDetectSynopsis, kDetectHelp, nullptr}},
       {"demo",

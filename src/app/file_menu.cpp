@@ -1,5 +1,6 @@
 #include "app/file_menu.h"
 
+#include "backup/backup_operation.h"
 #include "codec/delphi_text.h"
 #include "codec/ru.h"
 #include "datebook/ical_export.h"
@@ -37,6 +38,20 @@ void ExportDateBookICal(datebook::DateBookSection& section, AppState& app) {
 void ExportMessages(sms::SmsSection& section, AppState& app, MessageFormat format) {
   Written(app.ui(), Ru("Сообщения записаны в файл:"),
           sms::ExportMessages(section, app.ui(), format), Ru("Сообщений: "));
+}
+
+void BackupWholePhone(AppState& app, WholePhoneSections sections, WholeReadProgress& progress,
+                      const ChooseNamedFile& choose) {
+  UserInterface& ui = app.ui();
+  const std::string proposed = DefaultBackupName(app.handset.model, ui.now());
+  const std::optional<std::string> path =
+      choose ? choose(proposed) : ui.chooseSaveFile(kBackupFilter, kBackupExt);
+  if (!path) return;
+  const std::optional<PhoneBackup> written = BackupPhoneToFile(app, sections, *path, progress);
+  if (!written) return;
+  ui.messageBox(Ru("Резервная копия телефона записана в файл:") + "\r\n" + *path + "\r\n" +
+                    BackupSummary(*written),
+                MsgKind::Information, MsgButtons::Ok);
 }
 
 }  // namespace quorvex

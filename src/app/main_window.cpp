@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "app/file_menu.h"
 #include "codec/ru.h"
 #include "info/clock_sync.h"
 
@@ -222,7 +223,12 @@ void TfrmMain::ShowActivity() {
 }
 
 std::string TfrmMain::statusText() {
-  return app.stop().running() ? app.stop().activity() : app.stop().outcome();
+  if (!app.stop().running()) return app.stop().outcome();
+  // A phone backup runs the sections' reads in turn; the line says which of its parts runs.
+  if (!backupProgress.part.empty())
+    return Ru("Резервная копия телефона, ") + backupProgress.bar.Figure + ": " +
+           app.stop().activity();
+  return app.stop().activity();
 }
 
 void TfrmMain::bindOwnHandlers() {
@@ -264,6 +270,9 @@ void TfrmMain::bindOwnHandlers() {
   bind("mnuRestoreBackupClick", [this] {
     backup::RestoreFromBackupClick(app, phoneBook, dateBook, messages, frmRestore,
                                    pbReadAllRecords);
+  });
+  bind("mnuPhoneBackupClick", [this] {
+    BackupWholePhone(app, {phoneBook, dateBook, messages}, backupProgress, chooseBackupFile);
   });
   bind("mnuFontClick", [this] {
     if (showModal) showModal("FontDialog1");

@@ -12,6 +12,7 @@
 
 #include "app/bin_dialog.h"
 #include "backup/restore.h"
+#include "backup/whole_phone_read.h"
 #include "core/app_state.h"
 #include "core/controls.h"
 #include "core/list_model.h"
@@ -79,8 +80,13 @@ class TfrmMain {
   phonebook::PhoneBookSection phoneBook;
   datebook::DateBookSection dateBook;
   sms::SmsSection messages;
-  TfrmBin frmBin;  // "Файл" -> "Корзина..."
+  TfrmBin frmBin;                  // "Файл" -> "Корзина..."
   backup::TfrmRestore frmRestore;  // "Файл" -> "Восстановить из копии..."
+  // "Файл" -> "Резервная копия телефона...": the part of the handset its read is at, for the
+  // status bar; and its save dialog, which proposes a name (the view sets it; unset, the
+  // seam's save dialog).
+  WholeReadProgress backupProgress;
+  std::function<std::optional<std::string>(const std::string& proposed)> chooseBackupFile;
   ListModel& ListView1 = phoneBook.ListView1;
   ListModel& lvEvent = dateBook.lvEvent;
   ListModel& lvSMS = messages.lvSMS;

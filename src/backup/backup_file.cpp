@@ -482,6 +482,12 @@ void WriteBackupFile(const std::string& path, const PhoneBackup& backup,
   AtomicWriteOptions options;
   options.sync = true;
   WriteFileAtomically(path, bytes, options);
+  // The rename lives in the folder: synced too, a power cut after the box cannot undo it. The
+  // file is whole and in place by now, so a folder that refuses the sync changes nothing.
+  const std::size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 std::vector<BackupMember> ReadBackupMembers(const std::string& path) {

@@ -26,16 +26,18 @@ std::optional<PhoneBackup> BackupPhoneToFile(AppState& app, WholePhoneSections s
                                              const std::string& path, WholeReadProgress& progress) {
   PhoneBackup backup = ReadWholePhone(app, sections, progress);
   if (!progress.complete) {
-    const std::string text =
-        progress.stopped ? Ru("Резервная копия не записана.")
-                         : Ru("Резервная копия не записана: не прочитан ") +
-                               (progress.endedAt == BackupPart::PhoneBook ||
-                                        progress.endedAt == BackupPart::DateBook
+    if (progress.stopped) {
+      app.ui().messageBox(Ru("Резервная копия не записана."), MsgKind::Information, MsgButtons::Ok);
+      return std::nullopt;
+    }
+    // Not the user's choice but a failure: a script must not take it for a backup made.
+    const bool book =
+        progress.endedAt == BackupPart::PhoneBook || progress.endedAt == BackupPart::DateBook;
+    app.ui().showStandardError(Ru("Резервная копия не записана: не прочитан ") +
+                               (book
                                     ? BackupPartName(progress.endedAt)
                                     : Ru("раздел «") + BackupPartName(progress.endedAt) + Ru("»")) +
-                               ".";
-    app.ui().messageBox(text, progress.stopped ? MsgKind::Information : MsgKind::Error,
-                        MsgButtons::Ok);
+                               ".");
     return std::nullopt;
   }
   const phonebook::PhoneBookSection& book = sections.phoneBook;

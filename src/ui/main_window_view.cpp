@@ -29,6 +29,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
+#include "app/file_menu.h"
 #include "ui/bin_view.h"
 #include "ui/dialogs.h"
 #include "ui/images.h"
@@ -105,6 +106,9 @@ MainWindowView::MainWindowView(TfrmMain& model, QtUserInterface& ui)
   buildStatusBar();
 
   model_.showModal = [this](const std::string& form) { showModal(form); };
+  model_.chooseBackupFile = [this](const std::string& proposed) {
+    return ui_.chooseSaveFileNamed(kBackupFilter, kBackupExt, proposed);
+  };
   ui_.beforeEvents = [this] { sync(); };
   preview_ = new KeyPreview(this, [this](QKeyEvent& e) {
     const Key key = HotKeyOf(e.key(), e.modifiers());
@@ -147,6 +151,7 @@ MainWindowView::~MainWindowView() {
   ui_.beforeEvents = nullptr;
   ui_.takesStopInput = nullptr;
   model_.showModal = nullptr;
+  model_.chooseBackupFile = nullptr;
 }
 
 void MainWindowView::buildFrame() {

@@ -165,6 +165,16 @@ std::optional<std::string> QtUserInterface::chooseSaveFile(const std::string& fi
   return QFile::encodeName(dialog->selectedFiles().front()).toStdString();
 }
 
+std::optional<std::string> QtUserInterface::chooseSaveFileNamed(const std::string& filter,
+                                                                const std::string& defaultExt,
+                                                                const std::string& proposed) {
+  if (scripted_) return chooseSaveFile(filter, defaultExt);
+  const auto dialog = MakeFileDialog(FileChoice::Save, filter, defaultExt, BoxParent());
+  dialog->selectFile(QFile::decodeName(proposed.c_str()));
+  if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return std::nullopt;
+  return QFile::encodeName(dialog->selectedFiles().front()).toStdString();
+}
+
 void QtUserInterface::processEvents(bool paintOnly) {
   if (beforeEvents) beforeEvents();
   // A read pumps after every row, and painting the window takes longer than a row takes to

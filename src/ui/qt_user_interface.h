@@ -30,6 +30,11 @@ class QtUserInterface : public UserInterface {
   MsgResult messageBox(const std::string& text, MsgKind kind, MsgButtons buttons) override;
   void showStandardError(const std::string& message) override;
   std::optional<std::string> chooseOpenFile(const std::string& filter) override;
+  // The save dialog with a file name proposed in the folder it opens in; scripted, as
+  // chooseSaveFile.
+  std::optional<std::string> chooseSaveFileNamed(const std::string& filter,
+                                                 const std::string& defaultExt,
+                                                 const std::string& proposed);
   std::optional<std::string> chooseSaveFile(const std::string& filter,
                                             const std::string& defaultExt) override;
   void processEvents(bool paintOnly) override;

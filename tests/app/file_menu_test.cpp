@@ -8,9 +8,12 @@
 #include <deque>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "app/section_bindings.h"
+#include "backup/backup_file.h"
+#include "backup/backup_operation.h"
 #include "codec/ru.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -41,8 +44,9 @@ TEST_F(MainWindowTest, FileItemsStandUnderFileBeforeTheExit) {
             (std::vector<std::string>{
                 "mnuBackUp", "mnuRestore", "mnuVCardExport30", "mnuVCardExport21", "mnuVCardImport",
                 "mnuFileDateBook", "mnuICalExport", "mnuICalImport", "mnuFileSMS", "mnuSaveSMS",
-                "mnuSMSExportCsv", "mnuSMSExportMbox", "mnuFileBin", "mnuRestoreBackup", "mnuBin",
-                "N11", "mnuExit"}));
+                "mnuSMSExportCsv", "mnuSMSExportMbox", "mnuFileBackup", "mnuPhoneBackup",
+                "mnuRestoreBackup", "mnuFileBin", "mnuBin", "N11", "mnuExit"}));
+  EXPECT_EQ(main().menuItem("mnuPhoneBackup").caption, Ru("Резервная копия телефона..."));
   EXPECT_EQ(main().menuItem("mnuBin").caption, Ru("Корзина..."));
   EXPECT_EQ(main().menuItem("mnuRestoreBackup").caption, Ru("Восстановить из копии..."));
   EXPECT_TRUE(main().isBound("mnuRestoreBackupClick"));
@@ -298,6 +302,52 @@ INSTANTIATE_TEST_SUITE_P(
                    "mbox files (*.mbox)|*.mbox|All files (*.*)|*.* *.mbox", "From ",
                    Ru("Сообщения записаны в файл:\r\n"), Ru("Сообщений: "), "From "}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- The phone backup.
+
+TEST_F(FileMenuTest, ThePhoneBackupProposesANameReadsEverythingAndTellsTheCounts) {
+  main().app.handset = {"C350", "350881020000000"};
+  std::vector<std::string> proposed;
+  main().chooseBackupFile = [&](const std::string& name) -> std::optional<std::string> {
+    proposed.push_back(name);
+    if (proposed.size() == 1) return std::nullopt;
+    return path("phone.zip");
+  };
+  // A cancelled dialog reads nothing.
+  phone_.clearTranscript();
+  main().clickMenu("mnuPhoneBackup");
+  EXPECT_TRUE(phone_.transcript().empty());
+
+  std::set<std::string> statuses;
+  ui_.onPump = [&] { statuses.insert(main().statusText()); };
+  const std::size_t before = boxesBefore();
+  main().clickMenu("mnuPhoneBackup");
+  ui_.onPump = nullptr;
+  ASSERT_TRUE(ui_.errors.empty()) << ui_.errors.front();
+  EXPECT_EQ(proposed, std::vector<std::string>(2, "quorvex-C350-2026-03-05.zip"));
+  const PhoneBackup b = ReadBackupFile(path("phone.zip"));
+  EXPECT_EQ(b.imei, "350881020000000");
+  EXPECT_EQ(b.records.size(), 28u);
+  ASSERT_EQ(ui_.boxes.size(), before + 1);
+  EXPECT_EQ(ui_.boxes.back(), (testing::Box{Ru("Резервная копия телефона записана в файл:\r\n") +
+                                                path("phone.zip") + "\r\n" + BackupSummary(b),
+                                            MsgKind::Information, MsgButtons::Ok}));
+  // The window's sections show what was read, and the status bar said which part ran.
+  EXPECT_EQ(main().ListView1.rows.size(), 13u);
+  EXPECT_EQ(main().lvEvent.rows.size(), 6u);
+  for (const char* status : {"Резервная копия телефона, 1 из 6: Чтение справочника…",
+                             "Резервная копия телефона, 2 из 6: Чтение ежедневника…",
+                             "Резервная копия телефона, 6 из 6: Чтение сообщений…"})
+    EXPECT_EQ(statuses.count(Ru(status)), 1u) << status;
+  EXPECT_EQ(main().statusText(), "");
+}
+
+TEST(BackupName, IsTheModelAndTheDate) {
+  const LocalTime day{2026, 1, 2, 23, 59, 0};
+  EXPECT_EQ(DefaultBackupName("C350", day), "quorvex-C350-2026-01-02.zip");
+  EXPECT_EQ(DefaultBackupName("", day), "quorvex-2026-01-02.zip");
+  EXPECT_EQ(DefaultBackupName("V60/../x y", day), "quorvex-V60_.._x_y-2026-01-02.zip");
+}
 
 // ---- The import.
 

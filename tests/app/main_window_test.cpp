@@ -353,9 +353,9 @@ TEST_F(MainWindowTest, EveryMenuItemRunsTheHandlerNamedAfterIt) {
         }
       };
   for (const Menu& m : main().menus()) walk(m.items, m.owner.empty());
-  EXPECT_EQ(items, 22 + 7 + 1 + 1 + 7 + 5 + 7)
-      << "the main menu with its seven export and import items, the restore from a backup, the "
-         "bin and the three popups, without separators";
+  EXPECT_EQ(items, 22 + 7 + 1 + 1 + 1 + 7 + 5 + 7)
+      << "the main menu with its seven export and import items, the phone backup, the restore "
+         "from a backup, the bin and the three popups, without separators";
   EXPECT_EQ(main().menu("PopupMenu1").owner, "ListView1");
   EXPECT_EQ(main().menu("pmEvent").onPopup, "pmEventPopup");
   EXPECT_EQ(main().menu("pmSMS").onPopup, "pmSMSPopup");

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "app/file_menu.h"
+#include "backup/backup_file.h"
 #include "cli_fixture.h"
 #include "codec/cp1251.h"
 #include "serial/port_settings.h"
@@ -329,6 +330,46 @@ TEST_F(CliExport, SelectedExportWritesTheFileNameAsTyped) {
   EXPECT_EQ(Count(slurp("сообщения.txt"), "\r\n"), 13u);
 }
 
+TEST_F(CliExport, BackupWritesTheWholeHandsetOrNothing) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> errorOn;
+    int status;
+    std::string out, err;
+  } const table[] = {
+      {"whole",
+       {},
+       0,
+       "Справочник: 13 (телефон 10, SIM 3)\nЕжедневник: 6\nВходящие: 4\nИсходящие: 1\n"
+       "Отправленные: 2\nЧерновики: 2\n",
+       ""},
+      {"no_date_book",
+       {"AT+MDBL=1"},
+       1,
+       "",
+       "[error] Нет доступа у ежедневнику.\n"
+       "[error] Резервная копия не записана: не прочитан ежедневник.\n"},
+  };
+  for (const Case& c : table) {
+    SCOPED_TRACE(c.name);
+    sim::SimOptions o;
+    o.errorOn = c.errorOn;
+    startPhone(o);
+    const Result r = run({"backup", "phone.zip"});
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(r.err, c.err);
+    EXPECT_EQ(fs::exists(dir_ / "phone.zip"), c.status == 0);
+    if (c.status == 0) {
+      const PhoneBackup b = ReadBackupFile((dir_ / "phone.zip").string());
+      EXPECT_EQ(b.model, "C350");
+      EXPECT_EQ(b.records.size(), 28u);
+    }
+    fs::remove(dir_ / "phone.zip");
+    phone_.reset();
+  }
+}
+
 TEST_F(CliExport, UsageErrorsAskNothing) {
   startPhone();
   for (const std::vector<std::string>& args : {
@@ -341,6 +382,8 @@ TEST_F(CliExport, UsageErrorsAskNothing) {
            std::vector<std::string>{"sms", "export-csv", "inbox"},
            std::vector<std::string>{"sms", "export-mbox", "nowhere", "f"},
            std::vector<std::string>{"sms", "export-csv", "inbox", "f", "--select", "1"},
+           std::vector<std::string>{"backup"},
+           std::vector<std::string>{"backup", "a", "b"},
        }) {
     const Result r = run(args);
     EXPECT_EQ(r.status, 2) << args.back() << r.err;
