@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
   libbenchmark-dev pkg-config libjpeg62-turbo-dev libical-dev libzip-dev unzip
-  qt6-base-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core gammu
+  lld qt6-base-dev qt6-translations-l10n xvfb xauth fonts-dejavu-core gammu
   desktop-file-utils appstream dpkg-dev file man-db)
 missing=()
 for p in "${packages[@]}"; do

@@ -498,7 +498,7 @@ TEST_F(DateBookWindow, TheSeamShowsTheRegisteredDialogModallyUntilTheModelCloses
       QTest::keyClick(static_cast<QWidget*>(dialog.focusWidget()), Qt::Key_Return);
   });
   poll.start();
-  QTimer::singleShot(3000, [&] { dateBook_->eventDialog().hide(); });  // never hang
+  QTimer::singleShot(3000, &poll, [&] { dateBook_->eventDialog().hide(); });  // never hang; dies with poll
   model.Show(ui_);
   EXPECT_EQ(visibleDuringLoop.size(), 1u);
   EXPECT_TRUE(model.Confirmed);

@@ -213,7 +213,7 @@ TEST_F(ImportPreviewView, TheSeamShowsTheRegisteredPreviewModally) {
     QTest::mouseClick(d.writeButton(), Qt::LeftButton);
   });
   poll.start();
-  QTimer::singleShot(3000, [&] { dialog().hide(); });  // never hang
+  QTimer::singleShot(3000, &poll, [&] { dialog().hide(); });  // never hang; dies with poll
   form().Show(ui_, PlanOf(kMixedFile));
   EXPECT_TRUE(modal);
   EXPECT_TRUE(form().Accepted);
