@@ -359,7 +359,7 @@ class RestoreOnHandset : public testing::AppStateTest {
 
   void answerPreview(const std::function<void(TfrmRestore&)>& choose) {
     phone().clearTranscript();
-    ui_.onModal = [&](ModalDialog& d) {
+    ui_.onModal = [this, choose](ModalDialog& d) {  // choose may be a temporary
       auto* preview = dynamic_cast<TfrmRestore*>(&d);
       ASSERT_NE(preview, nullptr);
       // The read is over when the preview shows: what follows is the write alone.
