@@ -35,90 +35,7 @@ namespace {
 
 constexpr std::string_view kMagic = "QVBACKUP";
 
-// ---- The manifest's own fields.
-
-std::string Escape(std::string_view field) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  for (const char ch : field) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c == '\\') {
-      out += "\\\\";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else if (c < 0x20 || c == 0x7f) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::optional<std::string> Unescape(std::string_view field) {
-  std::string out;
-  for (std::size_t k = 0; k < field.size(); ++k) {
-    const char c = field[k];
-    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-    if (c != '\\') {
-      out += c;
-      continue;
-    }
-    if (++k >= field.size()) return std::nullopt;
-    switch (field[k]) {
-      case '\\':
-        out += '\\';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 'x': {
-        if (k + 2 >= field.size()) return std::nullopt;
-        const int hi = HexValue(field[k + 1]), lo = HexValue(field[k + 2]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-        k += 2;
-        break;
-      }
-      default:
-        return std::nullopt;
-    }
-  }
-  return out;
-}
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos) {
-      fields.push_back(line.substr(start));
-      return fields;
-    }
-    fields.push_back(line.substr(start, tab - start));
-    start = tab + 1;
-  }
-}
+// ---- The manifest's own fields (escaped and split as the bin's are: core/bin_file.h).
 
 // A count of at most nine digits: more is no count a handset could give.
 std::optional<std::int64_t> Count(std::string_view s) {
@@ -346,9 +263,9 @@ std::vector<BackupCount> BackupCounts(const PhoneBackup& backup) {
 
 std::string FormatManifest(const PhoneBackup& backup) {
   std::string out = std::string(kMagic) + "\t" + std::to_string(kBackupFormatVersion) + "\n";
-  out += "model\t" + Escape(backup.model) + "\n";
-  out += "imei\t" + Escape(backup.imei) + "\n";
-  out += "time\t" + Escape(backup.time) + "\n";
+  out += "model\t" + EscapeBinField(backup.model) + "\n";
+  out += "imei\t" + EscapeBinField(backup.imei) + "\n";
+  out += "time\t" + EscapeBinField(backup.time) + "\n";
   for (const BackupCount& c : BackupCounts(backup))
     out += "count\t" + c.section + "\t" + c.part + "\t" + std::to_string(c.count) + "\n";
   std::int64_t id = 0;
@@ -369,7 +286,7 @@ PhoneBackup ParseManifest(std::string_view text, const std::string& name) {
     start = lf + 1;
   }
   if (lines.empty()) Foreign(name);
-  const std::vector<std::string_view> head = SplitTabs(lines[0]);
+  const std::vector<std::string_view> head = SplitBinFields(lines[0]);
   if (head.size() != 2 || head[0] != kMagic) Foreign(name);
   const std::optional<std::int64_t> version = Count(head[1]);
   if (!version || *version < 1) Damaged(name, "неверная версия формата в manifest.txt");
@@ -384,16 +301,16 @@ PhoneBackup ParseManifest(std::string_view text, const std::string& name) {
   std::size_t at = 1;
   for (std::size_t k = 0; k < std::size(header); ++k, ++at) {
     if (at >= lines.size()) bad(at);
-    const std::vector<std::string_view> f = SplitTabs(lines[at]);
+    const std::vector<std::string_view> f = SplitBinFields(lines[at]);
     std::optional<std::string> value;
-    if (f.size() == 2 && f[0] == kHeaderKeys[k]) value = Unescape(f[1]);
+    if (f.size() == 2 && f[0] == kHeaderKeys[k]) value = UnescapeBinField(f[1]);
     if (!value) bad(at);
     *header[k] = std::move(*value);
   }
   std::int64_t counts[kNoKey] = {};
   for (std::size_t k = 0; k < kNoKey; ++k, ++at) {
     if (at >= lines.size()) bad(at);
-    const std::vector<std::string_view> f = SplitTabs(lines[at]);
+    const std::vector<std::string_view> f = SplitBinFields(lines[at]);
     std::optional<std::int64_t> n;
     if (f.size() == 4 && f[0] == "count" && f[1] == kCountKeys[k].section &&
         f[2] == kCountKeys[k].part)
@@ -411,7 +328,7 @@ PhoneBackup ParseManifest(std::string_view text, const std::string& name) {
     backup.records.push_back(std::move(*r));
   }
   if (at + 1 != lines.size()) Damaged(name, "manifest.txt без последней строки");
-  const std::vector<std::string_view> end = SplitTabs(lines[at]);
+  const std::vector<std::string_view> end = SplitBinFields(lines[at]);
   const std::size_t before = static_cast<std::size_t>(lines[at].data() - text.data());
   const std::optional<std::int64_t> total = end.size() == 3 ? Count(end[1]) : std::nullopt;
   if (!total || end[2] != Hex8(Fnv1a(text.substr(0, before)))) bad(at);

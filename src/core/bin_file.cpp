@@ -28,77 +28,6 @@ std::string Hex8(std::uint32_t v) {
   return buf;
 }
 
-std::string Escape(std::string_view field) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::string out;
-  out.reserve(field.size());
-  for (const char ch : field) {
-    const auto c = static_cast<unsigned char>(ch);
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      default:
-        if (c < 0x20 || c == 0x7f) {
-          out += "\\x";
-          out += kHex[c >> 4];
-          out += kHex[c & 15];
-        } else {
-          out += ch;
-        }
-    }
-  }
-  return out;
-}
-
-std::optional<std::string> Unescape(std::string_view field) {
-  std::string out;
-  out.reserve(field.size());
-  for (std::size_t k = 0; k < field.size(); ++k) {
-    const char c = field[k];
-    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
-    if (c != '\\') {
-      out += c;
-      continue;
-    }
-    if (++k >= field.size()) return std::nullopt;
-    switch (field[k]) {
-      case '\\':
-        out += '\\';
-        break;
-      case 't':
-        out += '\t';
-        break;
-      case 'n':
-        out += '\n';
-        break;
-      case 'r':
-        out += '\r';
-        break;
-      case 'x': {
-        if (k + 2 >= field.size()) return std::nullopt;
-        const int hi = HexDigitValue(field[k + 1]), lo = HexDigitValue(field[k + 2]);
-        if (hi < 0 || lo < 0) return std::nullopt;
-        out += static_cast<char>(hi * 16 + lo);
-        k += 2;
-        break;
-      }
-      default:
-        return std::nullopt;
-    }
-  }
-  return out;
-}
-
 std::optional<std::int64_t> Integer(std::string_view s) {
   if (s.empty() || s.size() > 18) return std::nullopt;
   std::size_t k = 0;
@@ -121,20 +50,6 @@ bool IsBinTime(std::string_view t) {
     if (kShape[k] == '0' ? !digit : t[k] != kShape[k]) return false;
   }
   return true;
-}
-
-std::vector<std::string_view> SplitTabs(std::string_view line) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t tab = line.find('\t', start);
-    if (tab == std::string_view::npos) {
-      fields.push_back(line.substr(start));
-      return fields;
-    }
-    fields.push_back(line.substr(start, tab - start));
-    start = tab + 1;
-  }
 }
 
 // The file's bytes; empty for a missing file.
@@ -181,11 +96,96 @@ std::string_view WithoutEnd(std::string_view line) {
 
 }  // namespace
 
+std::string EscapeBinField(std::string_view field) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(field.size());
+  for (const char ch : field) {
+    const auto c = static_cast<unsigned char>(ch);
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      default:
+        if (c < 0x20 || c == 0x7f) {
+          out += "\\x";
+          out += kHex[c >> 4];
+          out += kHex[c & 15];
+        } else {
+          out += ch;
+        }
+    }
+  }
+  return out;
+}
+
+std::optional<std::string> UnescapeBinField(std::string_view field) {
+  std::string out;
+  out.reserve(field.size());
+  for (std::size_t k = 0; k < field.size(); ++k) {
+    const char c = field[k];
+    if (static_cast<unsigned char>(c) < 0x20) return std::nullopt;
+    if (c != '\\') {
+      out += c;
+      continue;
+    }
+    if (++k >= field.size()) return std::nullopt;
+    switch (field[k]) {
+      case '\\':
+        out += '\\';
+        break;
+      case 't':
+        out += '\t';
+        break;
+      case 'n':
+        out += '\n';
+        break;
+      case 'r':
+        out += '\r';
+        break;
+      case 'x': {
+        if (k + 2 >= field.size()) return std::nullopt;
+        const int hi = HexDigitValue(field[k + 1]), lo = HexDigitValue(field[k + 2]);
+        if (hi < 0 || lo < 0) return std::nullopt;
+        out += static_cast<char>(hi * 16 + lo);
+        k += 2;
+        break;
+      }
+      default:
+        return std::nullopt;
+    }
+  }
+  return out;
+}
+
+std::vector<std::string_view> SplitBinFields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t tab = line.find('\t', start);
+    if (tab == std::string_view::npos) {
+      fields.push_back(line.substr(start));
+      return fields;
+    }
+    fields.push_back(line.substr(start, tab - start));
+    start = tab + 1;
+  }
+}
+
 std::string FormatBinLine(const BinRecord& r) {
   std::string line(kMagic);
   const auto add = [&line](std::string_view field) {
     line += '\t';
-    line += Escape(field);
+    line += EscapeBinField(field);
   };
   add(std::to_string(r.id));
   add(r.time);
@@ -210,11 +210,11 @@ std::optional<BinRecord> ParseBinLine(std::string_view raw) {
   const std::size_t lastTab = line.rfind('\t');
   if (lastTab == std::string_view::npos) return std::nullopt;
   if (Hex8(Fnv1a(line.substr(0, lastTab))) != line.substr(lastTab + 1)) return std::nullopt;
-  const std::vector<std::string_view> fields = SplitTabs(line.substr(0, lastTab));
+  const std::vector<std::string_view> fields = SplitBinFields(line.substr(0, lastTab));
   if (fields.size() < kHeadFields || fields[0] != kMagic) return std::nullopt;
   std::vector<std::string> texts;
   for (std::size_t k = 1; k < fields.size(); ++k) {
-    std::optional<std::string> t = Unescape(fields[k]);
+    std::optional<std::string> t = UnescapeBinField(fields[k]);
     if (!t) return std::nullopt;
     texts.push_back(std::move(*t));
   }

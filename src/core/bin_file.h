@@ -56,6 +56,12 @@ struct BinRecord {
   bool operator==(const BinRecord&) const = default;
 };
 
+// A field in the file's escaped form, and back (nullopt for a bad escape or a bare control
+// character); a line cut at its TABs. The backup's manifest writes its own fields the same way.
+std::string EscapeBinField(std::string_view field);
+std::optional<std::string> UnescapeBinField(std::string_view field);
+std::vector<std::string_view> SplitBinFields(std::string_view line);
+
 // The record's line with its LF.
 std::string FormatBinLine(const BinRecord& record);
 // A line without its line end (a CR before it is taken off); nullopt for a damaged or foreign
