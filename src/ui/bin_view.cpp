@@ -4,25 +4,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QToolButton>
-#include <QVBoxLayout>
 
+#include "ui/list_dialog.h"
 #include "ui/list_view.h"
 #include "ui/qt_text.h"
 #include "ui/qt_user_interface.h"
 
 namespace quorvex::ui {
-
-namespace {
-
-QToolButton* Button(const char* name, QWidget* parent) {
-  auto* b = new QToolButton(parent);
-  b->setObjectName(QString::fromLatin1(name));
-  b->setToolButtonStyle(Qt::ToolButtonTextOnly);
-  b->setMinimumSize(110, 28);
-  return b;
-}
-
-}  // namespace
 
 BinDialog::BinDialog(TfrmBin& model, UserInterface& ui, QWidget* parent)
     : QDialog(parent), model_(model), ui_(ui) {
@@ -35,10 +23,10 @@ BinDialog::BinDialog(TfrmBin& model, UserInterface& ui, QWidget* parent)
   list_ = new ListView(model_.lvBin, this);
   list_->setObjectName(QStringLiteral("lvBin"));
   list_->horizontalHeader()->setStretchLastSection(true);
-  btnRestore_ = Button("btnRestore", this);
-  btnExportCsv_ = Button("btnExportCsv", this);
-  btnExportMbox_ = Button("btnExportMbox", this);
-  btnClose_ = Button("btnClose", this);
+  btnRestore_ = TextButton("btnRestore", 110, this);
+  btnExportCsv_ = TextButton("btnExportCsv", 110, this);
+  btnExportMbox_ = TextButton("btnExportMbox", 110, this);
+  btnClose_ = TextButton("btnClose", 110, this);
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(btnRestore_);
@@ -46,12 +34,7 @@ BinDialog::BinDialog(TfrmBin& model, UserInterface& ui, QWidget* parent)
   buttons->addWidget(btnExportMbox_);
   buttons->addStretch(1);
   buttons->addWidget(btnClose_);
-  auto* top = new QVBoxLayout(this);
-  top->setContentsMargins(8, 8, 8, 8);
-  top->setSpacing(6);
-  top->addWidget(summary_);
-  top->addWidget(list_, 1);
-  top->addLayout(buttons);
+  StackListDialog(*this, summary_, list_, buttons);
   resize(820, 420);
 
   list_->onClick = [this] {

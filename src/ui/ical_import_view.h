@@ -5,51 +5,24 @@
 // book section writes once the dialog has closed.
 #pragma once
 
-#include <QDialog>
-
-#include "core/list_model.h"
 #include "datebook/ical_import.h"
+#include "ui/preview_view.h"
 
 class QCheckBox;
-class QLabel;
-class QToolButton;
 
 namespace quorvex::ui {
 
-class ListView;
-class QtUserInterface;
-
-class ICalImportDialog : public QDialog {
+class ICalImportDialog : public PreviewOf<datebook::TfrmImportICal> {
  public:
   ICalImportDialog(datebook::TfrmImportICal& model, UserInterface& ui, QWidget* parent);
 
-  // Mirrors the model's plan, shows the dialog modally and returns when the model closed.
-  void run(QtUserInterface& qtUi);
-  void sync();
-
-  ListView* list() const { return list_; }
-  QLabel* summary() const { return summary_; }
   QCheckBox* withoutRepeat() const { return withoutRepeat_; }
-  QToolButton* writeButton() const { return btnWrite_; }
-  QToolButton* cancelButton() const { return btnCancel_; }
 
  protected:
-  void reject() override;
+  void syncMore() override;
 
  private:
-  static constexpr int kMinWidth = 720;
-  static constexpr int kMinStateWidth = 240;
-
-  void afterEvent();
-  void fitColumns();
-
-  datebook::TfrmImportICal& model_;
-  UserInterface& ui_;
-  ListModel rows_;
-  QLabel* summary_;
-  ListView* list_;
   QCheckBox* withoutRepeat_;
-  QToolButton *btnWrite_, *btnCancel_;
 };
 
 // Registers the dialog as the view of "TfrmImportICal" with the seam; the dialog belongs to

@@ -5,49 +5,19 @@
 // has closed.
 #pragma once
 
-#include <QDialog>
-
 #include "backup/restore.h"
-#include "core/list_model.h"
-
-class QLabel;
-class QToolButton;
-class QTableWidgetItem;
+#include "ui/preview_view.h"
 
 namespace quorvex::ui {
 
-class ListView;
-class QtUserInterface;
-
-class RestoreDialog : public QDialog {
+class RestoreDialog : public PreviewOf<backup::TfrmRestore> {
  public:
   RestoreDialog(backup::TfrmRestore& model, UserInterface& ui, QWidget* parent);
 
-  // Mirrors the model, shows the dialog modally and returns when the model closed.
-  void run(QtUserInterface& qtUi);
-  void sync();
-
-  ListView* list() const { return list_; }
-  QLabel* summary() const { return summary_; }
-  QToolButton* writeButton() const { return btnWrite_; }
-  QToolButton* cancelButton() const { return btnCancel_; }
-
  protected:
-  void reject() override;
-
- private:
-  void afterEvent();
-  void checked(QTableWidgetItem* item);
-  // The texts a tick changes: the row's action, the counts, the write button.
-  void syncChoices();
-
-  backup::TfrmRestore& model_;
-  UserInterface& ui_;
-  ListModel rows_;
-  QLabel* summary_;
-  ListView* list_;
-  QToolButton *btnWrite_, *btnCancel_;
-  bool syncing_ = false;
+  std::optional<Tick> tick(std::size_t row) const override;
+  void rowChecked(std::size_t row, bool on) override;
+  void syncMore() override;
 };
 
 // Registers the dialog as the view of "TfrmRestore" with the seam; the dialog belongs to

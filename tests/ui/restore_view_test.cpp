@@ -1,6 +1,7 @@
 // The restore preview as the user meets it: a row per entry with its check box (ticked as the
 // plan chose, greyed where the row cannot go), a tick that changes the row's action and the
 // counts, and the buttons answering the model.
+#include <QHelpEvent>
 #include <QLabel>
 #include <QToolButton>
 
@@ -117,6 +118,36 @@ TEST_F(RestorePreviewView, TicksFollowThePlanAndAnswerTheModel) {
   showWith([&](RestoreDialog& d) { static_cast<QDialog&>(d).reject(); });
   EXPECT_TRUE(form.closed());
   EXPECT_FALSE(form.Accepted);
+}
+
+// The last column stretches with the dialog: what a narrow one cuts shows whole in the cell's
+// tool tip, and a text that fits has none.
+TEST_F(RestorePreviewView, ATextTheLastColumnCutsShowsWholeInItsToolTip) {
+  showWith([&](RestoreDialog& d) {
+    ListView* list = d.list();
+    const int last = list->columnCount() - 1;
+    const QTableWidgetItem* same = list->item(2, last);     // "-"
+    const QTableWidgetItem* message = list->item(4, last);  // why an incoming message stays
+    ASSERT_GT(message->text().size(), 40);
+    // What the user sees when the pointer rests on a cell of the last column.
+    const auto askTip = [&](const QTableWidgetItem* item) {
+      const QPoint at = list->visualItemRect(item).center();
+      QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+      QApplication::sendEvent(list->viewport(), &help);
+      return item->toolTip();
+    };
+    d.resize(1800, 480);
+    QApplication::processEvents();
+    EXPECT_EQ(askTip(message), QString());
+    for (int r = 0; r < list->rowCount(); ++r)
+      EXPECT_EQ(list->item(r, last)->toolTip(), QString()) << r;
+    d.resize(list->columnViewportPosition(last) + 120, 480);
+    QApplication::processEvents();
+    ASSERT_LT(list->columnWidth(last), list->fontMetrics().horizontalAdvance(message->text()));
+    EXPECT_EQ(askTip(message), message->text());
+    EXPECT_EQ(askTip(same), QString());
+    d.cancelButton()->click();
+  });
 }
 
 }  // namespace

@@ -198,6 +198,22 @@ TEST_F(ImportPreviewView, NothingToWriteLeavesOnlyCancel) {
   EXPECT_FALSE(form().Accepted);
 }
 
+// A second import shows its own plan whole, not rows of the first one's with its own added.
+TEST_F(ImportPreviewView, ASecondPreviewShowsOnlyItsOwnRows) {
+  for (const char* file :
+       {"BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Boris\r\nTEL:+222\r\nEND:VCARD\r\n",
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Vera\r\nTEL:+555\r\nTEL:+666\r\nEND:VCARD\r\n"}) {
+    const ListModel expected = PlanOf(file).PreviewList();
+    QStringList shown, wanted;
+    showWith(PlanOf(file), [&](VCardImportDialog& d) {
+      for (int r = 0; r < d.list()->rowCount(); ++r) shown << d.list()->item(r, 1)->text();
+      d.cancelButton()->click();
+    });
+    for (const ListRow& row : expected.rows) wanted << ToQ(expected.cellText(row, 1));
+    EXPECT_EQ(shown, wanted);
+  }
+}
+
 // The real modal loop: the seam finds the registered view and returns once it closed.
 TEST_F(ImportPreviewView, TheSeamShowsTheRegisteredPreviewModally) {
   start();
