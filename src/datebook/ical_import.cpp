@@ -202,6 +202,8 @@ void TfrmImportICal::btnCancelClick() {
 namespace {
 
 constexpr int kSettleMs = 500;
+// How often the window gets its events while a file parses: often enough to feel live.
+constexpr int kParsePumpMs = 20;
 
 // The rows to write, one at a time with the read's progress; the first the handset refuses
 // or that fails on the line stops the rest. Each event written joins the section's events
@@ -282,23 +284,43 @@ ICalImportResult ImportICalClick(DateBookSection& s, AppState& app, TfrmImportIC
   const std::optional<std::string> path = ui.chooseOpenFile(kICalFilter);
   if (!path) return result;
   result.path = *path;
-  CalendarFile file;
+  std::optional<CalendarFile> file;
   {
+    // A large file parses for seconds: on a thread of its own, while the window shows how far
+    // it got and takes the stop. The handset is not touched, so nothing is left to undo.
+    StoppableOperation op(app.stop(), ui, Ru("Чтение календаря…"));
     ui.setBusyCursor(true);
+    if (s.SetControlsEnabled) s.SetControlsEnabled(false);
+    s.pbReadEvent.setRange(0, 100);
+    s.pbReadEvent.setPosition(0);
+    s.pbReadEvent.Figure.clear();
     struct Idle {
+      DateBookSection& s;
       UserInterface& ui;
-      ~Idle() { ui.setBusyCursor(false); }
-    } idle{ui};
+      ~Idle() {
+        s.pbReadEvent.setPosition(0);
+        if (s.SetControlsEnabled) s.SetControlsEnabled(true);
+        ui.setBusyCursor(false);
+      }
+    } idle{s, ui};
     try {
-      file = ReadCalendarFile(*path);
+      file = ReadCalendarFileAside(*path, kParsePumpMs, [&](int percent) {
+        s.pbReadEvent.setPosition(percent);
+        ui.processEvents(false);
+        return !op.stopRequested();
+      });
     } catch (const ICalFormatError& e) {
       ui.messageBox(Ru("Файл не читается как календарь iCalendar:\r\n") + *path + "\r\n" + e.what(),
                     MsgKind::Error, MsgButtons::Ok);
       result.outcome = ICalImportResult::Outcome::NotCalendar;
       return result;
     }
+    if (!file) {
+      op.stopped(Ru("Остановлено: файл не дочитан, ничего не записано."));
+      return result;
+    }
   }
-  dialog.Show(ui, {std::move(file), s.Events, s.HighestIndex(), s.TitleLength});
+  dialog.Show(ui, {std::move(*file), s.Events, s.HighestIndex(), s.TitleLength});
   if (!dialog.Accepted) return result;
 
   result.total = dialog.Plan.count(S::Write);

@@ -18,6 +18,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +82,13 @@ struct CalendarFile {
 CalendarFile ParseCalendar(std::string_view text);
 // The same for a file; raises EInOutError when it cannot be read or exceeds kMaxCalendarBytes.
 CalendarFile ReadCalendarFile(const std::string& path);
+
+// ReadCalendarFile on a thread of its own, for a large file parses for seconds: the calling
+// thread calls `tick` with how far the parse got every sliceMs until it ends (the window
+// pumps its events there), and a tick that returns false gives the parse up. Nothing when
+// given up; otherwise what ReadCalendarFile returns or raises.
+std::optional<CalendarFile> ReadCalendarFileAside(const std::string& path, int sliceMs,
+                                                  const std::function<bool(int percent)>& tick);
 
 struct ICalImportRow {
   enum class Status { Write, OnHandset, EarlierInFile, NoRoom, RepeatLost, Unusable, Cancelled };

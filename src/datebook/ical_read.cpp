@@ -4,12 +4,19 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <exception>
 #include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include "codec/civil_date.h"
 #include "codec/cp1251.h"
@@ -455,37 +462,104 @@ CalendarEvent EventOf(icalcomponent* vevent) {
   return ev;
 }
 
-void ReadCalendar(icalcomponent* calendar, CalendarFile& file) {
+// How far a parse on another thread got, and the request to give it up.
+struct CalendarParseWatch {
+  std::atomic<bool> stop{false};
+  std::atomic<int> percent{0};  // 0..100
+};
+
+// A parse given up at the watcher's request; never leaves this file.
+struct ParseStopped {};
+
+// The share of the progress the parser's reading of the text takes; the conversion of its
+// events into the handset's terms takes the rest.
+constexpr int kParseShare = 80;
+
+void ReadCalendar(icalcomponent* calendar, CalendarFile& file, std::size_t total,
+                  CalendarParseWatch* watch) {
   for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
-       e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+       e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
     file.events.push_back(EventOf(e));
+    if (watch == nullptr || file.events.size() % 256 != 0) continue;
+    if (watch->stop.load(std::memory_order_relaxed)) throw ParseStopped{};
+    const std::size_t converted = std::min(file.events.size(), total);
+    watch->percent.store(kParseShare + static_cast<int>(converted * (100 - kParseShare) /
+                                                        std::max<std::size_t>(total, 1)),
+                         std::memory_order_relaxed);
+  }
 }
 
-}  // namespace
+// Feeds the parser a line at a time, as a file would (fgets), keeping count of how far it got
+// and ending the input early when the watcher asks to stop.
+struct LineFeed {
+  std::string_view text;
+  std::size_t at = 0;
+  CalendarParseWatch* watch = nullptr;
+  bool stopped = false;
 
-CalendarFile ParseCalendar(std::string_view text) {
+  static char* Next(char* out, std::size_t size, void* self) {
+    auto& f = *static_cast<LineFeed*>(self);
+    if (f.at >= f.text.size() || size < 2) return nullptr;
+    if (f.watch != nullptr) {
+      if (f.watch->stop.load(std::memory_order_relaxed)) {
+        f.stopped = true;
+        return nullptr;
+      }
+      f.watch->percent.store(static_cast<int>(f.at * kParseShare / f.text.size()),
+                             std::memory_order_relaxed);
+    }
+    const std::size_t end = f.text.find('\n', f.at);
+    const std::size_t line = (end == std::string_view::npos ? f.text.size() : end + 1) - f.at;
+    const std::size_t n = std::min(line, size - 1);
+    std::memcpy(out, f.text.data() + f.at, n);
+    out[n] = '\0';
+    f.at += n;
+    return out;
+  }
+};
+
+struct ParserFree {
+  void operator()(icalparser* p) const { icalparser_free(p); }
+};
+
+icalcomponent* Parse(std::string_view prepared, CalendarParseWatch* watch) {
+  LineFeed feed{prepared, 0, watch, false};
+  const std::unique_ptr<icalparser, ParserFree> parser(icalparser_new());
+  icalparser_set_gen_data(parser.get(), &feed);
+  // A malformed line is the file's fault, not a reason to end the program.
+  const icalerrorstate was = icalerror_get_error_state(ICAL_MALFORMEDDATA_ERROR);
+  icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, ICAL_ERROR_NONFATAL);
+  ComponentPtr root(icalparser_parse(parser.get(), &LineFeed::Next));
+  icalerror_set_error_state(ICAL_MALFORMEDDATA_ERROR, was);
+  if (feed.stopped) throw ParseStopped{};
+  return root.release();
+}
+
+CalendarFile ParseWatched(std::string_view text, CalendarParseWatch* watch) {
   CalendarFile file;
   const std::string prepared = Prepare(text, file.notes);
   const QuietStderr quiet;
-  ComponentPtr root(icalparser_parse_string(prepared.c_str()));
+  ComponentPtr root(Parse(prepared, watch));
   if (!root) throw ICalFormatError(Ru("Календарь в файле не читается."));
+  // Roughly a hundred bytes make an event: enough to spread the conversion's progress.
+  const std::size_t guess = prepared.size() / 100;
   bool calendar = false;
   if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
     calendar = true;
-    ReadCalendar(root.get(), file);
+    ReadCalendar(root.get(), file, guess, watch);
   } else {
     // Several calendars one after another come back under one root.
     for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VCALENDAR_COMPONENT);
          c; c = icalcomponent_get_next_component(root.get(), ICAL_VCALENDAR_COMPONENT)) {
       calendar = true;
-      ReadCalendar(c, file);
+      ReadCalendar(c, file, guess, watch);
     }
   }
   if (!calendar) throw ICalFormatError(Ru("Календарь в файле не читается."));
   return file;
 }
 
-CalendarFile ReadCalendarFile(const std::string& path) {
+std::string ReadCalendarText(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), &std::fclose);
   if (!f) throw MakeInOutError(errno);
   std::string content;
@@ -501,7 +575,65 @@ CalendarFile ReadCalendarFile(const std::string& path) {
       break;
     }
   }
-  return ParseCalendar(content);
+  return content;
+}
+
+}  // namespace
+
+CalendarFile ParseCalendar(std::string_view text) {
+  return ParseWatched(text, nullptr);
+}
+
+CalendarFile ReadCalendarFile(const std::string& path) {
+  return ParseWatched(ReadCalendarText(path), nullptr);
+}
+
+std::optional<CalendarFile> ReadCalendarFileAside(const std::string& path, int sliceMs,
+                                                  const std::function<bool(int)>& tick) {
+  struct Shared {
+    CalendarParseWatch watch;
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::optional<CalendarFile> file;
+    std::exception_ptr error;
+  } shared;
+  std::thread worker([&shared, &path] {
+    std::optional<CalendarFile> file;
+    std::exception_ptr error;
+    try {
+      file = ParseWatched(ReadCalendarText(path), &shared.watch);
+    } catch (const ParseStopped&) {
+    } catch (...) {
+      error = std::current_exception();
+    }
+    const std::lock_guard lock(shared.mutex);
+    shared.file = std::move(file);
+    shared.error = error;
+    shared.done = true;
+    shared.ended.notify_all();
+  });
+  // The thread ends before this function does, however it leaves.
+  struct Join {
+    std::thread& worker;
+    CalendarParseWatch& watch;
+    ~Join() {
+      watch.stop.store(true, std::memory_order_relaxed);
+      worker.join();
+    }
+  } join{worker, shared.watch};
+  for (;;) {
+    {
+      std::unique_lock lock(shared.mutex);
+      if (shared.ended.wait_for(lock, std::chrono::milliseconds(sliceMs),
+                                [&shared] { return shared.done; })) {
+        if (shared.error) std::rethrow_exception(shared.error);
+        return std::move(shared.file);
+      }
+    }
+    if (!tick(shared.watch.percent.load(std::memory_order_relaxed)))
+      shared.watch.stop.store(true, std::memory_order_relaxed);
+  }
 }
 
 }  // namespace quorvex::datebook

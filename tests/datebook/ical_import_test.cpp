@@ -342,6 +342,17 @@ TEST(ICalRead, HostileShapesEndQuicklyWithTheirEventsOrAClearError) {
   EXPECT_THROW(ParseCalendar(deep), ICalFormatError);
 }
 
+// Many plain events, some hundred bytes each: a file that parses for a noticeable while.
+std::string ManyEvents(int n) {
+  std::string events;
+  for (int k = 0; k < n; ++k)
+    events += "BEGIN:VEVENT\r\nUID:" + std::to_string(k) +
+              "@example.org\r\nDTSTART:20270110T100000\r\nDTEND:20270110T103000\r\nSUMMARY:"
+              "Event " +
+              std::to_string(k) + "\r\nEND:VEVENT\r\n";
+  return Calendar(events);
+}
+
 // Mutations of a real file: each parses to events or fails with the format error; nothing
 // else escapes and nothing reads outside a buffer (the sanitizer build checks that).
 TEST(ICalRead, MutatedFilesNeverCrash) {
@@ -608,7 +619,8 @@ TEST_F(ICalImportTest, WireTranscriptOfAnImport) {
   EXPECT_EQ(ui_.boxes.back(), (testing::Box{Ru("Записано в ежедневник: 2 из 2."),
                                             MsgKind::Information, MsgButtons::Ok}));
   EXPECT_EQ(section.Events.size(), 3u);
-  EXPECT_EQ(busy, (std::vector<bool>{false, true, false, true, false, true}));
+  // The read, the file's parse, the writes and the read after them.
+  EXPECT_EQ(busy, (std::vector<bool>{false, true, false, true, false, true, false, true}));
 
   // A second import of the same file finds every event on the handset and writes nothing.
   ui_.boxes.clear();
@@ -728,6 +740,63 @@ TEST_F(ICalImportTest, AStopAfterAWriteKeepsWhatWentInAndItsIndex) {
   ASSERT_EQ(section.Events.size(), 1u);
   EXPECT_EQ(section.Events[0].index, 0);
   EXPECT_EQ(section.Events[0].entry.Title, "B");
+}
+
+// The parse on a thread of its own gives what the parse in place gives, tells how far it got
+// on the calling thread, gives up when a tick says so and raises what the parse raises.
+TEST_F(ICalImportTest, AParseAsideEndsAsTheParseInPlaceOrWhenTickedToStop) {
+  writeFile("many.ics", ManyEvents(3000));
+  const std::string file = path("many.ics");
+  std::vector<int> seen;
+  const std::optional<CalendarFile> aside = ReadCalendarFileAside(file, 1, [&](int percent) {
+    seen.push_back(percent);
+    return true;
+  });
+  ASSERT_TRUE(aside.has_value());
+  const CalendarFile inPlace = ReadCalendarFile(file);
+  ASSERT_EQ(aside->events.size(), 3000u);
+  ASSERT_EQ(aside->events.size(), inPlace.events.size());
+  EXPECT_EQ(aside->events.back().title, inPlace.events.back().title);
+  EXPECT_EQ(aside->events.back().duration, 30);
+  ASSERT_FALSE(seen.empty());
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_GE(seen.front(), 0);
+  EXPECT_LE(seen.back(), 100);
+
+  int ticks = 0;
+  EXPECT_FALSE(ReadCalendarFileAside(file, 1, [&](int) { return ++ticks < 2; }).has_value());
+  EXPECT_GE(ticks, 2);
+
+  writeFile("card.vcf", "BEGIN:VCARD\r\nEND:VCARD\r\n");
+  const auto go = [](int) { return true; };
+  EXPECT_THROW(ReadCalendarFileAside(path("card.vcf"), 1, go), ICalFormatError);
+  EXPECT_THROW(ReadCalendarFileAside(path("missing.ics"), 1, go), EInOutError);
+}
+
+// A stop while the file parses ends the import there: nothing sent, no preview, and a box
+// that says nothing was written.
+TEST_F(ICalImportTest, AStopWhileTheFileParsesWritesNothing) {
+  start(5, {});
+  section.sbReadAllEventsClick(*app_);
+  sent();
+  busy.clear();
+  ui_.onPump = [&] { app_->stop().request(); };
+  bool previewed = false;
+  writeFile("in.ics", ManyEvents(20000));
+  ui_.opens = {path("in.ics")};
+  ui_.onModal = [&](ModalDialog& d) {
+    previewed = true;
+    d.closeByFrame();
+  };
+  const ICalImportResult r = ImportICalClick(section, *app_, dialog);
+  ui_.onPump = nullptr;
+  EXPECT_EQ(r.outcome, ICalImportResult::Outcome::Cancelled);
+  EXPECT_FALSE(previewed);
+  EXPECT_EQ(sent(), Strings{});
+  EXPECT_EQ(ui_.boxes.back(), (testing::Box{Ru("Остановлено: файл не дочитан, ничего не записано."),
+                                            MsgKind::Information, MsgButtons::Ok}));
+  EXPECT_EQ(busy, (std::vector<bool>{false, true}));
+  EXPECT_EQ(section.pbReadEvent.Position, 0);
 }
 
 }  // namespace
