@@ -149,6 +149,58 @@ bool RepeatKept(const std::string& code) {
   return code.size() == 1 && code[0] >= '0' && code[0] <= '5';
 }
 
+// What a pair found by a match makes of the backup's row: its state and action, and the
+// handset's record it stands against.
+auto Paired(std::vector<RestoreRow>& rows, const std::vector<BinRecord>& held, EntryState state,
+            RestoreAction action) {
+  return [&rows, &held, state, action](const Side& x, const Side& y) {
+    rows[x.item].state = state;
+    rows[x.item].action = action;
+    rows[x.item].onHandset = held[y.item];
+  };
+}
+
+// A backup record that does not read as its section's entry: shown, never written.
+RestoreRow DamagedRow(const BinRecord& r, std::string caption) {
+  RestoreRow row;
+  row.section = r.section;
+  row.memory = r.memory;
+  row.index = r.index;
+  row.caption = std::move(caption);
+  row.state = EntryState::Missing;
+  row.notes.push_back(texts::NoteDamaged());
+  return row;
+}
+
+// The backup's rows of a section, then a row for every handset entry none of them matched.
+template <class CaptionOf>
+void AppendSection(std::vector<RestoreRow>& out, std::vector<RestoreRow>& rows,
+                   const std::vector<Side>& handset, const std::vector<BinRecord>& held,
+                   std::string_view section, RestoreAction erase, CaptionOf captionOf) {
+  for (RestoreRow& row : rows) out.push_back(std::move(row));
+  for (const Side& y : handset) {
+    if (y.matched) continue;
+    RestoreRow row;
+    row.section = std::string(section);
+    row.memory = y.memory;
+    row.index = y.index;
+    row.caption = captionOf(y.item);
+    row.state = EntryState::OnlyOnHandset;
+    row.action = erase;
+    row.onHandset = held[y.item];
+    out.push_back(std::move(row));
+  }
+}
+
+Side EventSide(std::size_t item, const datebook::ReadEvent& e) {
+  return {item,
+          {},
+          e.index,
+          EventKey(e),
+          e.entry.Title + '\t' + e.entry.StartDate + '\t' + e.entry.StartTime,
+          false};
+}
+
 }  // namespace
 
 RestorePlan::RestorePlan(const PhoneBackup& backup, const PhoneBackup& handset,
@@ -174,18 +226,15 @@ void RestorePlan::comparePhoneBook(const std::vector<BinRecord>& backup,
   std::vector<Side> b, h;
   std::vector<RestoreRow> rows;
   for (const BinRecord& r : backup) {
+    std::optional<TAbonentInfo> e = phonebook::EntryFromBin(r);
+    if (!e) {
+      rows_.push_back(DamagedRow(r, OneLine(Joined(r.caption, r.text))));
+      continue;
+    }
     RestoreRow row;
     row.section = r.section;
     row.memory = r.memory;
     row.index = r.index;
-    std::optional<TAbonentInfo> e = phonebook::EntryFromBin(r);
-    if (!e) {
-      row.caption = OneLine(Joined(r.caption, r.text));
-      row.state = EntryState::Missing;
-      row.notes.push_back(texts::NoteDamaged());
-      rows_.push_back(std::move(row));
-      continue;
-    }
     row.caption = EntryCaption(*e);
     row.entry = ForHandset(*e, HasGroupsNamed(r), shape_, row.notes);
     b.push_back({rows.size(), r.memory, e->Index, EntryKey(*row.entry, family), {}, false});
@@ -198,15 +247,8 @@ void RestorePlan::comparePhoneBook(const std::vector<BinRecord>& backup,
     h.push_back({held.size(), r.memory, e->Index, EntryKey(*e, family), {}, false});
     held.push_back(r);
   }
-  MatchSame(b, h, [&](const Side& x, const Side& y) {
-    rows[x.item].state = EntryState::Same;
-    rows[x.item].onHandset = held[y.item];
-  });
-  MatchIndex(b, h, [&](const Side& x, const Side& y) {
-    rows[x.item].state = EntryState::Changed;
-    rows[x.item].action = RestoreAction::Overwrite;
-    rows[x.item].onHandset = held[y.item];
-  });
+  MatchSame(b, h, Paired(rows, held, EntryState::Same, RestoreAction::None));
+  MatchIndex(b, h, Paired(rows, held, EntryState::Changed, RestoreAction::Overwrite));
   for (const Side& x : b) {
     RestoreRow& row = rows[x.item];
     if (!x.matched) {
@@ -222,20 +264,9 @@ void RestorePlan::comparePhoneBook(const std::vector<BinRecord>& backup,
       row.notes.push_back(texts::NoteNoMemory(row.memory));
     }
   }
-  for (RestoreRow& row : rows) rows_.push_back(std::move(row));
-  for (const Side& y : h) {
-    if (y.matched) continue;
-    const std::optional<TAbonentInfo> e = phonebook::EntryFromBin(held[y.item]);
-    RestoreRow row;
-    row.section = std::string(kBinPhoneBook);
-    row.memory = y.memory;
-    row.index = y.index;
-    row.caption = EntryCaption(*e);
-    row.state = EntryState::OnlyOnHandset;
-    row.action = family == Family::None ? RestoreAction::None : RestoreAction::Erase;
-    row.onHandset = held[y.item];
-    rows_.push_back(std::move(row));
-  }
+  AppendSection(rows_, rows, h, held, kBinPhoneBook,
+                family == Family::None ? RestoreAction::None : RestoreAction::Erase,
+                [&](std::size_t k) { return EntryCaption(*phonebook::EntryFromBin(held[k])); });
 }
 
 void RestorePlan::compareDateBook(const std::vector<BinRecord>& backup,
@@ -243,29 +274,23 @@ void RestorePlan::compareDateBook(const std::vector<BinRecord>& backup,
   std::vector<Side> b, h;
   std::vector<RestoreRow> rows;
   for (const BinRecord& r : backup) {
+    std::optional<datebook::ReadEvent> e = datebook::EventFromBin(r);
+    if (!e) {
+      RestoreRow damaged = DamagedRow(r, OneLine(Joined(r.caption, r.text)));
+      damaged.memory.clear();  // the date book has no memories to name
+      rows_.push_back(std::move(damaged));
+      continue;
+    }
     RestoreRow row;
     row.section = r.section;
     row.index = r.index;
-    std::optional<datebook::ReadEvent> e = datebook::EventFromBin(r);
-    if (!e) {
-      row.caption = OneLine(Joined(r.caption, r.text));
-      row.state = EntryState::Missing;
-      row.notes.push_back(texts::NoteDamaged());
-      rows_.push_back(std::move(row));
-      continue;
-    }
     row.caption = EventCaption(*e);
     if (e->titleHex.size() > kMaxTitleChars * 4) {
       e->titleHex.resize(kMaxTitleChars * 4);
       e->entry.Title = Ucs2HexToText(e->titleHex);
       row.notes.push_back(texts::NoteTitleCut(kMaxTitleChars));
     }
-    b.push_back({rows.size(),
-                 {},
-                 e->index,
-                 EventKey(*e),
-                 e->entry.Title + '\t' + e->entry.StartDate + '\t' + e->entry.StartTime,
-                 false});
+    b.push_back(EventSide(rows.size(), *e));
     row.event = std::move(e);
     rows.push_back(std::move(row));
   }
@@ -274,24 +299,12 @@ void RestorePlan::compareDateBook(const std::vector<BinRecord>& backup,
   for (const BinRecord& r : handset) {
     std::optional<datebook::ReadEvent> e = datebook::EventFromBin(r);
     if (!e) continue;
-    h.push_back({held.size(),
-                 {},
-                 e->index,
-                 EventKey(*e),
-                 e->entry.Title + '\t' + e->entry.StartDate + '\t' + e->entry.StartTime,
-                 false});
+    h.push_back(EventSide(held.size(), *e));
     held.push_back(r);
     heldEvents.push_back(*e);
   }
-  const auto changed = [&](const Side& x, const Side& y) {
-    rows[x.item].state = EntryState::Changed;
-    rows[x.item].action = RestoreAction::Overwrite;
-    rows[x.item].onHandset = held[y.item];
-  };
-  MatchSame(b, h, [&](const Side& x, const Side& y) {
-    rows[x.item].state = EntryState::Same;
-    rows[x.item].onHandset = held[y.item];
-  });
+  const auto changed = Paired(rows, held, EntryState::Changed, RestoreAction::Overwrite);
+  MatchSame(b, h, Paired(rows, held, EntryState::Same, RestoreAction::None));
   MatchIndex(b, h, changed);
   for (Side& x : b) {
     if (x.matched) continue;
@@ -317,18 +330,8 @@ void RestorePlan::compareDateBook(const std::vector<BinRecord>& backup,
       row.notes.push_back(texts::NoteRepeat(row.event->entry.RepeatCode));
     }
   }
-  for (RestoreRow& row : rows) rows_.push_back(std::move(row));
-  for (const Side& y : h) {
-    if (y.matched) continue;
-    RestoreRow row;
-    row.section = std::string(kBinDateBook);
-    row.index = y.index;
-    row.caption = EventCaption(heldEvents[y.item]);
-    row.state = EntryState::OnlyOnHandset;
-    row.action = RestoreAction::Erase;
-    row.onHandset = held[y.item];
-    rows_.push_back(std::move(row));
-  }
+  AppendSection(rows_, rows, h, held, kBinDateBook, RestoreAction::Erase,
+                [&](std::size_t k) { return EventCaption(heldEvents[k]); });
 }
 
 void RestorePlan::compareMessages(const std::vector<BinRecord>& backup,
@@ -340,17 +343,15 @@ void RestorePlan::compareMessages(const std::vector<BinRecord>& backup,
   std::vector<Side> b, h;
   std::vector<RestoreRow> rows;
   for (const BinRecord& r : backup) {
+    if (r.data.size() < 4 || (r.memory != "IM" && r.memory != "OM" && r.memory != "DM")) {
+      rows_.push_back(DamagedRow(r, MessageCaption(r)));
+      continue;
+    }
     RestoreRow row;
     row.section = r.section;
     row.memory = r.memory;
     row.index = r.index;
     row.caption = MessageCaption(r);
-    if (r.data.size() < 4 || (r.memory != "IM" && r.memory != "OM" && r.memory != "DM")) {
-      row.state = EntryState::Missing;
-      row.notes.push_back(texts::NoteDamaged());
-      rows_.push_back(std::move(row));
-      continue;
-    }
     row.message = r;
     b.push_back({rows.size(), r.memory, r.index, key(r), {}, false});
     rows.push_back(std::move(row));
@@ -361,10 +362,7 @@ void RestorePlan::compareMessages(const std::vector<BinRecord>& backup,
     h.push_back({held.size(), r.memory, r.index, key(r), {}, false});
     held.push_back(r);
   }
-  MatchSame(b, h, [&](const Side& x, const Side& y) {
-    rows[x.item].state = EntryState::Same;
-    rows[x.item].onHandset = held[y.item];
-  });
+  MatchSame(b, h, Paired(rows, held, EntryState::Same, RestoreAction::None));
   for (const Side& x : b) {
     if (x.matched) continue;
     RestoreRow& row = rows[x.item];
@@ -375,19 +373,8 @@ void RestorePlan::compareMessages(const std::vector<BinRecord>& backup,
       row.action = RestoreAction::Write;
     }
   }
-  for (RestoreRow& row : rows) rows_.push_back(std::move(row));
-  for (const Side& y : h) {
-    if (y.matched) continue;
-    RestoreRow row;
-    row.section = std::string(kBinMessages);
-    row.memory = y.memory;
-    row.index = y.index;
-    row.caption = MessageCaption(held[y.item]);
-    row.state = EntryState::OnlyOnHandset;
-    row.action = RestoreAction::Erase;
-    row.onHandset = held[y.item];
-    rows_.push_back(std::move(row));
-  }
+  AppendSection(rows_, rows, h, held, kBinMessages, RestoreAction::Erase,
+                [&](std::size_t k) { return MessageCaption(held[k]); });
 }
 
 bool RestorePlan::choose(std::size_t row, bool chosen) {
