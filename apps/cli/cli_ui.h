@@ -4,7 +4,7 @@
 
 #include <deque>
 #include <functional>
-#include <iosfwd>
+#include <ostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -55,6 +55,23 @@ std::string OneLine(const std::string& cp1251);
 
 // A list as the CLI prints it: one row a line, the caption and each sub-item, TAB between.
 void PrintList(const ListModel& list, std::ostream& out);
+
+// A write's preview (an import's, the restore's) answered on the command line: its rows to
+// out, then the run's answer to `question` presses "Записать" or "Отмена"; with nothing to
+// write the counts are told instead of asked.
+template <class Preview>
+void AnswerPreview(Preview& d, CliUserInterface& ui, std::ostream& out,
+                   const std::string& question) {
+  PrintList(d.Plan.PreviewList(), out);
+  out.flush();
+  if (d.btnWrite.enabled &&
+      ui.messageBox(question, MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
+    d.btnWriteClick();
+  } else {
+    if (!d.btnWrite.enabled) ui.messageBox(d.Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
+    d.btnCancelClick();
+  }
+}
 
 // A subcommand's arguments: "--name VALUE" and "--name=VALUE" by name, the others in order.
 struct CommandOptions {

@@ -177,17 +177,7 @@ void ScriptImportPreview(CliUserInterface& ui, std::ostream& out, bool withoutRe
       d->cbWithoutRepeat.checked = true;
       d->cbWithoutRepeatClick();
     }
-    PrintList(d->Plan.PreviewList(), out);
-    out.flush();
-    if (d->btnWrite.enabled &&
-        ui.messageBox(d->Plan.Summary() + "\r\n" + Ru("Записать эти события в телефон?"),
-                      MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
-      d->btnWriteClick();
-    } else {
-      if (!d->btnWrite.enabled)
-        ui.messageBox(d->Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
-      d->btnCancelClick();
-    }
+    AnswerPreview(*d, ui, out, d->Plan.Summary() + "\r\n" + Ru("Записать эти события в телефон?"));
   };
 }
 

@@ -140,17 +140,7 @@ void ScriptImportPreview(CliUserInterface& ui, std::ostream& out) {
   ui.dialogScript = [&ui, &out](ModalDialog& dialog) {
     auto* d = dynamic_cast<phonebook::TfrmImportVCard*>(&dialog);
     if (d == nullptr) return;
-    PrintList(d->Plan.PreviewList(), out);
-    out.flush();
-    if (d->btnWrite.enabled &&
-        ui.messageBox(d->Plan.Summary() + "\r\n" + Ru("Записать эти записи в телефон?"),
-                      MsgKind::Question, MsgButtons::YesNo) == MsgResult::Yes) {
-      d->btnWriteClick();
-    } else {
-      if (!d->btnWrite.enabled)
-        ui.messageBox(d->Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
-      d->btnCancelClick();
-    }
+    AnswerPreview(*d, ui, out, d->Plan.Summary() + "\r\n" + Ru("Записать эти записи в телефон?"));
   };
 }
 

@@ -27,17 +27,7 @@ void RunRestoreCommand(AppState& app, CliUserInterface& ui, const std::vector<st
   ui.dialogScript = [&ui, &out](ModalDialog& dialog) {
     auto* d = dynamic_cast<backup::TfrmRestore*>(&dialog);
     if (d == nullptr) return;
-    PrintList(d->Plan.PreviewList(), out);
-    out.flush();
-    if (d->btnWrite.enabled &&
-        ui.messageBox(backup::texts::AskWrite(d->Plan.Summary()), MsgKind::Question,
-                      MsgButtons::YesNo) == MsgResult::Yes) {
-      d->btnWriteClick();
-    } else {
-      if (!d->btnWrite.enabled)
-        ui.messageBox(d->Plan.Summary(), MsgKind::Information, MsgButtons::Ok);
-      d->btnCancelClick();
-    }
+    AnswerPreview(*d, ui, out, backup::texts::AskWrite(d->Plan.Summary()));
   };
   phonebook::PhoneBookSection book;
   datebook::DateBookSection dates;
