@@ -1,5 +1,9 @@
 #include "codec/utf8.h"
 
+#include <algorithm>
+
+#include "codec/hex_digits.h"
+
 namespace quorvex {
 
 void AppendUtf8(std::string& out, char32_t cp) {
@@ -65,6 +69,24 @@ bool IsValidUtf8(std::string_view s) {
     at += n;
   }
   return true;
+}
+
+std::string CodePointName(char32_t cp) {
+  std::string digits;
+  int shift = 12;
+  while (shift < 20 && (cp >> (shift + 4)) != 0) shift += 4;
+  for (; shift >= 0; shift -= 4) digits += kHexDigits[(cp >> shift) & 0xF];
+  return "U+" + digits;
+}
+
+void DroppedNames::add(const std::string& name) {
+  if (std::find(names_.begin(), names_.end(), name) == names_.end()) names_.push_back(name);
+}
+
+std::string DroppedNames::joined() const {
+  std::string out;
+  for (const std::string& n : names_) out += (out.empty() ? "" : ", ") + n;
+  return out;
 }
 
 }  // namespace quorvex

@@ -21,7 +21,6 @@
 #include "codec/civil_date.h"
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
-#include "codec/hex_digits.h"
 #include "codec/ru.h"
 #include "codec/utf8.h"
 #include "datebook/ical_import.h"
@@ -149,18 +148,6 @@ class QuietStderr {
   int saved_ = -1;
 };
 
-std::string CodePointName(char32_t cp) {
-  std::string digits;
-  int shift = 12;
-  while (shift < 20 && (cp >> (shift + 4)) != 0) shift += 4;
-  for (; shift >= 0; shift -= 4) digits += kHexDigits[(cp >> shift) & 0xF];
-  return "U+" + digits;
-}
-
-void AddOnce(std::vector<std::string>& names, const std::string& name) {
-  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-}
-
 std::string Join(const std::vector<std::string>& parts) {
   std::string out;
   for (const std::string& p : parts) out += (out.empty() ? "" : ", ") + p;
@@ -170,7 +157,7 @@ std::string Join(const std::vector<std::string>& parts) {
 // The title as the handset can hold it: cp1251 without control characters. Line breaks and
 // TABs become one blank; every other character that goes is named.
 std::string HandsetTitle(std::string_view utf8, std::vector<std::string>& notes) {
-  std::vector<std::string> outside, controls;
+  DroppedNames outside, controls;
   std::string out;
   for (std::size_t at = 0; at < utf8.size();) {
     char32_t cp;
@@ -182,18 +169,18 @@ std::string HandsetTitle(std::string_view utf8, std::vector<std::string>& notes)
     }
     const std::optional<unsigned char> byte = n == 0 ? std::nullopt : CodePointToCp1251(cp);
     if (!byte) {
-      AddOnce(outside, CodePointName(cp));
+      outside.add(CodePointName(cp));
     } else if (*byte < 0x20 || *byte == 0x7F) {
-      AddOnce(controls, CodePointName(cp));
+      controls.add(CodePointName(cp));
     } else {
       out += static_cast<char>(*byte);
     }
   }
   out = std::string(text::Trim(out));
   if (!outside.empty())
-    notes.push_back(Ru("В заголовке удалены знаки вне кодовой страницы 1251: ") + Join(outside));
+    notes.push_back(Ru("В заголовке удалены знаки вне кодовой страницы 1251: ") + outside.joined());
   if (!controls.empty())
-    notes.push_back(Ru("В заголовке удалены управляющие знаки: ") + Join(controls));
+    notes.push_back(Ru("В заголовке удалены управляющие знаки: ") + controls.joined());
   return out;
 }
 

@@ -6,7 +6,6 @@
 
 #include "codec/cp1251.h"
 #include "codec/delphi_text.h"
-#include "codec/hex_digits.h"
 #include "codec/ru.h"
 #include "codec/ucs2.h"
 #include "codec/utf8.h"
@@ -19,31 +18,12 @@ using text::IntToStr;
 
 namespace {
 
-std::string CodePointName(char32_t cp) {
-  std::string digits;
-  // Four digits at least, no leading zero beyond them: U+00FC, U+1F600, U+10FFFF.
-  int shift = 12;
-  while (shift < 20 && (cp >> (shift + 4)) != 0) shift += 4;
-  for (; shift >= 0; shift -= 4) digits += kHexDigits[(cp >> shift) & 0xF];
-  return "U+" + digits;
-}
-
-void AddOnce(std::vector<std::string>& names, const std::string& name) {
-  if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
-}
-
-std::string JoinNames(const std::vector<std::string>& names) {
-  std::string out;
-  for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
-  return out;
-}
-
 // What code page 1251 and the handset keep of a UTF-8 text; the characters that go are named
 // in the notes. `number`: a dial string or address inside the command's double quotes, where
 // a quote or a control character would break the command; a name travels as UCS2 hex, which
 // keeps every character of the code page but the control characters.
 std::string ForHandset(std::string_view utf8, bool number, std::vector<std::string>& notes) {
-  std::vector<std::string> outside, unkept;
+  DroppedNames outside, unkept;
   std::string out;
   for (std::size_t at = 0; at < utf8.size();) {
     char32_t cp;
@@ -52,23 +32,23 @@ std::string ForHandset(std::string_view utf8, bool number, std::vector<std::stri
     const std::optional<std::string> byte = Utf8ToCp1251(utf8.substr(at, length));
     at += length;
     if (!byte || n == 0) {
-      AddOnce(outside, CodePointName(cp));
+      outside.add(CodePointName(cp));
       continue;
     }
     const auto b = static_cast<unsigned char>((*byte)[0]);
     const bool kept = number ? (b >= 0x20 && b != '"' && b != 0x7F) : !TextToUcs2Hex(*byte).empty();
     if (!kept) {
-      AddOnce(unkept,
-              b >= 0x20 && b != 0x7F && b != 0x98 ? Ru("«") + *byte + Ru("»") : CodePointName(cp));
+      unkept.add(b >= 0x20 && b != 0x7F && b != 0x98 ? Ru("«") + *byte + Ru("»")
+                                                     : CodePointName(cp));
       continue;
     }
     out += *byte;
   }
   const std::string what = number ? Ru("В номере ") : Ru("В имени ");
   if (!outside.empty())
-    notes.push_back(what + Ru("удалены знаки вне кодовой страницы 1251: ") + JoinNames(outside));
+    notes.push_back(what + Ru("удалены знаки вне кодовой страницы 1251: ") + outside.joined());
   if (!unkept.empty())
-    notes.push_back(what + Ru("удалены знаки, которых телефон не хранит: ") + JoinNames(unkept));
+    notes.push_back(what + Ru("удалены знаки, которых телефон не хранит: ") + unkept.joined());
   return out;
 }
 

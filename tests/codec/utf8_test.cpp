@@ -53,5 +53,20 @@ TEST(Utf8, EveryLengthsEdgesEncodeAndDecodeBack) {
   EXPECT_FALSE(IsValidUtf8("ok\xE2\x84"));
 }
 
+// The names the import notes give the characters they drop: four digits at least, each name
+// once, in the order met.
+TEST(Utf8, DroppedCharactersAreNamedOnceInOrder) {
+  const std::pair<char32_t, const char*> names[] = {{0x1, "U+0001"},
+                                                    {0xFC, "U+00FC"},
+                                                    {0xFFFF, "U+FFFF"},
+                                                    {0x1F600, "U+1F600"},
+                                                    {0x10FFFF, "U+10FFFF"}};
+  for (const auto& [cp, name] : names) EXPECT_EQ(CodePointName(cp), name);
+  DroppedNames dropped;
+  EXPECT_TRUE(dropped.empty());
+  for (const char32_t cp : {0x1F600u, 0xFCu, 0x1F600u}) dropped.add(CodePointName(cp));
+  EXPECT_EQ(dropped.joined(), "U+1F600, U+00FC");
+}
+
 }  // namespace
 }  // namespace quorvex
