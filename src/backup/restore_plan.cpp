@@ -192,6 +192,24 @@ void AppendSection(std::vector<RestoreRow>& out, std::vector<RestoreRow>& rows,
   }
 }
 
+// The backup's entries no pair was found for are missing and to be written; a row to write
+// that the handset cannot take is not, and says why (whyNot: empty when it can).
+template <class WhyNot>
+void MarkWrites(std::vector<RestoreRow>& rows, const std::vector<Side>& backup, WhyNot whyNot) {
+  for (const Side& x : backup) {
+    RestoreRow& row = rows[x.item];
+    if (!x.matched) {
+      row.state = EntryState::Missing;
+      row.action = RestoreAction::Write;
+    }
+    if (row.action == RestoreAction::None) continue;
+    std::string why = whyNot(row);
+    if (why.empty()) continue;
+    row.action = RestoreAction::None;
+    row.notes.push_back(std::move(why));
+  }
+}
+
 Side EventSide(std::size_t item, const datebook::ReadEvent& e) {
   return {item,
           {},
@@ -249,21 +267,11 @@ void RestorePlan::comparePhoneBook(const std::vector<BinRecord>& backup,
   }
   MatchSame(b, h, Paired(rows, held, EntryState::Same, RestoreAction::None));
   MatchIndex(b, h, Paired(rows, held, EntryState::Changed, RestoreAction::Overwrite));
-  for (const Side& x : b) {
-    RestoreRow& row = rows[x.item];
-    if (!x.matched) {
-      row.state = EntryState::Missing;
-      row.action = RestoreAction::Write;
-    }
-    if (row.action == RestoreAction::None) continue;
-    if (family == Family::None) {
-      row.action = RestoreAction::None;
-      row.notes.push_back(texts::NoteNoWriteForModel(shape_.model));
-    } else if (!MemoryPresent(shape_, row.memory == "SM")) {
-      row.action = RestoreAction::None;
-      row.notes.push_back(texts::NoteNoMemory(row.memory));
-    }
-  }
+  MarkWrites(rows, b, [&](const RestoreRow& row) {
+    if (family == Family::None) return texts::NoteNoWriteForModel(shape_.model);
+    if (!MemoryPresent(shape_, row.memory == "SM")) return texts::NoteNoMemory(row.memory);
+    return std::string();
+  });
   AppendSection(rows_, rows, h, held, kBinPhoneBook,
                 family == Family::None ? RestoreAction::None : RestoreAction::Erase,
                 [&](std::size_t k) { return EntryCaption(*phonebook::EntryFromBin(held[k])); });
@@ -315,21 +323,12 @@ void RestorePlan::compareDateBook(const std::vector<BinRecord>& backup,
       break;
     }
   }
-  for (const Side& x : b) {
-    RestoreRow& row = rows[x.item];
-    if (!x.matched) {
-      row.state = EntryState::Missing;
-      row.action = RestoreAction::Write;
-    }
-    if (row.action == RestoreAction::None) continue;
-    if (shape_.dateBookHighest < 0) {
-      row.action = RestoreAction::None;
-      row.notes.push_back(texts::NoteNoDateBook());
-    } else if (!RepeatKept(row.event->entry.RepeatCode)) {
-      row.action = RestoreAction::None;
-      row.notes.push_back(texts::NoteRepeat(row.event->entry.RepeatCode));
-    }
-  }
+  MarkWrites(rows, b, [&](const RestoreRow& row) {
+    if (shape_.dateBookHighest < 0) return texts::NoteNoDateBook();
+    if (!RepeatKept(row.event->entry.RepeatCode))
+      return texts::NoteRepeat(row.event->entry.RepeatCode);
+    return std::string();
+  });
   AppendSection(rows_, rows, h, held, kBinDateBook, RestoreAction::Erase,
                 [&](std::size_t k) { return EventCaption(heldEvents[k]); });
 }
