@@ -92,25 +92,6 @@ int ActionOrder(RestoreAction a) {
   return a == RestoreAction::Erase ? 0 : a == RestoreAction::Overwrite ? 1 : 2;
 }
 
-constexpr std::size_t kStatusField = 0, kNumberField = 1, kHexField = 3;
-
-// The store command for a message of the backup: a sent one keeps its status, so that it
-// goes back into "Отправленные" and not among the unsent.
-std::string StoreCommandFor(const BinRecord& m) {
-  std::string command = sms::StoreCommandHex(m.data[kNumberField], m.data[kHexField]);
-  if (m.data[kStatusField] == "\"STO SENT\"") {
-    const std::string type = !m.data[kNumberField].empty() && m.data[kNumberField][0] == '+'
-                                 ? std::string("145")
-                                 : std::string("129");
-    command.insert(command.find('\r'), "," + type + ",\"STO SENT\"");
-  }
-  return command;
-}
-
-std::string StorageCommand(const std::string& memory) {
-  return "AT+CPMS=\"" + memory + "\",\"" + memory + "\"";
-}
-
 }  // namespace
 
 RestoreResult WriteChosen(AppState& app, RestorePlan& plan, ProgressBar& bar) {
@@ -252,13 +233,13 @@ RestoreResult WriteChosen(AppState& app, RestorePlan& plan, ProgressBar& bar) {
       const std::string& memory =
           r->action == RestoreAction::Erase ? r->onHandset->memory : r->message->memory;
       if (memory != storage) {
-        port->RunAtCommand(StorageCommand(memory));
+        port->RunAtCommand(sms::StorageCommand(memory));
         storage = memory;
       }
       const std::string reply =
           r->action == RestoreAction::Erase
               ? port->RunAtCommand("AT+CMGD=" + text::IntToStr(r->onHandset->index))
-              : port->RunAtCommand(StoreCommandFor(*r->message));
+              : port->RunAtCommand(sms::StoreCommandFor(*r->message));
       ok = ReplyHasOk(reply);
     }
     if (!ok) {

@@ -22,7 +22,32 @@ std::string MemoryOf(Folder folder) {
 
 constexpr std::size_t kStatusField = 0, kNumberField = 1, kDateTimeField = 2, kHexField = 3;
 
+bool IsSent(const BinRecord& b) {
+  return b.data[kStatusField] == "\"STO SENT\"";
+}
+
+// The folder of the tree a stored-back record shows in.
+std::string FolderCaption(const BinRecord& b) {
+  if (b.memory == "DM") return Ru("Черновики");
+  return IsSent(b) ? Ru("Отправленные") : Ru("Исходящие");
+}
+
 }  // namespace
+
+std::string StorageCommand(const std::string& memory) {
+  return "AT+CPMS=\"" + memory + "\",\"" + memory + "\"";
+}
+
+std::string StoreCommandFor(const BinRecord& m) {
+  std::string command = StoreCommandHex(m.data[kNumberField], m.data[kHexField]);
+  if (IsSent(m)) {
+    const std::string type = !m.data[kNumberField].empty() && m.data[kNumberField][0] == '+'
+                                 ? std::string("145")
+                                 : std::string("129");
+    command.insert(command.find('\r'), "," + type + ",\"STO SENT\"");
+  }
+  return command;
+}
 
 BinRecord MessageBinRecord(const HeldMessage& m, const std::string& operation) {
   BinRecord b;
@@ -87,6 +112,7 @@ std::vector<BinRestoreResult> SmsSection::RestoreFromBin(AppState& app,
                                                          const std::vector<BinRecord>& chosen) {
   std::vector<BinRestoreResult> results;
   std::unique_ptr<TBlockSerial> port;
+  std::string storage;
   for (const BinRecord& b : chosen) {
     BinRestoreResult& r = results.emplace_back(BinRestoreResult{b.id, false, {}});
     if (b.section != kBinMessages || b.data.size() <= kHexField) {
@@ -97,19 +123,32 @@ std::vector<BinRestoreResult> SmsSection::RestoreFromBin(AppState& app,
       r.where = Ru("входящее сообщение в телефон не вернуть; его можно экспортировать");
       continue;
     }
+    // The memory goes into a command: only the two a message can be stored back into.
+    if (b.memory != "OM" && b.memory != "DM") {
+      r.where = Ru("запись корзины повреждена");
+      continue;
+    }
     if (!port) {
       app.LoadPortSettings();
       port = app.OpenHandset(true);
       port->RunAtCommand("AT+CSCS=UCS2");
     }
-    const std::string reply =
-        port->RunAtCommand(StoreCommandHex(b.data[kNumberField], b.data[kHexField]));
+    // A store into a memory the handset did not select would land in the wrong folder.
+    if (b.memory != storage) {
+      if (!ReplyHasOk(port->RunAtCommand(StorageCommand(b.memory)))) {
+        storage.clear();
+        r.where = Ru("телефон не открыл папку \"") + FolderCaption(b) + "\"";
+        continue;
+      }
+      storage = b.memory;
+    }
+    const std::string reply = port->RunAtCommand(StoreCommandFor(b));
     if (!ReplyHasOk(reply)) {
       r.where = Ru("телефон не принял сообщение");
       continue;
     }
     r.restored = true;
-    r.where = Ru("в \"Исходящие\" под номером ") + StoredIndex(reply);
+    r.where = Ru("в \"") + FolderCaption(b) + Ru("\" под номером ") + StoredIndex(reply);
   }
   return results;
 }

@@ -53,6 +53,14 @@ struct HeldMessage {
 BinRecord MessageBinRecord(const HeldMessage& message, const std::string& operation);
 std::vector<ListRow> MessageRowsFromBin(const std::vector<BinRecord>& records);
 
+// The storage command that selects a memory ("OM", "DM") for the listing and for the store
+// command alike: a plain store goes to whatever memory was last selected for writing.
+std::string StorageCommand(const std::string& memory);
+// The store command that puts a message record of the bin or a backup back: a sent one keeps
+// its status, so that it goes back into "Отправленные" and not among the unsent. The record
+// holds the four fields MessageBinRecord writes.
+std::string StoreCommandFor(const BinRecord& message);
+
 // Shows a dialog modally: returns when the user has closed it (its visible flag cleared).
 using SaveSmsDialogRunner = std::function<void(TfrmSaveSMS&)>;
 

@@ -217,5 +217,62 @@ TEST_F(SmsBin, OutgoingMessagesAreStoredBackAndIncomingOnesRefused) {
       << "the text, in UTF-8";
 }
 
+// Each record goes back into the folder it was deleted from: the memory is selected before
+// its store, and a sent message keeps its status.
+TEST_F(SmsBin, StoredBackIntoTheFolderEachCameFrom) {
+  const std::vector<BinRecord> records = {
+      sms::MessageBinRecord({"4", sms::kDrafts, "\"STO UNSENT\"", {"+111", "", "0044"}}, "delete"),
+      sms::MessageBinRecord({"6", sms::kSent, "\"STO SENT\"", {"222", "", "0053"}}, "delete"),
+      sms::MessageBinRecord({"8", sms::kUnsent, "\"STO UNSENT\"", {"+333", "", "0055"}}, "delete"),
+  };
+  struct Case {
+    const char* what;
+    Strings errorOn;
+    Strings sent;
+    Strings where;
+    // The numbers the folders list afterwards: drafts, sent, unsent.
+    std::vector<Strings> listed;
+  };
+  const Case cases[] = {
+      {"each folder selected once",
+       {},
+       {"AT+CSCS=UCS2", "AT+CPMS=\"DM\",\"DM\"", "AT+CMGW=\"+111\"", "0044",
+        "AT+CPMS=\"OM\",\"OM\"", "AT+CMGW=\"222\",129,\"STO SENT\"", "0053", "AT+CMGW=\"+333\"",
+        "0055"},
+       {Ru("в \"Черновики\" под номером 1"), Ru("в \"Отправленные\" под номером 2"),
+        Ru("в \"Исходящие\" под номером 3")},
+       {{"+111"}, {"222"}, {"+333"}}},
+      {"drafts refused",
+       {"AT+CPMS=\"DM\""},
+       {"AT+CSCS=UCS2", "AT+CPMS=\"DM\",\"DM\"", "AT+CPMS=\"OM\",\"OM\"",
+        "AT+CMGW=\"222\",129,\"STO SENT\"", "0053", "AT+CMGW=\"+333\"", "0055"},
+       {Ru("телефон не открыл папку \"Черновики\""), Ru("в \"Отправленные\" под номером 1"),
+        Ru("в \"Исходящие\" под номером 2")},
+       {{}, {"222"}, {"+333"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TearDown();
+    SetUp();
+    sim::SimOptions o;
+    o.errorOn = c.errorOn;
+    startPhone(sim::EmptyState(), o);
+    const std::vector<BinRestoreResult> results = section_.RestoreFromBin(*app_, records);
+    EXPECT_EQ(transcript(), c.sent);
+    Strings where;
+    for (const BinRestoreResult& r : results) where.push_back(r.where);
+    EXPECT_EQ(where, c.where);
+    std::vector<Strings> listed;
+    for (int folder : {sms::kDrafts, sms::kSent, sms::kUnsent}) {
+      click(folder);
+      Strings numbers;
+      for (const ListRow& row : section_.lvSMS.rows)
+        numbers.push_back(section_.lvSMS.cellText(row, 1));
+      listed.push_back(numbers);
+    }
+    EXPECT_EQ(listed, c.listed);
+  }
+}
+
 }  // namespace
 }  // namespace quorvex
