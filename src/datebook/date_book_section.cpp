@@ -251,16 +251,22 @@ bool DateBookSection::keepOverwritten(AppState& app, TBlockSerial& port) {
 
 bool DateBookSection::write(AppState& app) {
   app.LoadPortSettings();
-  struct SettleAfter {
-    UserInterface& ui;
-    ~SettleAfter() { ui.pause(kSettleMs); }
-  } settle{app.ui()};
-  auto port = app.OpenHandset(true);
-  port->RunAtCommand("AT+CSCS=UCS2");
-  port->RunAtCommand("AT+MDBL=1");
-  if (!keepOverwritten(app, *port)) return false;
-  port->RunAtCommand(frmAddEvent.WriteCommand);
-  port->RunAtCommand("AT+MDBL=0");
+  bool accepted = false;
+  {
+    struct SettleAfter {
+      UserInterface& ui;
+      ~SettleAfter() { ui.pause(kSettleMs); }
+    } settle{app.ui()};
+    auto port = app.OpenHandset(true);
+    port->RunAtCommand("AT+CSCS=UCS2");
+    port->RunAtCommand("AT+MDBL=1");
+    if (!keepOverwritten(app, *port)) return false;
+    accepted = ReplyHasOk(port->RunAtCommand(frmAddEvent.WriteCommand));
+    port->RunAtCommand("AT+MDBL=0");
+  }
+  // Told once the port is free; the list is read again all the same, so that it shows what
+  // the handset holds.
+  if (!accepted) app.ui().showStandardError(Ru("Событие не записано: телефон не принял команду."));
   return true;
 }
 

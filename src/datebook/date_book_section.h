@@ -113,7 +113,8 @@ class DateBookSection {
   const ReadEvent* eventAt(std::int64_t index) const;
   std::int64_t highestIndex_ = -1;
   void showDialog(UserInterface& ui);
-  // False when it stopped before writing.
+  // False when it stopped before writing. A write the handset refused is told in the standard
+  // error box and still asks for the read that follows.
   bool write(AppState& app);
 };
 

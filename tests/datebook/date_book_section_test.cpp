@@ -498,6 +498,51 @@ TEST_F(DateBookSectionTest, EditingWritesBackToTheSameIndex) {
   EXPECT_EQ(phone().state().events.at(4).title, "Renamed");
 }
 
+// The handset refuses the write: the wire goes on as after any write, the list is read
+// again, the event stays as it was and the user is told once.
+TEST_F(DateBookSectionTest, ARefusedWriteIsToldAndTheListReadAgain) {
+  struct Case {
+    bool edit;
+    const char* write;
+  };
+  const Case cases[] = {
+      {false, "AT+MDBW=1,004E00650077,1,1,\"09:05\",\"03-05-2026\",1,\"09:04\",\"03-05-2026\",2"},
+      {true, "AT+MDBW=0,004E00650077,1,1,\"07:00\",\"01-02-2026\",10,\"06:59\",\"01-02-2026\",1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.edit ? "edit" : "add");
+    TearDown();
+    SetUp();
+    sim::SimOptions o;
+    o.errorOn = {"AT+MDBW="};
+    const sim::HandsetState state =
+        DateBook(2, {{0, Event("A", '1', "07:00", "01-02-2026", 10, "06:59", 1)}});
+    startPhone(state, o);
+    section.sbReadAllEventsClick(*app_);
+    phone().clearTranscript();
+    ui_.errors.clear();
+    ui_.boxes.clear();
+    ui_.onModal = [&](ModalDialog& dialog) {
+      auto& e = static_cast<TfrmAddEvent&>(dialog);
+      e.edtEventTitle = "New";
+      e.SpeedButton1Click(ui_);
+    };
+    if (c.edit) {
+      selectCaptions({"0"});
+      section.lvEventDblClick(*app_);
+    } else {
+      section.sbAddEventClick(*app_);
+    }
+    EXPECT_EQ(phone().transcript(),
+              Concat({"AT+CSCS=UCS2", "AT+MDBL=1", c.write, "AT+MDBL=0"}, ReadCommands(2)));
+    EXPECT_EQ(ui_.errors, Strings{Ru("Событие не записано: телефон не принял команду.")});
+    EXPECT_EQ(ui_.boxes, std::vector<testing::Box>{});
+    EXPECT_EQ(phone().state().events, state.events);
+    ASSERT_EQ(rows().size(), 1u);
+    EXPECT_EQ(rows()[0][1], "A");
+  }
+}
+
 TEST_F(DateBookSectionTest, EditNeedsTheFocusedFirstSelectedRow) {
   section.lvEvent.add("1").subItems = {{"A"}, {"10:30"}, {"10:29"}, {"07-12-2026"}, {"5"}};
   section.lvEvent.add("2").subItems = {{"B"}, {"10:30"}, {"10:29"}, {"07-12-2026"}, {"5"}};
