@@ -4,6 +4,7 @@
 
 #include "backup/backup_file.h"
 #include "codec/ru.h"
+#include "core/held_boxes.h"
 #include "phonebook/phonebook_section.h"
 
 namespace quorvex {
@@ -24,20 +25,30 @@ std::string DefaultBackupName(const std::string& model, const LocalTime& now) {
 
 std::optional<PhoneBackup> BackupPhoneToFile(AppState& app, WholePhoneSections sections,
                                              const std::string& path, WholeReadProgress& progress) {
-  PhoneBackup backup = ReadWholePhone(app, sections, progress);
+  PhoneBackup backup;
+  std::string said;  // what the part that ended the read said of it
+  {
+    HeldBoxes held(app);
+    backup = ReadWholePhone(app, sections, progress);
+    if (!progress.complete) said = held.take();
+  }
   if (!progress.complete) {
+    const auto after = [&](const std::string& notWritten) {
+      return said.empty() ? notWritten : said + " " + notWritten;
+    };
     if (progress.stopped) {
-      app.ui().messageBox(Ru("Резервная копия не записана."), MsgKind::Information, MsgButtons::Ok);
+      app.ui().messageBox(after(Ru("Резервная копия не записана.")), MsgKind::Information,
+                          MsgButtons::Ok);
       return std::nullopt;
     }
     // Not the user's choice but a failure: a script must not take it for a backup made.
     const bool book =
         progress.endedAt == BackupPart::PhoneBook || progress.endedAt == BackupPart::DateBook;
-    app.ui().showStandardError(Ru("Резервная копия не записана: не прочитан ") +
-                               (book
-                                    ? BackupPartName(progress.endedAt)
-                                    : Ru("раздел «") + BackupPartName(progress.endedAt) + Ru("»")) +
-                               ".");
+    app.ui().showStandardError(
+        after(Ru("Резервная копия не записана: не прочитан ") +
+              (book ? BackupPartName(progress.endedAt)
+                    : Ru("раздел «") + BackupPartName(progress.endedAt) + Ru("»")) +
+              "."));
     return std::nullopt;
   }
   const phonebook::PhoneBookSection& book = sections.phoneBook;

@@ -16,9 +16,10 @@ namespace quorvex {
 std::string DefaultBackupName(const std::string& model, const LocalTime& now);
 
 // Reads the handset and writes the backup to path. A read that did not go through writes no
-// file: after a stop the box "Резервная копия не записана." follows the one that said how far
-// the read got; after a part whose read failed (it has shown its own box) the standard error
-// box names the part. nullopt then. File errors escape as EInOutError, with no file left behind.
+// file and shows one box in place of those of the parts: after a stop, how far the read got
+// and "Резервная копия не записана."; after a part whose read failed, the standard error box
+// with what that part said and the part's name. nullopt then. File errors escape as
+// EInOutError, with no file left behind.
 std::optional<PhoneBackup> BackupPhoneToFile(AppState& app, WholePhoneSections sections,
                                              const std::string& path, WholeReadProgress& progress);
 

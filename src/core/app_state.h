@@ -41,7 +41,8 @@ class AppState {
   AppState(UserInterface& ui, std::string settingsPath = kPortSettingsFile)
       : ui_(ui), settingsPath_(std::move(settingsPath)), binPath(BesideSettings(settingsPath_)) {}
 
-  UserInterface& ui() { return ui_; }
+  // The user interface the operations reach; HeldBoxes stands in for it while it lives.
+  UserInterface& ui() { return *shown_; }
   PortSettings& settings() { return settings_; }
   const std::string& settingsPath() const { return settingsPath_; }
   void setOverride(SettingsOverride o) { override_ = std::move(o); }
@@ -62,7 +63,9 @@ class AppState {
 
   void applyOverride();
 
+  friend class HeldBoxes;
   UserInterface& ui_;
+  UserInterface* shown_ = &ui_;
   std::string settingsPath_;
   PortSettings settings_;
   SettingsOverride override_;

@@ -206,7 +206,7 @@ TEST_F(Backup, AReadStoppedOrRefusedPartWayWritesNoFile) {
     std::vector<std::string> refused;
     BackupPart endedAt;
     bool stopped;
-    std::vector<std::string> boxes;  // UTF-8
+    std::vector<std::string> boxes;  // UTF-8: one at most, in place of those of the read
     std::string error = {};          // the standard error box, UTF-8
   };
   const Case cases[] = {
@@ -215,45 +215,45 @@ TEST_F(Backup, AReadStoppedOrRefusedPartWayWritesNoFile) {
        {},
        BackupPart::PhoneBook,
        true,
-       {"Остановлено: прочитано 60 из 750.", "Резервная копия не записана."}},
+       {"Остановлено: прочитано 60 из 750. Резервная копия не записана."}},
       {"inside the date book",
        "AT+MDBR=3",
        {},
        BackupPart::DateBook,
        true,
-       {"Остановлено: прочитано 4 из 100.", "Резервная копия не записана."}},
+       {"Остановлено: прочитано 4 из 100. Резервная копия не записана."}},
       {"between the date book and the inbox",
        "AT+MDBL=0",
        {},
        BackupPart::DateBook,
        true,
-       {"Остановлено: прочитано 2 из 6.", "Резервная копия не записана."}},
+       {"Остановлено: прочитано 2 из 6. Резервная копия не записана."}},
       {"inside the inbox",
        "AT+MMGR=2",
        {},
        BackupPart::Inbox,
        true,
-       {"Остановлено: прочитано 2 из 4.", "Резервная копия не записана."}},
+       {"Остановлено: прочитано 2 из 4. Резервная копия не записана."}},
       {"after the last message of the drafts",
        "AT+MMGR=21",
        {},
        BackupPart::Drafts,
        true,
-       {"Остановлено: прочитано 6 из 6.", "Резервная копия не записана."}},
+       {"Остановлено: прочитано 6 из 6. Резервная копия не записана."}},
       {"the date book refused",
        "",
        {"AT+MDBL=1"},
        BackupPart::DateBook,
        false,
-       {"Нет доступа у ежедневнику."},
-       "Резервная копия не записана: не прочитан ежедневник."},
+       {},
+       "Нет доступа у ежедневнику. Резервная копия не записана: не прочитан ежедневник."},
       {"the outbox refused",
        "",
        {"AT+CPMS=\"OM\""},
        BackupPart::Outbox,
        false,
-       {"Проблемы с подключением. 4"},
-       "Резервная копия не записана: не прочитан раздел «исходящие»."},
+       {},
+       "Проблемы с подключением. 4 Резервная копия не записана: не прочитан раздел «исходящие»."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -347,8 +347,8 @@ TEST_F(CliExport, BackupWritesTheWholeHandsetOrNothing) {
        {"AT+MDBL=1"},
        1,
        "",
-       "[error] Нет доступа у ежедневнику.\n"
-       "[error] Резервная копия не записана: не прочитан ежедневник.\n"},
+       "[error] Нет доступа у ежедневнику. Резервная копия не записана: не прочитан "
+       "ежедневник.\n"},
   };
   for (const Case& c : table) {
     SCOPED_TRACE(c.name);
