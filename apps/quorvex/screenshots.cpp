@@ -256,6 +256,23 @@ int main(int argc, char** argv) {
   model.clickMenu("mnuRestoreBackup");
   ui.scriptDialog = nullptr;
 
+  // The phone backup half way: the status bar names the part being read and how many of the
+  // six have begun, the date book's own bar how far its read got.
+  ui.files.push_back((work / "backup.zip").string());
+  model.click("sbDateBook");
+  {
+    int pumps = 0;
+    const auto inner = ui.beforeEvents;
+    ui.beforeEvents = [&] {
+      if (inner) inner();
+      if (model.statusText().find(quorvex::Ru("2 из 6")) == std::string::npos || ++pumps != 4)
+        return;
+      Save(window, out, "backup");
+    };
+    model.clickMenu("mnuPhoneBackup");
+    ui.beforeEvents = inner;
+  }
+
   model.clickMenu("mnuPortConfig");
   Save(*window.commConfigDialog(), out, "port-settings");
   // "Найти телефон" with two handsets found, the second, slower one picked.
