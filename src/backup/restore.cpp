@@ -169,8 +169,9 @@ RestoreResult WriteChosen(AppState& app, RestorePlan& plan, ProgressBar& bar) {
     }
   } lock{*port};
 
+  sms::StorageSelection storage(*port);
   const phonebook::Family family = shape.family();
-  std::string section, storage;
+  std::string section;
   std::string refused;
   for (RestoreRow* r : steps) {
     if (r->section != section) {
@@ -232,15 +233,14 @@ RestoreResult WriteChosen(AppState& app, RestorePlan& plan, ProgressBar& bar) {
     } else {
       const std::string& memory =
           r->action == RestoreAction::Erase ? r->onHandset->memory : r->message->memory;
-      if (memory != storage) {
-        port->RunAtCommand(sms::StorageCommand(memory));
-        storage = memory;
+      // Without its memory selected a store would land in another folder.
+      if (storage.select(memory)) {
+        const std::string reply =
+            r->action == RestoreAction::Erase
+                ? port->RunAtCommand("AT+CMGD=" + text::IntToStr(r->onHandset->index))
+                : port->RunAtCommand(sms::StoreCommandFor(*r->message));
+        ok = ReplyHasOk(reply);
       }
-      const std::string reply =
-          r->action == RestoreAction::Erase
-              ? port->RunAtCommand("AT+CMGD=" + text::IntToStr(r->onHandset->index))
-              : port->RunAtCommand(sms::StoreCommandFor(*r->message));
-      ok = ReplyHasOk(reply);
     }
     if (!ok) {
       refused = r->caption;

@@ -38,6 +38,45 @@ std::string StorageCommand(const std::string& memory) {
   return "AT+CPMS=\"" + memory + "\",\"" + memory + "\"";
 }
 
+std::string StorageRestoreCommand(const std::string& reply) {
+  // The answer's first two texts in quotes; only names of two capitals go back into a command.
+  std::vector<std::string> names;
+  const std::size_t answer = reply.find("+CPMS:");
+  std::size_t at = answer;
+  while (at != std::string::npos && names.size() < 2) {
+    const std::size_t open = reply.find('"', at);
+    const std::size_t close = open == std::string::npos ? open : reply.find('"', open + 1);
+    if (close == std::string::npos) break;
+    names.push_back(reply.substr(open + 1, close - open - 1));
+    at = close + 1;
+  }
+  const auto plain = [](const std::string& n) {
+    return n.size() == 2 && n[0] >= 'A' && n[0] <= 'Z' && n[1] >= 'A' && n[1] <= 'Z';
+  };
+  if (!ReplyHasOk(reply) || names.size() < 2 || !plain(names[0]) || !plain(names[1]))
+    names = {"IM", "OM"};
+  return "AT+CPMS=\"" + names[0] + "\",\"" + names[1] + "\"";
+}
+
+bool StorageSelection::select(const std::string& memory) {
+  if (memory == selected_) return true;
+  if (before_.empty()) before_ = StorageRestoreCommand(port_.RunAtCommand("AT+CPMS?"));
+  if (!ReplyHasOk(port_.RunAtCommand(StorageCommand(memory)))) {
+    selected_.clear();
+    return false;
+  }
+  selected_ = memory;
+  return true;
+}
+
+StorageSelection::~StorageSelection() {
+  if (before_.empty() || std::uncaught_exceptions() > unwinding_) return;
+  try {
+    port_.RunAtCommand(before_);
+  } catch (...) {
+  }
+}
+
 std::string StoreCommandFor(const BinRecord& m) {
   std::string command = StoreCommandHex(m.data[kNumberField], m.data[kHexField]);
   if (IsSent(m)) {
@@ -112,7 +151,8 @@ std::vector<BinRestoreResult> SmsSection::RestoreFromBin(AppState& app,
                                                          const std::vector<BinRecord>& chosen) {
   std::vector<BinRestoreResult> results;
   std::unique_ptr<TBlockSerial> port;
-  std::string storage;
+  // Declared after the port: it selects back while the port is still open.
+  std::unique_ptr<StorageSelection> storage;
   for (const BinRecord& b : chosen) {
     BinRestoreResult& r = results.emplace_back(BinRestoreResult{b.id, false, {}});
     if (b.section != kBinMessages || b.data.size() <= kHexField) {
@@ -133,14 +173,11 @@ std::vector<BinRestoreResult> SmsSection::RestoreFromBin(AppState& app,
       port = app.OpenHandset(true);
       port->RunAtCommand("AT+CSCS=UCS2");
     }
+    if (!storage) storage = std::make_unique<StorageSelection>(*port);
     // A store into a memory the handset did not select would land in the wrong folder.
-    if (b.memory != storage) {
-      if (!ReplyHasOk(port->RunAtCommand(StorageCommand(b.memory)))) {
-        storage.clear();
-        r.where = Ru("телефон не открыл папку \"") + FolderCaption(b) + "\"";
-        continue;
-      }
-      storage = b.memory;
+    if (!storage->select(b.memory)) {
+      r.where = Ru("телефон не открыл папку \"") + FolderCaption(b) + "\"";
+      continue;
     }
     const std::string reply = port->RunAtCommand(StoreCommandFor(b));
     if (!ReplyHasOk(reply)) {

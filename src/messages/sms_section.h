@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,30 @@ std::vector<ListRow> MessageRowsFromBin(const std::vector<BinRecord>& records);
 // The storage command that selects a memory ("OM", "DM") for the listing and for the store
 // command alike: a plain store goes to whatever memory was last selected for writing.
 std::string StorageCommand(const std::string& memory);
+
+// The memories an operation selects to store or erase messages in, one after another. The
+// handset keeps a selection after the port closes, and the window's own new message is a
+// plain store: so the first selection asks which memories were selected, and the end selects
+// them again (the power-on ones, "IM" and "OM", when the handset did not say).
+class StorageSelection {
+ public:
+  explicit StorageSelection(TBlockSerial& port) : port_(port) {}
+  ~StorageSelection();  // a failure here is not the user's concern: the operation is done
+  StorageSelection(const StorageSelection&) = delete;
+  StorageSelection& operator=(const StorageSelection&) = delete;
+
+  // Selects the memory unless it is the one selected; false when the handset refused it.
+  bool select(const std::string& memory);
+
+ private:
+  TBlockSerial& port_;
+  std::string selected_;
+  std::string before_;  // the command that selects back; empty until the first selection
+  // A handset that has just failed the operation is not asked for more.
+  int unwinding_ = std::uncaught_exceptions();
+};
+// The command that selects back the reading and writing memories an "AT+CPMS?" reply names.
+std::string StorageRestoreCommand(const std::string& reply);
 // The store command that puts a message record of the bin or a backup back: a sent one keeps
 // its status, so that it goes back into "Отправленные" and not among the unsent. The record
 // holds the four fields MessageBinRecord writes.

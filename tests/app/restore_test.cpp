@@ -402,6 +402,11 @@ TEST_F(RestoreOnHandset, RoundTripOnEachFamilyAndNothingTwice) {
     EXPECT_EQ(first.outcome, RestoreResult::Outcome::Written);
     EXPECT_EQ(first.text, Ru("Записано 9 из 9."));
     EXPECT_EQ(Restorable(phone().state()), Restorable(filled));
+    // The drafts went last; then the memories the read had left selected (the drafts' for
+    // reading, the outgoing one for writing) are selected again.
+    const std::vector<std::string> sent = phone().transcript();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back(), "AT+CPMS=\"DM\",\"OM\"");
     EXPECT_EQ(dialog_.Plan.count(EntryState::Missing), 10);
 
     ui_.boxes.clear();

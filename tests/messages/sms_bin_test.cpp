@@ -221,9 +221,9 @@ TEST_F(SmsBin, OutgoingMessagesAreStoredBackAndIncomingOnesRefused) {
 // its store, and a sent message keeps its status.
 TEST_F(SmsBin, StoredBackIntoTheFolderEachCameFrom) {
   const std::vector<BinRecord> records = {
-      sms::MessageBinRecord({"4", sms::kDrafts, "\"STO UNSENT\"", {"+111", "", "0044"}}, "delete"),
       sms::MessageBinRecord({"6", sms::kSent, "\"STO SENT\"", {"222", "", "0053"}}, "delete"),
       sms::MessageBinRecord({"8", sms::kUnsent, "\"STO UNSENT\"", {"+333", "", "0055"}}, "delete"),
+      sms::MessageBinRecord({"4", sms::kDrafts, "\"STO UNSENT\"", {"+111", "", "0044"}}, "delete"),
   };
   struct Case {
     const char* what;
@@ -236,18 +236,18 @@ TEST_F(SmsBin, StoredBackIntoTheFolderEachCameFrom) {
   const Case cases[] = {
       {"each folder selected once",
        {},
-       {"AT+CSCS=UCS2", "AT+CPMS=\"DM\",\"DM\"", "AT+CMGW=\"+111\"", "0044",
-        "AT+CPMS=\"OM\",\"OM\"", "AT+CMGW=\"222\",129,\"STO SENT\"", "0053", "AT+CMGW=\"+333\"",
-        "0055"},
-       {Ru("в \"Черновики\" под номером 1"), Ru("в \"Отправленные\" под номером 2"),
-        Ru("в \"Исходящие\" под номером 3")},
+       {"AT+CSCS=UCS2", "AT+CPMS?", "AT+CPMS=\"OM\",\"OM\"", "AT+CMGW=\"222\",129,\"STO SENT\"",
+        "0053", "AT+CMGW=\"+333\"", "0055", "AT+CPMS=\"DM\",\"DM\"", "AT+CMGW=\"+111\"", "0044",
+        "AT+CPMS=\"IM\",\"OM\""},
+       {Ru("в \"Отправленные\" под номером 1"), Ru("в \"Исходящие\" под номером 2"),
+        Ru("в \"Черновики\" под номером 3")},
        {{"+111"}, {"222"}, {"+333"}}},
       {"drafts refused",
        {"AT+CPMS=\"DM\""},
-       {"AT+CSCS=UCS2", "AT+CPMS=\"DM\",\"DM\"", "AT+CPMS=\"OM\",\"OM\"",
-        "AT+CMGW=\"222\",129,\"STO SENT\"", "0053", "AT+CMGW=\"+333\"", "0055"},
-       {Ru("телефон не открыл папку \"Черновики\""), Ru("в \"Отправленные\" под номером 1"),
-        Ru("в \"Исходящие\" под номером 2")},
+       {"AT+CSCS=UCS2", "AT+CPMS?", "AT+CPMS=\"OM\",\"OM\"", "AT+CMGW=\"222\",129,\"STO SENT\"",
+        "0053", "AT+CMGW=\"+333\"", "0055", "AT+CPMS=\"DM\",\"DM\"", "AT+CPMS=\"IM\",\"OM\""},
+       {Ru("в \"Отправленные\" под номером 1"), Ru("в \"Исходящие\" под номером 2"),
+        Ru("телефон не открыл папку \"Черновики\"")},
        {{}, {"222"}, {"+333"}}},
   };
   for (const Case& c : cases) {
@@ -271,7 +271,37 @@ TEST_F(SmsBin, StoredBackIntoTheFolderEachCameFrom) {
       listed.push_back(numbers);
     }
     EXPECT_EQ(listed, c.listed);
+
+    // The handset's selection is as it was: a new message goes among the outgoing ones.
+    section_.runDialog = [this](sms::TfrmSaveSMS& d) {
+      d.cbAbonentsText = "+555";
+      d.RadioGroup.itemIndex = 0;
+      d.SetMemoText("Kept");
+      d.SpeedButton1Click(ui_);
+    };
+    section_.sbSMSNewClick(*app_, ListModel{});
+    Strings stores;
+    for (const auto& [index, m] : phone().state().messages)
+      if (m.number == "+555") stores.push_back(m.store == MessageStore::Outgoing ? "OM" : "other");
+    EXPECT_EQ(stores, Strings{"OM"});
   }
+}
+
+// What selects back the memories the handset had selected before an operation chose its own.
+TEST(StorageRestore, SelectsBackTheFirstTwoMemoriesOrThePowerOnOnes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"\r\n+CPMS: \"DM\",2,60,\"DM\",2,60,\"IM\",4,60\r\n\r\nOK\r\n", "AT+CPMS=\"DM\",\"DM\""},
+      {"\r\n+CPMS: \"IM\",4,60,\"OM\",1,60\r\n\r\nOK\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"\r\n+CPMS: \"MT\",\"OM\"\r\n\r\nOK\r\n", "AT+CPMS=\"MT\",\"OM\""},
+      {"\r\nERROR\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"\r\n+CPMS: \"DM\",2,60\r\n\r\nOK\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"\r\n+CPMS: \"DM\r\n\r\nOK\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"\r\n+CPMS: \"D;M\",1,1,\"OM\",1,1\r\n\r\nOK\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"\r\n+CPMS: \"dm\",1,1,\"OM\",1,1\r\n\r\nOK\r\n", "AT+CPMS=\"IM\",\"OM\""},
+      {"", "AT+CPMS=\"IM\",\"OM\""},
+  };
+  for (const auto& [reply, command] : cases)
+    EXPECT_EQ(sms::StorageRestoreCommand(reply), command) << reply;
 }
 
 }  // namespace
