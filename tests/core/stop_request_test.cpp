@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "codec/ru.h"
+#include "core/app_state.h"
+#include "core/held_boxes.h"
 #include "recording_ui.h"
 
 namespace quorvex {
@@ -97,6 +99,34 @@ TEST(StopRequest, TheOutcomeIsToldAfterTheOperationEnds) {
   } catch (const std::runtime_error&) {
   }
   EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+// An operation of operations holds their boxes to tell them in one of its own; questions
+// still reach the user, and what it does not take is shown when it ends.
+TEST(StopRequest, HeldBoxesWaitForTheOperationThatHoldsThem) {
+  RecordingUi ui;
+  ui.answer = MsgResult::Yes;
+  AppState app(ui);
+  {
+    HeldBoxes held(app);
+    {
+      StoppableOperation op(app.stop(), app.ui(), "reading");
+      op.stopped(StoppedText("прочитано", 2, 6));
+    }
+    app.ui().showStandardError("refused");
+    EXPECT_EQ(app.ui().messageBox("go on?", MsgKind::Question, MsgButtons::YesNo), MsgResult::Yes);
+    EXPECT_EQ(ui.boxes,
+              (std::vector<testing::Box>{{"go on?", MsgKind::Question, MsgButtons::YesNo}}));
+    EXPECT_EQ(ui.errors, std::vector<std::string>{});
+    EXPECT_EQ(held.take(), Ru("Остановлено: прочитано 2 из 6.") + " refused");
+    EXPECT_EQ(held.take(), "");
+    app.ui().messageBox("later", MsgKind::Warning, MsgButtons::Ok);
+    app.ui().showStandardError("lost");
+  }
+  EXPECT_EQ(&app.ui(), &ui);
+  ASSERT_EQ(ui.boxes.size(), 2u);
+  EXPECT_EQ(ui.boxes[1], (testing::Box{"later", MsgKind::Warning, MsgButtons::Ok}));
+  EXPECT_EQ(ui.errors, std::vector<std::string>{"lost"});
 }
 
 }  // namespace
