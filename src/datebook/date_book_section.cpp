@@ -7,6 +7,7 @@
 #include "codec/errors.h"
 #include "codec/reply_fields.h"
 #include "codec/ru.h"
+#include "core/held_boxes.h"
 #include "datebook/date_book_reply.h"
 
 namespace quorvex::datebook {
@@ -249,25 +250,38 @@ bool DateBookSection::keepOverwritten(AppState& app, TBlockSerial& port) {
   return false;
 }
 
-bool DateBookSection::write(AppState& app) {
+DateBookSection::WriteOutcome DateBookSection::write(AppState& app) {
   app.LoadPortSettings();
-  bool accepted = false;
-  {
-    struct SettleAfter {
-      UserInterface& ui;
-      ~SettleAfter() { ui.pause(kSettleMs); }
-    } settle{app.ui()};
-    auto port = app.OpenHandset(true);
-    port->RunAtCommand("AT+CSCS=UCS2");
-    port->RunAtCommand("AT+MDBL=1");
-    if (!keepOverwritten(app, *port)) return false;
-    accepted = ReplyHasOk(port->RunAtCommand(frmAddEvent.WriteCommand));
-    port->RunAtCommand("AT+MDBL=0");
+  struct SettleAfter {
+    UserInterface& ui;
+    ~SettleAfter() { ui.pause(kSettleMs); }
+  } settle{app.ui()};
+  auto port = app.OpenHandset(true);
+  port->RunAtCommand("AT+CSCS=UCS2");
+  port->RunAtCommand("AT+MDBL=1");
+  if (!keepOverwritten(app, *port)) return WriteOutcome::None;
+  const bool taken = ReplyHasOk(port->RunAtCommand(frmAddEvent.WriteCommand));
+  port->RunAtCommand("AT+MDBL=0");
+  return taken ? WriteOutcome::Taken : WriteOutcome::Refused;
+}
+
+void DateBookSection::writeAndReadAgain(AppState& app) {
+  const WriteOutcome outcome = write(app);
+  if (outcome == WriteOutcome::None) return;
+  if (outcome == WriteOutcome::Taken) {
+    sbReadAllEventsClick(app);
+    return;
   }
-  // Told once the port is free; the list is read again all the same, so that it shows what
-  // the handset holds.
-  if (!accepted) app.ui().showStandardError(Ru("Событие не записано: телефон не принял команду."));
-  return true;
+  // The list is read again all the same, to show what the handset holds; whatever that read
+  // has to say goes into the one box that tells of the refusal.
+  std::string said;
+  {
+    HeldBoxes held(app);
+    sbReadAllEventsClick(app);
+    said = held.take();
+  }
+  const std::string refused = Ru("Событие не записано: телефон не принял команду.");
+  app.ui().showStandardError(said.empty() ? refused : refused + " " + said);
 }
 
 void DateBookSection::sbAddEventClick(AppState& app) {
@@ -280,7 +294,7 @@ void DateBookSection::sbAddEventClick(AppState& app) {
   d.EventIndex = d.FirstFreeIndex();
   showDialog(app.ui());
   if (!d.Confirmed) return;
-  if (write(app)) sbReadAllEventsClick(app);
+  writeAndReadAgain(app);
 }
 
 void DateBookSection::lvEventDblClick(AppState& app) {
@@ -316,7 +330,7 @@ void DateBookSection::lvEventDblClick(AppState& app) {
 
   showDialog(app.ui());
   if (!d.Confirmed) return;
-  if (write(app)) sbReadAllEventsClick(app);
+  writeAndReadAgain(app);
 }
 
 void DateBookSection::sbDeleteEventClick(AppState& app) {

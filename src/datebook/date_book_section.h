@@ -113,9 +113,12 @@ class DateBookSection {
   const ReadEvent* eventAt(std::int64_t index) const;
   std::int64_t highestIndex_ = -1;
   void showDialog(UserInterface& ui);
-  // False when it stopped before writing. A write the handset refused is told in the standard
-  // error box and still asks for the read that follows.
-  bool write(AppState& app);
+  // Writes the dialog's event: nothing when it stopped before the write.
+  enum class WriteOutcome { None, Taken, Refused };
+  WriteOutcome write(AppState& app);
+  // The write, then the read of the list as after any write; a refused write is told in the
+  // standard error box, with what that read had to say.
+  void writeAndReadAgain(AppState& app);
 };
 
 // The value "AT+MDBAD=" carries for each item of RadioGroup1 (weeks, 0 = never).

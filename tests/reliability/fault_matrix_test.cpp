@@ -145,7 +145,8 @@ std::vector<Row> Rows() {
       ExpectNothingShown(run.w);
       EXPECT_EQ(static_cast<int>(run.w.main.ListView1.rows.size()), run.w.mark + 1);
     };
-    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)}, {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
+    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)},
+                 {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -166,7 +167,8 @@ std::vector<Row> Rows() {
       EXPECT_EQ(run.w.main.ListView1.cellText(run.w.main.ListView1.rows[row], 1), "Matrix");
       EXPECT_EQ(run.phone.state().entries.at(1).name, "Matrix");
     };
-    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)}, {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
+    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)},
+                 {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -213,7 +215,8 @@ std::vector<Row> Rows() {
       ExpectNothingShown(run.w);
       EXPECT_EQ(static_cast<int>(run.w.main.ListView1.rows.size()), run.w.mark);
     };
-    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)}, {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
+    r.onError = {{"AT+CPBS=AD", Expect::Of(Expect::Quiet)},
+                 {"AT+CSCS=UCS2", Expect::Of(Expect::Quiet)}};
     rows.push_back(r);
   }
   {
@@ -304,7 +307,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.lvEvent.rows.size()), run.w.mark + 1);
       EXPECT_TRUE(HasTitle(run.w.main.lvEvent, "Matrix"));
     };
-    r.onError = {{"AT+MDBW=", Expect::Of(Expect::Quiet)}};
+    r.onError = {{"AT+MDBW=", Expect::Std(Ru("Событие не записано: телефон не принял команду."))}};
     rows.push_back(r);
   }
   {
@@ -323,7 +326,7 @@ std::vector<Row> Rows() {
       EXPECT_EQ(static_cast<int>(run.w.main.lvEvent.rows.size()), run.w.mark);
       EXPECT_TRUE(HasTitle(run.w.main.lvEvent, "Edited"));
     };
-    r.onError = {{"AT+MDBW=", Expect::Of(Expect::Quiet)}};
+    r.onError = {{"AT+MDBW=", Expect::Std(Ru("Событие не записано: телефон не принял команду."))}};
     rows.push_back(r);
   }
   {
@@ -458,7 +461,8 @@ std::vector<Row> Rows() {
       ExpectNothingShown(run.w);
       const int row = RowOf(run.w.main.lvSMS, "2");
       ASSERT_GE(row, 0);
-      EXPECT_EQ(run.w.main.lvSMS.cellText(run.w.main.lvSMS.rows[row], 1 + sms::kStatus), sms::StatusRead());
+      EXPECT_EQ(run.w.main.lvSMS.cellText(run.w.main.lvSMS.rows[row], 1 + sms::kStatus),
+                sms::StatusRead());
     };
     r.link = r.hangup = Expect::Err(kNoRecord);
     r.errorDefault = Expect::Of(Expect::Quiet);  // the row simply stays unread
