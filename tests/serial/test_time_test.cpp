@@ -75,7 +75,7 @@ class TestTimeWait : public ::testing::TestWithParam<TimeCase> {};
 
 TEST_P(TestTimeWait, CountsTheWholeTimeOutAndWaitsOnlyWhileSomethingMayCome) {
   const TimeCase& c = GetParam();
-  constexpr std::int32_t kCapMs = 40;
+  constexpr std::int32_t kCapMs = 400;
   TestTime time(c.probe, kCapMs);
   StillDevice device(c.ready, c.instant);
   const std::uint32_t clockFrom = time.now();
@@ -95,19 +95,19 @@ TEST_P(TestTimeWait, CountsTheWholeTimeOutAndWaitsOnlyWhileSomethingMayCome) {
 INSTANTIATE_TEST_SUITE_P(
     StillDevice, TestTimeWait,
     ::testing::Values(TimeCase{"NothingCanComeEndsAtOnce", NothingCanCome, false, false, 1000,
-                               WaitResult::TimedOut, 1000, 0, 30},
+                               WaitResult::TimedOut, 1000, 0, 150},
                       TimeCase{"NothingCanComeEndsAShortWaitAtOnce", NothingCanCome, false, false,
-                               30, WaitResult::TimedOut, 30, 0, 20},
+                               300, WaitResult::TimedOut, 300, 0, 150},
                       TimeCase{"SomethingMayComeWaitsTheCap", SomethingMayCome, false, false, 1000,
-                               WaitResult::TimedOut, 1000, 40, 400},
+                               WaitResult::TimedOut, 1000, 400, 900},
                       TimeCase{"NoProbeWaitsTheCap", nullptr, false, false, 1000,
-                               WaitResult::TimedOut, 1000, 40, 400},
-                      TimeCase{"AWaitWithinTheCapIsReal", SomethingMayCome, false, false, 25,
-                               WaitResult::TimedOut, 25, 25, 400},
+                               WaitResult::TimedOut, 1000, 400, 900},
+                      TimeCase{"AWaitWithinTheCapIsReal", SomethingMayCome, false, false, 300,
+                               WaitResult::TimedOut, 300, 300, 900},
                       TimeCase{"ADeviceThatTimesOutAtOnceIsNotWaitedFor", SomethingMayCome, false,
-                               true, 1000, WaitResult::TimedOut, 1000, 0, 30},
+                               true, 1000, WaitResult::TimedOut, 1000, 0, 150},
                       TimeCase{"InputEndsTheWaitAndSkipsNothing", NothingCanCome, true, false, 1000,
-                               WaitResult::Ready, 0, 0, 30}),
+                               WaitResult::Ready, 0, 0, 150}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
