@@ -11,6 +11,7 @@
 #include "codec/delphi_text.h"
 #include "codec/reply_fields.h"
 #include "core/bin_keep.h"
+#include "core/held_boxes.h"
 #include "core/stop_request.h"
 #include "datebook/date_book_section.h"
 #include "messages/message_rows.h"
@@ -289,12 +290,22 @@ RestoreResult RestoreBackup(AppState& app, phonebook::PhoneBookSection& book,
   UserInterface& ui = app.ui();
   RestoreResult result;
   WholeReadProgress progress;
-  const HandsetNow now = ReadHandsetNow(app, book, dates, messages, progress);
+  HandsetNow now;
+  std::string said;  // what the part that ended the read said of it
+  {
+    HeldBoxes held(app);
+    now = ReadHandsetNow(app, book, dates, messages, progress);
+    if (!now.complete) said = held.take();
+  }
   if (!now.complete) {
-    // The part that ended the read has said why; nothing was compared.
+    // One box for what ended the read and that nothing was compared. A failure stays an
+    // error, so that a script does not take it for a restore that found nothing to write.
     result.outcome = RestoreResult::Outcome::NotRead;
-    result.text = texts::NotReadWhole();
-    ui.messageBox(result.text, MsgKind::Warning, MsgButtons::Ok);
+    result.text = said.empty() ? texts::NotReadWhole() : said + " " + texts::NotReadWhole();
+    if (progress.stopped)
+      ui.messageBox(result.text, MsgKind::Warning, MsgButtons::Ok);
+    else
+      ui.showStandardError(result.text);
     return result;
   }
   dialog.Show(ui, RestorePlan(backup, now.contents, now.shape));

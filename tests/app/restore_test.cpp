@@ -491,8 +491,9 @@ TEST_F(RestoreOnHandset, ARefusedWriteOrAStopEndsIt) {
     std::vector<std::string> errorOn;
     std::string stopAt;  // the command at which the user asks to stop
     RestoreResult::Outcome outcome;
-    std::string text;
+    std::string text;                  // the one box, or the standard error box
     std::vector<std::string> written;  // the write commands' first 10 characters
+    bool error = false;
   };
   const Case cases[] = {
       {"refused",
@@ -507,6 +508,22 @@ TEST_F(RestoreOnHandset, ARefusedWriteOrAStopEndsIt) {
        RestoreResult::Outcome::Stopped,
        Ru("Остановлено: записано 2 из 9."),
        {"AT+MPBW=1,", "AT+MPBW=2,"}},
+      // The read's own box and the restore's are one.
+      {"stopped while the handset is read",
+       {},
+       "AT+MDBR=1",
+       RestoreResult::Outcome::NotRead,
+       Ru("Остановлено: прочитано 2 из 8. Телефон прочитан не полностью: восстановление "
+          "отменено, ничего не записано."),
+       {}},
+      {"the date book refused while the handset is read",
+       {"AT+MDBL=1"},
+       "",
+       RestoreResult::Outcome::NotRead,
+       Ru("Нет доступа у ежедневнику. Телефон прочитан не полностью: восстановление отменено, "
+          "ничего не записано."),
+       {},
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -517,14 +534,18 @@ TEST_F(RestoreOnHandset, ARefusedWriteOrAStopEndsIt) {
       if (!c.stopAt.empty() && command.rfind(c.stopAt, 0) == 0) app->stop().request();
     });
     ui_.boxes.clear();
+    ui_.errors.clear();
     const RestoreResult r = restore(b);
     EXPECT_EQ(r.outcome, c.outcome);
     EXPECT_EQ(r.text, c.text);
-    ASSERT_FALSE(ui_.boxes.empty());
-    EXPECT_EQ(ui_.boxes.back().text, c.text);
+    std::vector<std::string> boxes;
+    for (const auto& box : ui_.boxes) boxes.push_back(box.text);
+    EXPECT_EQ(boxes, c.error ? std::vector<std::string>{} : std::vector<std::string>{c.text});
+    EXPECT_EQ(ui_.errors, c.error ? std::vector<std::string>{c.text} : std::vector<std::string>{});
     std::vector<std::string> written;
     for (const std::string& w : writes()) written.push_back(w.substr(0, 10));
     EXPECT_EQ(written, c.written);
+    if (c.outcome == RestoreResult::Outcome::NotRead) continue;
     // The date book was never locked, so nothing is left to unlock.
     EXPECT_EQ(phone().transcript().back().rfind("AT+MPBW=", 0), 0u);
   }
