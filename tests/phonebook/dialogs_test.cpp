@@ -82,8 +82,10 @@ TEST(RecordDialog, AnIndexOutsideTheTableOrTakenIsRefusedInRussian) {
     RecordingUi ui;
     TfrmAddRecord d = Prepared("C450");
     bool stayedOpen = false;
+    // A lambda of clang 14 cannot capture a structured binding.
+    const std::string typed = index;
     ui.onModal = [&](ModalDialog&) {
-      d.cbRecordNum.text = index;
+      d.cbRecordNum.text = typed;
       d.SpeedButton1Click(ui);
       stayedOpen = !d.closed();
     };

@@ -31,13 +31,7 @@
 #include "serial/port_settings.h"
 #include "unprivileged.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define QV_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QV_ASAN 1
-#endif
-#endif
+#include "under_asan.h"
 
 namespace quorvex {
 namespace {
@@ -47,7 +41,7 @@ using SmsHarness = quorvex::testing::SmsTest;
 
 constexpr std::size_t kLongLine = 1u << 20;
 
-#ifdef QV_ASAN
+#ifdef QUORVEX_UNDER_ASAN
 // The sanitizer build makes its huge files a quarter as long, to stay quick. ASan keeps freed
 // blocks in quarantine and adds redzones: the bounds allow for that, while a copy of the
 // huge file more than once still fails them.
