@@ -33,9 +33,7 @@ std::optional<PhoneBackup> BackupPhoneToFile(AppState& app, WholePhoneSections s
     if (!progress.complete) said = held.take();
   }
   if (!progress.complete) {
-    const auto after = [&](const std::string& notWritten) {
-      return said.empty() ? notWritten : said + " " + notWritten;
-    };
+    const auto after = [&](const std::string& notWritten) { return OneBoxText(said, notWritten); };
     if (progress.stopped) {
       app.ui().messageBox(after(Ru("Резервная копия не записана.")), MsgKind::Information,
                           MsgButtons::Ok);

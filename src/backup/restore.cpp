@@ -301,7 +301,7 @@ RestoreResult RestoreBackup(AppState& app, phonebook::PhoneBookSection& book,
     // One box for what ended the read and that nothing was compared. A failure stays an
     // error, so that a script does not take it for a restore that found nothing to write.
     result.outcome = RestoreResult::Outcome::NotRead;
-    result.text = said.empty() ? texts::NotReadWhole() : said + " " + texts::NotReadWhole();
+    result.text = OneBoxText(said, texts::NotReadWhole());
     if (progress.stopped)
       ui.messageBox(result.text, MsgKind::Warning, MsgButtons::Ok);
     else

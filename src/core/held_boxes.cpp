@@ -20,9 +20,14 @@ HeldBoxes::~HeldBoxes() {
   }
 }
 
+std::string OneBoxText(const std::string& first, const std::string& second) {
+  if (first.empty()) return second;
+  return second.empty() ? first : first + " " + second;
+}
+
 std::string HeldBoxes::take() {
   std::string all;
-  for (const Held& h : held_) all += (all.empty() ? "" : " ") + h.text;
+  for (const Held& h : held_) all = OneBoxText(all, h.text);
   held_.clear();
   return all;
 }

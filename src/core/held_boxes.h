@@ -12,6 +12,9 @@
 
 namespace quorvex {
 
+// Two texts as one box's: a blank between them, none where either is empty.
+std::string OneBoxText(const std::string& first, const std::string& second);
+
 class HeldBoxes final : public UserInterface {
  public:
   explicit HeldBoxes(AppState& app);

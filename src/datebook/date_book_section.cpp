@@ -281,7 +281,7 @@ void DateBookSection::writeAndReadAgain(AppState& app) {
     said = held.take();
   }
   const std::string refused = Ru("Событие не записано: телефон не принял команду.");
-  app.ui().showStandardError(said.empty() ? refused : refused + " " + said);
+  app.ui().showStandardError(OneBoxText(refused, said));
 }
 
 void DateBookSection::sbAddEventClick(AppState& app) {
